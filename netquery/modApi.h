@@ -1,0 +1,77 @@
+// The query layer: the records and tables that Quarnel's windows and its
+// command-line companion read, and the operations that fill them.
+//
+// Operations return a Boolean and leave their result in a table of this
+// object; they never show anything and never pass a platform status on.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quarnel {
+
+// One file held open on a server.
+struct OpenFileInfo {
+    std::int32_t Id = 0;
+    std::uint32_t Permissions = 0; // 1 read, 2 write, 4 create; other bits carried
+    std::int32_t NumLocks = 0;
+    std::u16string PathName; // the path local to the server
+    std::u16string UserName;
+
+    bool operator==(const OpenFileInfo&) const = default;
+};
+
+inline constexpr std::uint32_t PERM_FILE_READ = 1;
+inline constexpr std::uint32_t PERM_FILE_WRITE = 2;
+inline constexpr std::uint32_t PERM_FILE_CREATE = 4;
+
+class modApi {
+  public:
+    explicit modApi(platform::Platform& platform) : platform_(platform) {}
+    modApi(const modApi&) = delete;
+    modApi& operator=(const modApi&) = delete;
+
+    // The latest open-file enumeration: entries 0 to OpenFileCount - 1, in the
+    // order the platform returned them.
+    std::vector<OpenFileInfo> OpenFiles;
+    std::int32_t OpenFileCount = 0;
+
+    // Lists the files held open on `server`, narrowed to `basePath` and
+    // `userName`; an empty argument is not given. True when at least one
+    // batch arrived.
+    bool EnumOpenFiles(const std::u16string& server, const std::u16string& basePath,
+                       const std::u16string& userName);
+
+    // A copy of the NUL-terminated UTF-16 string at `p`; empty for null.
+    static std::u16string StringFromPointer(const char16_t* p);
+
+    // A server name as the platform wants it: "\\" put in front unless the
+    // first two characters already are "\\". Empty stays empty.
+    static std::u16string PrepareServerName(const std::u16string& server);
+
+    platform::Platform& Platform() const { return platform_; }
+
+  private:
+    // Releases a platform buffer exactly once, when its handle goes.
+    struct BufferRelease {
+        platform::Platform* platform;
+        void operator()(std::uint8_t* buffer) const { platform->NetApiBufferFree(buffer); }
+    };
+    using NetBuffer = std::unique_ptr<std::uint8_t, BufferRelease>;
+
+    // The batch loop that every enumeration shares: empties the table, calls
+    // `fetch` until the platform stops answering "more data", converts each
+    // batch's records into the table (grown once per batch), releases each
+    // buffer and yields to the window system after every batch.
+    template <typename Record, typename Entry, typename Fetch, typename Convert>
+    bool EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, Fetch fetch,
+                            Convert convert);
+
+    platform::Platform& platform_;
+};
+
+} // namespace quarnel

@@ -1,0 +1,89 @@
+// The one interface through which Quarnel reaches the operating system.
+//
+// The query layer is written once against this class; each operating system
+// has a backend (platform_win.cpp, platform_samba.cpp) and the tests have a
+// scripted one. Statuses are the Windows network status codes on every
+// system: the Samba backend translates its answers into them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace quarnel::platform {
+
+using NetStatus = std::uint32_t;
+
+// The statuses that the query layer itself tests for or that the backends
+// produce; any other value is carried through unchanged.
+inline constexpr NetStatus NERR_Success = 0;
+inline constexpr NetStatus ERROR_ACCESS_DENIED = 5;
+inline constexpr NetStatus ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr NetStatus ERROR_NOT_SUPPORTED = 50;
+inline constexpr NetStatus ERROR_BAD_NETPATH = 53;
+inline constexpr NetStatus ERROR_INVALID_PARAMETER = 87;
+inline constexpr NetStatus ERROR_INVALID_NAME = 123;
+inline constexpr NetStatus ERROR_MORE_DATA = 234;
+inline constexpr NetStatus ERROR_LOGON_FAILURE = 1326;
+inline constexpr NetStatus NERR_NetworkError = 2136;
+inline constexpr NetStatus NERR_UseNotFound = 2250;
+inline constexpr NetStatus NERR_NameNotFound = 2273;
+
+// Record layouts as the platform hands them out, field for field the
+// Windows FILE_INFO_3 and SHARE_INFO_2. Strings are NUL-terminated UTF-16 and
+// live in the same buffer as the records.
+struct FileInfo3 {
+    std::uint32_t fi3_id;
+    std::uint32_t fi3_permissions;
+    std::uint32_t fi3_num_locks;
+    const char16_t* fi3_pathname;
+    const char16_t* fi3_username;
+};
+
+struct ShareInfo2 {
+    const char16_t* shi2_netname;
+    std::uint32_t shi2_type;
+    const char16_t* shi2_remark;
+    std::uint32_t shi2_permissions;
+    std::uint32_t shi2_max_uses;
+    std::uint32_t shi2_current_uses;
+    const char16_t* shi2_path;
+    const char16_t* shi2_passwd;
+};
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // Open files on a server. Null strings mean "not given". The buffer holds
+    // *entriesRead FileInfo3 records (level 3); it is released with
+    // NetApiBufferFree, also when the status reports a failure.
+    virtual NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
+                                  const char16_t* userName, std::uint32_t level,
+                                  std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                  std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                  std::uintptr_t* resumeHandle) = 0;
+
+    // Releases a buffer that one of the operations above handed out.
+    virtual void NetApiBufferFree(void* buffer) = 0;
+
+    // A status in the platform's own words, for the command-line companion.
+    virtual std::u16string StatusText(NetStatus status) = 0;
+
+    // Called by the enumerations after every batch so that windows stay
+    // responsive. The GUI installs a hook that processes pending events;
+    // without one nothing happens.
+    virtual void YieldToWindowSystem() {
+        if (yieldHook_)
+            yieldHook_();
+    }
+    void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
+
+  private:
+    std::function<void()> yieldHook_;
+};
+
+// The backend of the system the program was built for.
+Platform& SystemPlatform();
+
+} // namespace quarnel::platform

@@ -1,0 +1,185 @@
+// The Linux backend: Samba's libnetapi (MS-SRVS over SMB) for open files.
+//
+// libnetapi speaks UTF-8 and hands out its own buffers; every answer is
+// copied at once into a buffer of ours in the UTF-16 record layout of the
+// platform interface, and libnetapi's buffer is released on the spot.
+#include "platform.h"
+#include "records_samba.h"
+
+#include "../utf.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <netapi.h>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quarnel::platform {
+
+namespace {
+
+std::optional<std::string> Utf8OrNull(const char16_t* s) {
+    if (s == nullptr)
+        return std::nullopt;
+    return ToUtf8(s);
+}
+
+const char* CStr(const std::optional<std::string>& s) {
+    return s ? s->c_str() : nullptr;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// A Kerberos ticket cache that the caller already holds, as the Kerberos
+// library would find it: KRB5CCNAME, else the default file cache.
+bool HasKerberosTicket() {
+    if (const char* name = std::getenv("KRB5CCNAME"); name != nullptr && *name != '\0') {
+        std::string cache(name);
+        if (cache.starts_with("FILE:"))
+            return FileExists(cache.substr(5));
+        if (cache.find(':') == std::string::npos)
+            return FileExists(cache);
+        return true; // KEYRING:, KCM:, DIR: and the like
+    }
+    return FileExists("/tmp/krb5cc_" + std::to_string(::getuid()));
+}
+
+// libnetapi's client code prints the reason of a failed session set-up on
+// standard output. While a call runs, standard output goes to a temporary
+// file instead, so that the reason can be read and nothing lands in the
+// output of the command-line companion.
+class StdoutCapture {
+  public:
+    StdoutCapture() {
+        std::fflush(stdout);
+        file_ = std::tmpfile();
+        saved_ = ::dup(STDOUT_FILENO);
+        if (file_ != nullptr && saved_ >= 0)
+            ::dup2(::fileno(file_), STDOUT_FILENO);
+    }
+    StdoutCapture(const StdoutCapture&) = delete;
+    StdoutCapture& operator=(const StdoutCapture&) = delete;
+    ~StdoutCapture() {
+        Restore();
+        if (file_ != nullptr)
+            std::fclose(file_);
+    }
+
+    std::string Finish() {
+        Restore();
+        std::string text;
+        if (file_ == nullptr)
+            return text;
+        std::rewind(file_);
+        char chunk[512];
+        std::size_t n = 0;
+        while ((n = std::fread(chunk, 1, sizeof chunk, file_)) > 0)
+            text.append(chunk, n);
+        return text;
+    }
+
+  private:
+    void Restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stdout);
+        ::dup2(saved_, STDOUT_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+    std::FILE* file_ = nullptr;
+    int saved_ = -1;
+};
+
+class SambaPlatform final : public Platform {
+  public:
+    ~SambaPlatform() override {
+        if (ctx_ != nullptr)
+            libnetapi_free(ctx_);
+    }
+
+    NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
+                          const char16_t* userName, std::uint32_t level, std::uint8_t** buffer,
+                          std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                          std::uint32_t* totalEntries, std::uintptr_t* resumeHandle) override {
+        *buffer = nullptr;
+        *entriesRead = 0;
+        *totalEntries = 0;
+        if (level != 3)
+            return 124; // ERROR_INVALID_LEVEL: only level 3 is converted
+        if (const NetStatus status = EnsureContext(); status != NERR_Success)
+            return status;
+        const auto server = Utf8OrNull(serverName);
+        const auto base = Utf8OrNull(basePath);
+        const auto user = Utf8OrNull(userName);
+        std::uint8_t* raw = nullptr;
+        std::uint32_t read = 0;
+        std::uint32_t total = 0;
+        auto resume = static_cast<std::uint32_t>(*resumeHandle);
+        StdoutCapture capture;
+        const NetStatus status = ::NetFileEnum(CStr(server), CStr(base), CStr(user), level, &raw,
+                                               prefMaxLen, &read, &total, &resume);
+        const std::string clientOutput = capture.Finish();
+        *resumeHandle = resume;
+        *totalEntries = total;
+        if (raw != nullptr) {
+            const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
+            try {
+                *buffer = samba::PackFileInfo3(reinterpret_cast<const FILE_INFO_3*>(raw), read,
+                                               narrowTo, entriesRead);
+            } catch (const std::bad_alloc&) {
+                ::NetApiBufferFree(raw);
+                return ERROR_NOT_ENOUGH_MEMORY;
+            }
+            ::NetApiBufferFree(raw);
+        }
+        return samba::TranslateConnectFailure(status, clientOutput);
+    }
+
+    void NetApiBufferFree(void* buffer) override { std::free(buffer); }
+
+    std::u16string StatusText(NetStatus status) override {
+        char* text = libnetapi_errstr(static_cast<NET_API_STATUS>(status));
+        if (text == nullptr)
+            return u"Error " + FromUtf8(std::to_string(status));
+        std::u16string result = FromUtf8(text);
+        ::NetApiBufferFree(text);
+        return result;
+    }
+
+  private:
+    // One libnetapi context for the whole run. It takes the user name and
+    // password from the USER and PASSWD environment, as Samba's tools do;
+    // a Kerberos ticket that the caller holds takes precedence.
+    NetStatus EnsureContext() {
+        if (ctx_ != nullptr)
+            return NERR_Success;
+        StdoutCapture capture;
+        const NetStatus status = libnetapi_init(&ctx_);
+        if (status != NERR_Success) {
+            ctx_ = nullptr;
+            return status;
+        }
+        libnetapi_set_debuglevel(ctx_, "0");
+        if (HasKerberosTicket())
+            libnetapi_set_use_ccache(ctx_);
+        return NERR_Success;
+    }
+
+    libnetapi_ctx* ctx_ = nullptr;
+};
+
+} // namespace
+
+Platform& SystemPlatform() {
+    static SambaPlatform platform;
+    return platform;
+}
+
+} // namespace quarnel::platform

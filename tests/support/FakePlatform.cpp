@@ -1,0 +1,115 @@
+#include "FakePlatform.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace quarnel::test {
+
+namespace {
+
+FakeString Capture(const char16_t* s) {
+    if (s == nullptr)
+        return std::nullopt;
+    return std::u16string(s);
+}
+
+// Strings of a batch live behind its records in the same buffer, as the
+// platform lays them out.
+class StringArea {
+  public:
+    explicit StringArea(char16_t* start) : next_(start) {}
+    const char16_t* Put(const FakeString& s) {
+        if (!s)
+            return nullptr;
+        char16_t* at = next_;
+        std::memcpy(at, s->c_str(), (s->size() + 1) * sizeof(char16_t));
+        next_ += s->size() + 1;
+        return at;
+    }
+    static std::size_t Units(const FakeString& s) { return s ? s->size() + 1 : 0; }
+
+  private:
+    char16_t* next_;
+};
+
+} // namespace
+
+std::uint8_t* FakePlatform::Allocate(std::size_t bytes) {
+    pool_.emplace_back(bytes + 16);
+    std::uint8_t* p = pool_.back().data();
+    live_.insert(p);
+    ++handedOut_;
+    return p;
+}
+
+platform::NetStatus FakePlatform::NetFileEnum(const char16_t* server, const char16_t* basePath,
+                                              const char16_t* userName, std::uint32_t level,
+                                              std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                              std::uint32_t* entriesRead,
+                                              std::uint32_t* totalEntries,
+                                              std::uintptr_t* resumeHandle) {
+    fileCalls.push_back(
+        {Capture(server), Capture(basePath), Capture(userName), level, prefMaxLen, *resumeHandle});
+    if (duringCall)
+        duringCall();
+    if (fileBatches.empty())
+        throw std::logic_error("NetFileEnum called more often than scripted");
+    FakeBatch<FakeFile> batch = std::move(fileBatches.front());
+    fileBatches.pop_front();
+
+    *buffer = nullptr;
+    *entriesRead = 0;
+    *totalEntries = 0;
+    const bool succeeded =
+        batch.status == platform::NERR_Success || batch.status == platform::ERROR_MORE_DATA;
+    if (succeeded || batch.bufferOnFailure) {
+        std::size_t units = 0;
+        for (const FakeFile& f : batch.records)
+            units += StringArea::Units(f.path) + StringArea::Units(f.user);
+        const std::size_t recordBytes = batch.records.size() * sizeof(platform::FileInfo3);
+        std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
+        auto* records = reinterpret_cast<platform::FileInfo3*>(block);
+        StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
+        for (std::size_t i = 0; i < batch.records.size(); ++i) {
+            const FakeFile& f = batch.records[i];
+            records[i] = {f.id, f.permissions, f.numLocks, strings.Put(f.path),
+                          strings.Put(f.user)};
+        }
+        *buffer = block;
+        if (succeeded)
+            *entriesRead = static_cast<std::uint32_t>(batch.records.size());
+    }
+    *totalEntries = *entriesRead;
+    *resumeHandle += *entriesRead + 1;
+    return batch.status;
+}
+
+void FakePlatform::NetApiBufferFree(void* buffer) {
+    if (buffer == nullptr)
+        return;
+    if (live_.erase(buffer) == 0) {
+        ++doubleFrees_;
+        return;
+    }
+    ++released_;
+}
+
+std::u16string FakePlatform::StatusText(platform::NetStatus status) {
+    switch (status) {
+    case platform::ERROR_ACCESS_DENIED:
+        return u"Access is denied.";
+    case platform::ERROR_BAD_NETPATH:
+        return u"The network path was not found.";
+    default: {
+        const std::string number = std::to_string(status);
+        return u"Status " + std::u16string(number.begin(), number.end());
+    }
+    }
+}
+
+void FakePlatform::YieldToWindowSystem() {
+    ++yields;
+    Platform::YieldToWindowSystem();
+}
+
+} // namespace quarnel::test

@@ -1,0 +1,78 @@
+// A scripted platform for the tests: each call to an enumeration takes the
+// next scripted batch, records the arguments it was given, and hands out a
+// buffer in the platform's record layout. Every buffer handed out and
+// released is counted, so a test can tell that each is released once.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quarnel::test {
+
+// A string field of a scripted record; nullopt stands for a null pointer.
+using FakeString = std::optional<std::u16string>;
+
+struct FakeFile {
+    std::uint32_t id = 0;
+    std::uint32_t permissions = 0;
+    std::uint32_t numLocks = 0;
+    FakeString path;
+    FakeString user;
+};
+
+template <typename Record> struct FakeBatch {
+    platform::NetStatus status = platform::NERR_Success;
+    std::vector<Record> records;
+    bool bufferOnFailure = false; // hand out a buffer even though the status fails
+};
+
+// What one call of NetFileEnum was given.
+struct FileEnumCall {
+    FakeString server, basePath, userName;
+    std::uint32_t level = 0;
+    std::uint32_t prefMaxLen = 0;
+    std::uintptr_t resumeHandle = 0;
+};
+
+class FakePlatform : public platform::Platform {
+  public:
+    std::deque<FakeBatch<FakeFile>> fileBatches;
+    std::vector<FileEnumCall> fileCalls;
+
+    int yields = 0;
+    // Runs inside each platform call, before it answers: lets a test look at
+    // the window while an enumeration is under way.
+    std::function<void()> duringCall;
+
+    int buffersHandedOut() const { return handedOut_; }
+    int buffersReleased() const { return released_; }
+    bool allBuffersReleasedOnce() const { return live_.empty() && doubleFrees_ == 0; }
+
+    platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
+                                    const char16_t* userName, std::uint32_t level,
+                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                    std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                    std::uintptr_t* resumeHandle) override;
+
+    void NetApiBufferFree(void* buffer) override;
+    std::u16string StatusText(platform::NetStatus status) override;
+    void YieldToWindowSystem() override;
+
+  private:
+    std::uint8_t* Allocate(std::size_t bytes);
+    std::vector<std::vector<std::uint8_t>> pool_;
+    std::set<void*> live_;
+    int handedOut_ = 0;
+    int released_ = 0;
+    int doubleFrees_ = 0;
+};
+
+} // namespace quarnel::test

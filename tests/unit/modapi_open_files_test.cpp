@@ -1,0 +1,155 @@
+// The open-file enumeration against the scripted platform.
+#include "FakePlatform.h"
+#include "modApi.h"
+
+#include <gtest/gtest.h>
+
+namespace quarnel::test {
+namespace {
+
+using platform::ERROR_ACCESS_DENIED;
+using platform::ERROR_MORE_DATA;
+using platform::NERR_Success;
+
+FakeFile File(std::uint32_t id, std::u16string path, std::u16string user,
+              std::uint32_t permissions = 1, std::uint32_t locks = 0) {
+    return {id, permissions, locks, std::move(path), std::move(user)};
+}
+
+class EnumOpenFilesTest : public ::testing::Test {
+  protected:
+    FakePlatform platform;
+    modApi api{platform};
+};
+
+TEST_F(EnumOpenFilesTest, ServerNameGetsTwoBackslashesOnlyWhenItsFirstTwoCharactersLackThem) {
+    struct Case {
+        std::u16string given, expected;
+    } cases[] = {
+        {u"srv", u"\\\\srv"},   {u"\\\\srv", u"\\\\srv"}, {u"\\srv", u"\\\\\\srv"},
+        {u" srv", u"\\\\ srv"}, {u"SRV ", u"\\\\SRV "},
+    };
+    for (const Case& c : cases) {
+        platform.fileBatches.push_back({NERR_Success, {}});
+        api.EnumOpenFiles(c.given, u"", u"");
+        ASSERT_TRUE(platform.fileCalls.back().server.has_value());
+        EXPECT_EQ(*platform.fileCalls.back().server, c.expected);
+    }
+}
+
+TEST_F(EnumOpenFilesTest, EmptyArgumentsGoAsNullAndOthersUnchanged) {
+    platform.fileBatches.push_back({NERR_Success, {}});
+    platform.fileBatches.push_back({NERR_Success, {}});
+    api.EnumOpenFiles(u"", u"", u"");
+    api.EnumOpenFiles(u"srv", u" D:\\Data ", u" bob");
+
+    const FileEnumCall& empty = platform.fileCalls[0];
+    EXPECT_FALSE(empty.server.has_value());
+    EXPECT_FALSE(empty.basePath.has_value());
+    EXPECT_FALSE(empty.userName.has_value());
+    const FileEnumCall& given = platform.fileCalls[1];
+    EXPECT_EQ(given.basePath, u" D:\\Data ");
+    EXPECT_EQ(given.userName, u" bob");
+    EXPECT_EQ(given.level, 3u);
+    EXPECT_EQ(given.prefMaxLen, 16384u);
+}
+
+TEST_F(EnumOpenFilesTest, BatchesFillTheTableInPlatformOrderAndPassTheResumeHandleOn) {
+    platform.fileBatches.push_back(
+        {ERROR_MORE_DATA,
+         {File(1, u"C:\\a", u"ann"), File(2, u"C:\\b", u"bob"), File(3, u"C:\\c", u"cy")}});
+    platform.fileBatches.push_back(
+        {NERR_Success, {File(4, u"C:\\d", u"dee"), File(5, u"C:\\e", u"eve")}});
+
+    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
+
+    ASSERT_EQ(api.OpenFileCount, 5);
+    ASSERT_EQ(api.OpenFiles.size(), 5u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(api.OpenFiles[i].Id, i + 1);
+    EXPECT_EQ(api.OpenFiles[3].PathName, u"C:\\d");
+    EXPECT_EQ(api.OpenFiles[4].UserName, u"eve");
+    ASSERT_EQ(platform.fileCalls.size(), 2u);
+    EXPECT_EQ(platform.fileCalls[0].resumeHandle, 0u);
+    EXPECT_EQ(platform.fileCalls[1].resumeHandle, 4u); // as the platform left it
+    EXPECT_EQ(platform.yields, 2);
+    EXPECT_EQ(platform.buffersHandedOut(), 2);
+    EXPECT_TRUE(platform.allBuffersReleasedOnce());
+}
+
+TEST_F(EnumOpenFilesTest, EmptyBatchWithMoreDataLeadsToOneMoreCallAndAYield) {
+    platform.fileBatches.push_back({ERROR_MORE_DATA, {}});
+    platform.fileBatches.push_back({NERR_Success, {File(7, u"C:\\x", u"ann")}});
+
+    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
+    EXPECT_EQ(api.OpenFileCount, 1);
+    EXPECT_EQ(platform.fileCalls.size(), 2u);
+    EXPECT_EQ(platform.yields, 2);
+    EXPECT_TRUE(platform.allBuffersReleasedOnce());
+}
+
+TEST_F(EnumOpenFilesTest, NoOpenFilesIsSuccessWithAnEmptyTable) {
+    platform.fileBatches.push_back({NERR_Success, {}});
+    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
+    EXPECT_EQ(api.OpenFileCount, 0);
+    EXPECT_TRUE(api.OpenFiles.empty());
+}
+
+TEST_F(EnumOpenFilesTest, FailureOnTheFirstCallEmptiesTheTableOfTheLastListing) {
+    platform.fileBatches.push_back({NERR_Success, {File(1, u"C:\\a", u"ann")}});
+    ASSERT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
+    ASSERT_EQ(api.OpenFileCount, 1);
+
+    platform.fileBatches.push_back({ERROR_ACCESS_DENIED, {}, /*bufferOnFailure=*/true});
+    EXPECT_FALSE(api.EnumOpenFiles(u"srv", u"", u""));
+    EXPECT_EQ(api.OpenFileCount, 0);
+    EXPECT_TRUE(api.OpenFiles.empty());
+    EXPECT_EQ(platform.yields, 1); // a failed call is not a batch
+    EXPECT_EQ(platform.buffersHandedOut(), 2);
+    EXPECT_TRUE(platform.allBuffersReleasedOnce());
+}
+
+TEST_F(EnumOpenFilesTest, FailureAfterSomeBatchesKeepsTheirRecords) {
+    platform.fileBatches.push_back({ERROR_MORE_DATA, {File(1, u"C:\\a", u"ann")}});
+    platform.fileBatches.push_back({ERROR_MORE_DATA, {File(2, u"C:\\b", u"bob")}});
+    platform.fileBatches.push_back({platform::ERROR_BAD_NETPATH, {}, true});
+
+    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
+    EXPECT_EQ(api.OpenFileCount, 2);
+    EXPECT_EQ(api.OpenFiles[1].UserName, u"bob");
+    EXPECT_EQ(platform.buffersHandedOut(), 3);
+    EXPECT_TRUE(platform.allBuffersReleasedOnce());
+}
+
+TEST_F(EnumOpenFilesTest, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
+    platform.fileBatches.push_back(
+        {NERR_Success,
+         {{0x80000000u, 0xFFu, 7u, std::nullopt, u"ann"},
+          {0xFFFFFFFFu, 0u, 0u, u"C:\\Daten\\Bücher \U0001F4D6.txt", std::nullopt}}});
+
+    ASSERT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
+    const OpenFileInfo first{INT32_MIN, 0xFFu, 7, u"", u"ann"};
+    const OpenFileInfo second{-1, 0u, 0, u"C:\\Daten\\Bücher \U0001F4D6.txt", u""};
+    EXPECT_EQ(api.OpenFiles[0], first);
+    EXPECT_EQ(api.OpenFiles[1], second);
+}
+
+TEST(StringFromPointerTest, CopiesUpToTheTerminatorAndGivesEmptyForNull) {
+    const char16_t text[] = u"ab\0cd";
+    EXPECT_EQ(modApi::StringFromPointer(nullptr), u"");
+    EXPECT_EQ(modApi::StringFromPointer(u""), u"");
+    EXPECT_EQ(modApi::StringFromPointer(text), u"ab");
+}
+
+TEST(ModApiInstancesTest, TablesBelongToTheirOwnObject) {
+    FakePlatform platform;
+    modApi first(platform);
+    modApi second(platform);
+    platform.fileBatches.push_back({NERR_Success, {File(1, u"C:\\a", u"ann")}});
+    ASSERT_TRUE(first.EnumOpenFiles(u"srv", u"", u""));
+    EXPECT_EQ(first.OpenFileCount, 1);
+    EXPECT_EQ(second.OpenFileCount, 0);
+}
+
+} // namespace
+} // namespace quarnel::test
