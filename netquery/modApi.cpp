@@ -26,6 +26,14 @@ void CopyOpenFileInfo(const platform::FileInfo3& record, OpenFileInfo& entry) {
 
 } // namespace
 
+std::u16string PermissionLetters(std::uint32_t permissions) {
+    std::u16string letters;
+    letters += (permissions & PERM_FILE_READ) ? u'R' : u' ';
+    letters += (permissions & PERM_FILE_WRITE) ? u'W' : u' ';
+    letters += (permissions & PERM_FILE_CREATE) ? u'C' : u' ';
+    return letters;
+}
+
 std::u16string modApi::StringFromPointer(const char16_t* p) {
     if (p == nullptr)
         return {};

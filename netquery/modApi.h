@@ -29,6 +29,11 @@ inline constexpr std::uint32_t PERM_FILE_READ = 1;
 inline constexpr std::uint32_t PERM_FILE_WRITE = 2;
 inline constexpr std::uint32_t PERM_FILE_CREATE = 4;
 
+// The three permission letters of an open file as every view shows them:
+// "R", "W" and "C" for the read, write and create bits, a blank for each bit
+// that is not set; other bits are not shown.
+std::u16string PermissionLetters(std::uint32_t permissions);
+
 class modApi {
   public:
     explicit modApi(platform::Platform& platform) : platform_(platform) {}

@@ -26,6 +26,12 @@ std::optional<std::string> Utf8OrNull(const char16_t* s) {
     return ToUtf8(s);
 }
 
+std::optional<std::string> ServerOrNull(const char16_t* s) {
+    if (s == nullptr)
+        return std::nullopt;
+    return ToUtf8(samba::LibnetapiServerName(s));
+}
+
 const char* CStr(const std::optional<std::string>& s) {
     return s ? s->c_str() : nullptr;
 }
@@ -115,7 +121,7 @@ class SambaPlatform final : public Platform {
             return 124; // ERROR_INVALID_LEVEL: only level 3 is converted
         if (const NetStatus status = EnsureContext(); status != NERR_Success)
             return status;
-        const auto server = Utf8OrNull(serverName);
+        const auto server = ServerOrNull(serverName);
         const auto base = Utf8OrNull(basePath);
         const auto user = Utf8OrNull(userName);
         std::uint8_t* raw = nullptr;

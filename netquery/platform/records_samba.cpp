@@ -38,6 +38,12 @@ bool SameUnit(char16_t a, char16_t b) {
 
 } // namespace
 
+std::u16string LibnetapiServerName(std::u16string_view server) {
+    if (server.starts_with(u"\\\\"))
+        server.remove_prefix(2);
+    return std::u16string(server);
+}
+
 bool LiesUnder(std::u16string_view path, std::u16string_view base) {
     if (base.size() > path.size())
         return false;
@@ -99,6 +105,10 @@ std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
 }
 
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
+    if (status == NERR_Success || status == ERROR_MORE_DATA)
+        return status;
+    if (clientOutput.find("Anonymous login successful") != std::string_view::npos)
+        return ERROR_LOGON_FAILURE;
     if (status != WERR_CAN_NOT_COMPLETE)
         return status;
     static constexpr struct {

@@ -16,6 +16,11 @@ namespace quarnel::platform::samba {
 // libnetapi's status when it could not reach a server's IPC$ share at all.
 inline constexpr NetStatus WERR_CAN_NOT_COMPLETE = 1003;
 
+// The server name as libnetapi takes it: Windows names a server "\\srv",
+// libnetapi only "srv", so two leading backslashes are dropped. Nothing else
+// changes, so a name the platform would reject stays rejected.
+std::u16string LibnetapiServerName(std::u16string_view server);
+
 // True when `path` is `base` or lies below it: a case-insensitive prefix that
 // ends on a path component boundary, "\" and "/" counting alike. Samba's
 // server ignores the base path of an open-file enumeration, so the backend
@@ -28,11 +33,13 @@ bool LiesUnder(std::u16string_view path, std::u16string_view base);
 std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
                             std::u16string_view basePath, std::uint32_t* kept);
 
-// libnetapi reports every failure to open a connection as 1003 and prints
-// the session set-up status on standard output. Turns that into the status a
-// Windows client gives for the same failure: the logon failure or refusal
-// named in `clientOutput`, or "network path not found" when no session was
-// set up at all.
+// libnetapi reports every failure to open a connection as 1003, and when the
+// server refuses the credentials it quietly tries again without any, so the
+// server's answer then speaks of that anonymous attempt. What really went
+// wrong is printed by its client code on standard output. Turns that into
+// the status a Windows client gives: a logon failure when the credentials
+// were refused, the refusal named in `clientOutput`, or "network path not
+// found" when no session was set up at all.
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput);
 
 } // namespace quarnel::platform::samba

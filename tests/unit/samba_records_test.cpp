@@ -12,6 +12,12 @@
 namespace quarnel::platform::samba {
 namespace {
 
+TEST(LibnetapiServerNameTest, DropsExactlyTwoLeadingBackslashes) {
+    EXPECT_EQ(LibnetapiServerName(u"\\\\srv"), u"srv");
+    EXPECT_EQ(LibnetapiServerName(u"srv"), u"srv");
+    EXPECT_EQ(LibnetapiServerName(u"\\\\\\srv"), u"\\srv");
+}
+
 TEST(LiesUnderTest, PrefixMustEndOnAComponentBoundary) {
     EXPECT_TRUE(LiesUnder(u"C:\\srv\\share\\a.txt", u"C:\\srv\\share"));
     EXPECT_TRUE(LiesUnder(u"C:\\srv\\share", u"C:\\srv\\share"));
@@ -62,6 +68,14 @@ TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
                                       "session setup failed: NT_STATUS_ACCOUNT_DISABLED\n"),
               1331u);
+    // Refused credentials make libnetapi fall back to an anonymous session,
+    // whichever way the server then refuses that.
+    const char* fellBack =
+        "Anonymous login successful\ntree connect failed: NT_STATUS_ACCESS_DENIED\n";
+    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, fellBack), ERROR_LOGON_FAILURE);
+    EXPECT_EQ(TranslateConnectFailure(ERROR_ACCESS_DENIED, "Anonymous login successful\n"),
+              ERROR_LOGON_FAILURE);
+    EXPECT_EQ(TranslateConnectFailure(NERR_Success, "Anonymous login successful\n"), NERR_Success);
     // No session was set up at all: nobody answered at that address.
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, ""), ERROR_BAD_NETPATH);
     // A reason without a word of ours keeps libnetapi's status.

@@ -1,0 +1,15 @@
+// What the command-line companion needs of the console it runs in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quarnel::cli {
+
+// Makes standard output and standard error take UTF-8.
+void PrepareConsole();
+
+// The program's arguments in UTF-8, without the program's name.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+} // namespace quarnel::cli

@@ -1,0 +1,121 @@
+#include "Output.h"
+
+#include "utf.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+namespace quarnel::cli {
+
+namespace {
+
+// The number of characters a terminal gives a UTF-8 text: one per code
+// point, which is right for the letters of file and user names.
+std::size_t DisplayWidth(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+void WriteTable(std::ostream& out, const Listing& listing) {
+    std::vector<std::size_t> widths;
+    for (const Column& c : listing.columns)
+        widths.push_back(DisplayWidth(c.header));
+    for (const auto& row : listing.rows)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+    auto line = [&](auto cellOf) {
+        std::string text;
+        for (std::size_t i = 0; i < listing.columns.size(); ++i) {
+            const std::string cell = cellOf(i);
+            const std::size_t pad = widths[i] - DisplayWidth(cell);
+            if (i > 0)
+                text += "  ";
+            if (listing.columns[i].numeric)
+                text += std::string(pad, ' ') + cell;
+            else
+                text += cell + std::string(pad, ' ');
+        }
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        out << text << '\n';
+    };
+    line([&](std::size_t i) { return listing.columns[i].header; });
+    for (const auto& row : listing.rows)
+        line([&](std::size_t i) { return row[i]; });
+}
+
+void WriteCsv(std::ostream& out, const Listing& listing) {
+    auto line = [&](auto cellOf) {
+        for (std::size_t i = 0; i < listing.columns.size(); ++i)
+            out << (i > 0 ? "," : "") << CsvField(cellOf(i));
+        out << "\r\n";
+    };
+    line([&](std::size_t i) { return listing.columns[i].header; });
+    for (const auto& row : listing.rows)
+        line([&](std::size_t i) { return row[i]; });
+}
+
+void WriteJson(std::ostream& out, const Listing& listing) {
+    auto array = nlohmann::ordered_json::array();
+    for (const auto& row : listing.rows) {
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+        for (std::size_t i = 0; i < listing.columns.size(); ++i) {
+            const Column& c = listing.columns[i];
+            if (c.numeric)
+                object[c.jsonKey] = std::stoll(row[i]);
+            else
+                object[c.jsonKey] = row[i];
+        }
+        array.push_back(std::move(object));
+    }
+    out << array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+} // namespace
+
+std::string CsvField(const std::string& text) {
+    const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!quote)
+        return text;
+    std::string field = "\"";
+    for (char c : text) {
+        if (c == '"')
+            field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
+Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count) {
+    Listing listing{{{"User", "user"},
+                     {"Path", "path"},
+                     {"File ID", "id", true},
+                     {"Permissions", "permissions"},
+                     {"# locks", "locks", true}},
+                    {}};
+    for (std::int32_t i = 0; i < count; ++i) {
+        const OpenFileInfo& f = files[static_cast<std::size_t>(i)];
+        listing.rows.push_back({ToUtf8(f.UserName), ToUtf8(f.PathName), std::to_string(f.Id),
+                                ToUtf8(PermissionLetters(f.Permissions)),
+                                std::to_string(f.NumLocks)});
+    }
+    return listing;
+}
+
+void Write(std::ostream& out, const Listing& listing, Format format) {
+    switch (format) {
+    case Format::Table:
+        WriteTable(out, listing);
+        break;
+    case Format::Csv:
+        WriteCsv(out, listing);
+        break;
+    case Format::Json:
+        WriteJson(out, listing);
+        break;
+    }
+}
+
+} // namespace quarnel::cli

@@ -1,0 +1,37 @@
+// How the command-line companion writes its answers: an aligned table for
+// people, CSV (RFC 4180) and JSON for scripts. All text is UTF-8.
+#pragma once
+
+#include "modApi.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quarnel::cli {
+
+enum class Format { Table, Csv, Json };
+
+// A result as rows of cells under a header; a cell marked numeric is written
+// as a JSON number.
+struct Column {
+    std::string header;  // table and CSV header
+    std::string jsonKey; // key of the JSON object
+    bool numeric = false;
+};
+
+struct Listing {
+    std::vector<Column> columns;
+    std::vector<std::vector<std::string>> rows;
+};
+
+// The five columns of the open-file list, one row per entry of the table.
+Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count);
+
+void Write(std::ostream& out, const Listing& listing, Format format);
+
+// One CSV field, quoted when it holds a separator, a quote, a line break or
+// blanks at either end.
+std::string CsvField(const std::string& text);
+
+} // namespace quarnel::cli

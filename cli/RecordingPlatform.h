@@ -1,0 +1,44 @@
+// Passes every call on to another platform and remembers the last status
+// that ended an enumeration, so that the command-line companion can say in
+// words why a listing failed. The query layer itself never passes a status on.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace quarnel::cli {
+
+class RecordingPlatform final : public platform::Platform {
+  public:
+    explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) {}
+
+    // The status of the last platform call that neither succeeded nor
+    // announced more data; NERR_Success when there was none.
+    platform::NetStatus LastFailure() const { return lastFailure_; }
+    void ForgetFailure() { lastFailure_ = platform::NERR_Success; }
+
+    platform::NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
+                                    const char16_t* userName, std::uint32_t level,
+                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                    std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                    std::uintptr_t* resumeHandle) override {
+        return Record(inner_.NetFileEnum(serverName, basePath, userName, level, buffer, prefMaxLen,
+                                         entriesRead, totalEntries, resumeHandle));
+    }
+    void NetApiBufferFree(void* buffer) override { inner_.NetApiBufferFree(buffer); }
+    std::u16string StatusText(platform::NetStatus status) override {
+        return inner_.StatusText(status);
+    }
+    void YieldToWindowSystem() override { inner_.YieldToWindowSystem(); }
+
+  private:
+    platform::NetStatus Record(platform::NetStatus status) {
+        if (status != platform::NERR_Success && status != platform::ERROR_MORE_DATA)
+            lastFailure_ = status;
+        return status;
+    }
+
+    platform::Platform& inner_;
+    platform::NetStatus lastFailure_ = platform::NERR_Success;
+};
+
+} // namespace quarnel::cli

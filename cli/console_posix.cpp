@@ -1,0 +1,13 @@
+#include "Console.h"
+
+namespace quarnel::cli {
+
+// A POSIX terminal takes the UTF-8 that the program writes as it is, and the
+// arguments arrive in the same encoding.
+void PrepareConsole() {}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+} // namespace quarnel::cli

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Starts and stops a private Samba server on 127.0.0.1 for Quarnel's tests
+# and demo. Everything it needs (configuration, state, logs and the shared
+# folder) lives under one folder of the caller's choosing; nothing outside it
+# changes except two local accounts and a group that Samba maps its users to.
+#
+#   test-server.sh start DIR   creates DIR, starts smbd, writes DIR/server.env
+#   test-server.sh stop DIR    stops the smbd started for DIR
+#
+# DIR/server.env holds what a client needs, as shell assignments:
+#   QUARNEL_SERVER, QUARNEL_SHARE, QUARNEL_SHARE_DIR,
+#   QUARNEL_ADMIN_USER/_PASSWORD (lists open files: a member of the
+#   Administrators group through a group mapping),
+#   QUARNEL_PLAIN_USER/_PASSWORD (an ordinary user).
+# Whoever starts a server stops it. Needs root: smbd binds port 445.
+set -euo pipefail
+
+ADDRESS=127.0.0.1
+SHARE=share
+ADMIN_USER=quarneladmin
+ADMIN_PASSWORD='Adm1n-Pass'
+PLAIN_USER=quarneluser
+PLAIN_PASSWORD='Us3r-Pass'
+ADMIN_GROUP=quarneladmins
+ADMINISTRATORS_SID=S-1-5-32-544
+
+die() {
+    echo "test-server: $*" >&2
+    exit 1
+}
+
+port_open() { (exec 3<>"/dev/tcp/$ADDRESS/$1") 2>/dev/null; }
+
+ensure_account() {
+    local user=$1 password=$2 conf=$3
+    id "$user" >/dev/null 2>&1 || useradd --no-create-home --shell /usr/sbin/nologin "$user"
+    local out
+    out=$(printf '%s\n%s\n' "$password" "$password" | smbpasswd -c "$conf" -s -a "$user" 2>&1) ||
+        die "smbpasswd could not add $user: $out"
+}
+
+start() {
+    local dir=$1
+    [ "$(id -u)" -eq 0 ] || die "must run as root (smbd binds port 445 and needs local accounts)"
+    command -v smbd >/dev/null || die "smbd is not installed (scripts/install-deps.sh installs it)"
+    if port_open 445; then
+        die "port 445 on $ADDRESS is already in use, probably by the system's Samba server; stop it first (for example: systemctl stop smbd)"
+    fi
+    mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd)
+    local conf=$dir/smb.conf
+    rm -rf "${dir:?}"/{run,lock,state,cache,private,log,ncalrpc}
+    mkdir -p "$dir"/{run,lock,state,cache,private,log,ncalrpc,"$SHARE"}
+    cat >"$conf" <<CONF
+[global]
+    workgroup = QUARNEL
+    netbios name = QUARNELTEST
+    server role = standalone server
+    interfaces = $ADDRESS
+    bind interfaces only = yes
+    smb ports = 445
+    pid directory = $dir/run
+    lock directory = $dir/lock
+    state directory = $dir/state
+    cache directory = $dir/cache
+    private dir = $dir/private
+    ncalrpc dir = $dir/ncalrpc
+    log file = $dir/log/log.%m
+    log level = 1
+    passdb backend = tdbsam:$dir/private/passdb.tdb
+    load printers = no
+    printing = bsd
+    printcap name = /dev/null
+    disable spoolss = yes
+    map to guest = never
+    restrict anonymous = 2
+
+[$SHARE]
+    path = $dir/$SHARE
+    comment = Quarnel test share
+    read only = no
+    create mask = 0666
+    directory mask = 0777
+CONF
+    getent group "$ADMIN_GROUP" >/dev/null || groupadd "$ADMIN_GROUP"
+    ensure_account "$ADMIN_USER" "$ADMIN_PASSWORD" "$conf"
+    ensure_account "$PLAIN_USER" "$PLAIN_PASSWORD" "$conf"
+    usermod -a -G "$ADMIN_GROUP" "$ADMIN_USER"
+    # Samba lists open files only for members of BUILTIN\Administrators.
+    net -s "$conf" groupmap add sid="$ADMINISTRATORS_SID" unixgroup="$ADMIN_GROUP" \
+        type=builtin ntgroup=Administrators >/dev/null
+    chmod 0777 "$dir/$SHARE"
+
+    smbd --daemon --configfile="$conf" || die "smbd did not start; see $dir/log"
+    local i
+    for i in $(seq 100); do
+        port_open 445 && break
+        sleep 0.1
+    done
+    port_open 445 || die "smbd is not answering on $ADDRESS:445; see $dir/log"
+
+    cat >"$dir/server.env" <<ENV
+QUARNEL_SERVER=$ADDRESS
+QUARNEL_SHARE=$SHARE
+QUARNEL_SHARE_DIR=$dir/$SHARE
+QUARNEL_ADMIN_USER=$ADMIN_USER
+QUARNEL_ADMIN_PASSWORD='$ADMIN_PASSWORD'
+QUARNEL_PLAIN_USER=$PLAIN_USER
+QUARNEL_PLAIN_PASSWORD='$PLAIN_PASSWORD'
+ENV
+    echo "test-server: smbd serves \\\\$ADDRESS\\$SHARE from $dir/$SHARE"
+}
+
+stop() {
+    local dir=$1 pidfile pid i
+    pidfile=$(ls "$dir"/run/smbd*.pid 2>/dev/null | head -n 1 || true)
+    [ -n "$pidfile" ] || return 0
+    pid=$(cat "$pidfile")
+    kill "$pid" 2>/dev/null || return 0
+    for i in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+    # smbd's children for client connections end with their parent.
+    pkill -9 -f -- "--configfile=$dir/smb.conf" 2>/dev/null || true
+    rm -f "$pidfile"
+}
+
+case "${1:-}" in
+start) start "${2:?usage: test-server.sh start DIR}" ;;
+stop) stop "${2:?usage: test-server.sh stop DIR}" ;;
+*) die "usage: test-server.sh start|stop DIR" ;;
+esac
