@@ -1,0 +1,124 @@
+#include "E2eSupport.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace quarnel::e2e {
+
+namespace {
+
+std::map<std::string, std::string> ReadServerEnv(const std::string& path) {
+    std::map<std::string, std::string> values;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return values;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        const auto eq = line.indexOf('=');
+        if (eq <= 0)
+            continue;
+        QString value = line.mid(eq + 1);
+        if (value.size() >= 2 && value.startsWith('\'') && value.endsWith('\''))
+            value = value.mid(1, value.size() - 2);
+        values[line.left(eq).toStdString()] = value.toStdString();
+    }
+    return values;
+}
+
+QProcessEnvironment WithCredentials(const std::string& user, const std::string& password) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("USER", QString::fromStdString(user));
+    env.insert("PASSWD", QString::fromStdString(password));
+    env.remove("KRB5CCNAME");
+    return env;
+}
+
+} // namespace
+
+const TestServer& TestServer::Get() {
+    static const TestServer server = [] {
+        auto v = ReadServerEnv(QUARNEL_E2E_SERVER_DIR "/server.env");
+        return TestServer{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
+                          v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
+                          v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],
+                          v["QUARNEL_PLAIN_PASSWORD"]};
+    }();
+    if (server.address.empty())
+        ADD_FAILURE() << "the test server is not running: run the end-to-end tests "
+                         "through ctest, which starts it";
+    return server;
+}
+
+std::string TestServer::MakeFolder(const std::string& name) const {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(shareDir) / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::all);
+    return name;
+}
+
+std::string TestServer::ServerPath(const std::string& relative) const {
+    std::string path = "C:" + shareDir + "/" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+HeldFiles::HeldFiles(const std::string& user, const std::string& password,
+                     const std::vector<std::string>& specs)
+    : process_(std::make_unique<QProcess>()) {
+    const TestServer& server = TestServer::Get();
+    QStringList args{"--server",   QString::fromStdString(server.address),
+                     "--user",     QString::fromStdString(user),
+                     "--password", QString::fromStdString(password),
+                     "--share",    QString::fromStdString(server.share)};
+    for (const std::string& spec : specs)
+        args << QString::fromStdString(spec);
+    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_->start(QUARNEL_HOLD_OPEN, args);
+    if (!process_->waitForStarted(10000)) {
+        ADD_FAILURE() << "could not start the SMB client that holds files open";
+        return;
+    }
+    while (!process_->canReadLine() && process_->state() == QProcess::Running)
+        process_->waitForReadyRead(20000);
+    const QByteArray line = process_->readLine().trimmed();
+    if (line != "ready")
+        ADD_FAILURE() << "the SMB client did not open the files: " << line.toStdString();
+}
+
+HeldFiles::~HeldFiles() {
+    process_->closeWriteChannel();
+    if (!process_->waitForFinished(10000)) {
+        process_->kill();
+        process_->waitForFinished(5000);
+    }
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
+                 const std::string& password) {
+    QProcess cli;
+    cli.setProcessEnvironment(WithCredentials(user, password));
+    QStringList arguments;
+    for (const std::string& a : args)
+        arguments << QString::fromStdString(a);
+    cli.start(QUARNEL_CLI, arguments);
+    CliResult result;
+    if (!cli.waitForFinished(60000)) {
+        ADD_FAILURE() << "quarnel-cli did not finish";
+        cli.kill();
+        cli.waitForFinished();
+        return result;
+    }
+    result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    result.out = cli.readAllStandardOutput().toStdString();
+    result.err = cli.readAllStandardError().toStdString();
+    return result;
+}
+
+} // namespace quarnel::e2e

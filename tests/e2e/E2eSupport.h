@@ -1,0 +1,58 @@
+// What the end-to-end tests share: the private Samba server that ctest
+// starts for them, real SMB clients that hold files open on it, and runs of
+// quarnel-cli.
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quarnel::e2e {
+
+// The server that scripts/test-server.sh started, read from its server.env.
+struct TestServer {
+    std::string address;
+    std::string share;
+    std::string shareDir; // the shared folder on this machine
+    std::string adminUser, adminPassword;
+    std::string plainUser, plainPassword;
+
+    // Fails the calling test (fatally) when the server is not running.
+    static const TestServer& Get();
+
+    // A fresh, empty folder of the share for one test, and its name relative
+    // to the share ("name/" prefix for the files of that test).
+    std::string MakeFolder(const std::string& name) const;
+
+    // The path the server reports for a file of the share: "C:" and the
+    // local path with backslashes, as Samba names paths for Windows clients.
+    std::string ServerPath(const std::string& relative) const;
+};
+
+// Files held open through a real SMB client (scripts/hold-open.py) for as
+// long as the object lives. Each spec is PATH:ACCESS[:LOCKS], ACCESS r, w or rw.
+class HeldFiles {
+  public:
+    HeldFiles(const std::string& user, const std::string& password,
+              const std::vector<std::string>& specs);
+    ~HeldFiles();
+    HeldFiles(const HeldFiles&) = delete;
+    HeldFiles& operator=(const HeldFiles&) = delete;
+
+  private:
+    std::unique_ptr<QProcess> process_;
+};
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs quarnel-cli with the given arguments and USER / PASSWD set as Samba's
+// tools read them.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
+                 const std::string& password);
+
+} // namespace quarnel::e2e
