@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what Quarnel needs to build, test and demonstrate itself on
+# Debian: the compilers, Qt 6, the Samba library and server, the test
+# tools and the MinGW-w64 cross compiler for the Windows build.
+set -euo pipefail
+
+PACKAGES=(
+    build-essential cmake ninja-build pkg-config clang-format
+    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+    libcli11-dev nlohmann-json3-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    samba samba-dev smbclient libsmbclient-dev
+    python3-impacket
+    g++-mingw-w64-x86-64
+    xvfb xauth imagemagick
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+echo "install-deps: installing ${missing[*]}"
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
