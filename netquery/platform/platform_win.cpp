@@ -1,0 +1,179 @@
+// The Windows backend: the operating system's own network management
+// interface (netapi32), wide-character entry points only.
+//
+// On Windows the platform interface is netapi32 itself: wchar_t is UTF-16,
+// the record layouts of platform.h are the system's, and every buffer that
+// netapi32 hands out is passed on unchanged and released by NetApiBufferFree.
+// The checks below make the compiler prove that, since the program is built
+// here without a Windows machine to run it on.
+//
+// platform.h comes before <windows.h>: the Windows headers define the status
+// names (NERR_Success, ERROR_MORE_DATA, ...) as macros.
+#include "platform.h"
+
+#include "../utf.h"
+
+#include <windows.h>
+
+#include <lm.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+namespace quarnel::platform {
+
+namespace {
+
+// --- The platform interface is the system's own ----------------------------
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "netapi32 strings are UTF-16 wchar_t");
+static_assert(std::is_same_v<std::uint8_t, BYTE>, "buffers are handed out as LPBYTE");
+static_assert(sizeof(NetStatus) == sizeof(NET_API_STATUS));
+static_assert(sizeof(std::uint32_t) == sizeof(DWORD));
+static_assert(sizeof(std::uintptr_t) == sizeof(DWORD_PTR), "resume handles are DWORD_PTR");
+
+// Two fields hold the same kind of value in the same number of bytes: both
+// integers, or both pointers to characters of the same size.
+template <typename Ours, typename Theirs> constexpr bool SameKind() {
+    if constexpr (std::is_pointer_v<Ours> && std::is_pointer_v<Theirs>)
+        return sizeof(std::remove_pointer_t<Ours>) == sizeof(std::remove_pointer_t<Theirs>);
+    else
+        return std::is_integral_v<Ours> && std::is_integral_v<Theirs> &&
+               sizeof(Ours) == sizeof(Theirs);
+}
+
+// The records of platform.h are read straight out of netapi32's buffers, so
+// each must match the system's layout field for field.
+#define QUARNEL_SAME_RECORD(Ours, Theirs)                                                          \
+    static_assert(sizeof(Ours) == sizeof(Theirs) && alignof(Ours) == alignof(Theirs),              \
+                  #Ours " differs in size from " #Theirs)
+#define QUARNEL_SAME_FIELD(Ours, Theirs, field)                                                    \
+    static_assert(offsetof(Ours, field) == offsetof(Theirs, field) &&                              \
+                      SameKind<decltype(Ours::field), decltype(Theirs::field)>(),                  \
+                  #Ours "::" #field " differs from " #Theirs "::" #field)
+
+QUARNEL_SAME_RECORD(FileInfo3, FILE_INFO_3);
+QUARNEL_SAME_FIELD(FileInfo3, FILE_INFO_3, fi3_id);
+QUARNEL_SAME_FIELD(FileInfo3, FILE_INFO_3, fi3_permissions);
+QUARNEL_SAME_FIELD(FileInfo3, FILE_INFO_3, fi3_num_locks);
+QUARNEL_SAME_FIELD(FileInfo3, FILE_INFO_3, fi3_pathname);
+QUARNEL_SAME_FIELD(FileInfo3, FILE_INFO_3, fi3_username);
+
+QUARNEL_SAME_RECORD(ShareInfo2, SHARE_INFO_2);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_netname);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_type);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_remark);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_permissions);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_max_uses);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_current_uses);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_path);
+QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_passwd);
+
+#undef QUARNEL_SAME_FIELD
+#undef QUARNEL_SAME_RECORD
+
+// --- Strings ----------------------------------------------------------------
+
+// A string of ours as netapi32 takes it. netapi32 declares its input strings
+// LPWSTR but does not write to them; null stays null ("not given").
+LPWSTR Wide(const char16_t* s) {
+    return const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(s));
+}
+
+// --- Status texts -------------------------------------------------------------
+
+// netmsg.dll holds the texts of the network statuses (2100 to 2999), which
+// the system's message table lacks. It is loaded once, as data only, from
+// the system folder.
+class NetMessageModule {
+  public:
+    static HMODULE Get() {
+        static const NetMessageModule instance;
+        return instance.module_;
+    }
+
+  private:
+    NetMessageModule()
+        : module_(::LoadLibraryExW(L"netmsg.dll", nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
+    ~NetMessageModule() {
+        if (module_ != nullptr)
+            ::FreeLibrary(module_);
+    }
+    NetMessageModule(const NetMessageModule&) = delete;
+    NetMessageModule& operator=(const NetMessageModule&) = delete;
+
+    HMODULE module_;
+};
+
+struct LocalRelease {
+    void operator()(wchar_t* p) const { ::LocalFree(p); }
+};
+
+// The system's text for a status, without the line break that ends it;
+// empty when neither the system nor netmsg.dll knows the status.
+std::u16string MessageText(NetStatus status) {
+    DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    HMODULE source = nullptr;
+    if (status >= NERR_BASE && status <= MAX_NERR) {
+        source = NetMessageModule::Get();
+        if (source != nullptr)
+            flags |= FORMAT_MESSAGE_FROM_HMODULE; // searched before the system
+    }
+    wchar_t* raw = nullptr;
+    const DWORD length =
+        ::FormatMessageW(flags, source, status, 0, reinterpret_cast<LPWSTR>(&raw), 0, nullptr);
+    const std::unique_ptr<wchar_t, LocalRelease> text(raw);
+    if (length == 0 || text == nullptr)
+        return {};
+    std::u16string result(text.get(), text.get() + length);
+    while (!result.empty() && (result.back() == u'\r' || result.back() == u'\n'))
+        result.pop_back();
+    return result;
+}
+
+// --- The backend --------------------------------------------------------------
+
+class WindowsPlatform final : public Platform {
+  public:
+    NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
+                          const char16_t* userName, std::uint32_t level, std::uint8_t** buffer,
+                          std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                          std::uint32_t* totalEntries, std::uintptr_t* resumeHandle) override {
+        DWORD read = 0;
+        DWORD total = 0;
+        DWORD_PTR resume = resumeHandle != nullptr ? *resumeHandle : 0;
+        const NET_API_STATUS status =
+            ::NetFileEnum(Wide(serverName), Wide(basePath), Wide(userName), level, buffer,
+                          prefMaxLen, &read, &total, resumeHandle != nullptr ? &resume : nullptr);
+        *entriesRead = read;
+        *totalEntries = total;
+        if (resumeHandle != nullptr)
+            *resumeHandle = resume;
+        return status;
+    }
+
+    void NetApiBufferFree(void* buffer) override {
+        if (buffer != nullptr)
+            ::NetApiBufferFree(buffer);
+    }
+
+    std::u16string StatusText(NetStatus status) override {
+        std::u16string text = MessageText(status);
+        if (text.empty())
+            text = u"Error " + FromUtf8(std::to_string(status));
+        return text;
+    }
+};
+
+} // namespace
+
+Platform& SystemPlatform() {
+    static WindowsPlatform platform;
+    return platform;
+}
+
+} // namespace quarnel::platform
