@@ -24,6 +24,24 @@ class RecordingPlatform final : public platform::Platform {
         return Record(inner_.NetFileEnum(serverName, basePath, userName, level, buffer, prefMaxLen,
                                          entriesRead, totalEntries, resumeHandle));
     }
+    platform::NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level,
+                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                     std::uint32_t* resumeHandle) override {
+        return Record(inner_.NetShareEnum(serverName, level, buffer, prefMaxLen, entriesRead,
+                                          totalEntries, resumeHandle));
+    }
+    platform::NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
+                                        std::uint32_t level, std::uint8_t** buffer) override {
+        return Record(inner_.NetShareGetInfo(serverName, netName, level, buffer));
+    }
+    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        return inner_.LookUpNetworkDrive(path);
+    }
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
+        return inner_.FindEntryName(path);
+    }
+    char16_t PathSeparator() const override { return inner_.PathSeparator(); }
     void NetApiBufferFree(void* buffer) override { inner_.NetApiBufferFree(buffer); }
     std::u16string StatusText(platform::NetStatus status) override {
         return inner_.StatusText(status);

@@ -2,14 +2,32 @@
 
 #include "utf.h"
 
+#include <cstdlib>
 #include <windows.h>
 
 #include <shellapi.h>
 
 namespace quarnel::cli {
 
+namespace {
+
+// The console's code page belongs to the console window and outlives the
+// program, so the one it had is put back when the program ends.
+UINT originalCodePage = 0;
+
+void RestoreCodePage() {
+    SetConsoleOutputCP(originalCodePage);
+}
+
+} // namespace
+
 void PrepareConsole() {
-    SetConsoleOutputCP(CP_UTF8);
+    DWORD mode = 0;
+    if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+        return; // redirected: the bytes go out as they are, UTF-8
+    originalCodePage = GetConsoleOutputCP();
+    if (originalCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit(RestoreCodePage);
 }
 
 // argv holds the arguments in the ANSI code page, which loses every

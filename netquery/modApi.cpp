@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::uint32_t FILE_INFO_LEVEL = 3;
 constexpr std::uint32_t FILE_ENUM_PREFERRED_LENGTH = 16384;
+constexpr std::uint32_t SHARE_INFO_LEVEL = 2;
+constexpr std::uint32_t SHARE_ENUM_PREFERRED_LENGTH = 0xFFFFFF;
 
 // Empty strings reach the platform as null pointers.
 const char16_t* NullIfEmpty(const std::u16string& s) {
@@ -91,6 +93,86 @@ bool modApi::EnumOpenFiles(const std::u16string& server, const std::u16string& b
                                          &resumeHandle);
         },
         CopyOpenFileInfo);
+}
+
+void modApi::CopyShareInfo(const platform::ShareInfo2& record, ShareInfo& info) {
+    info.NetName = StringFromPointer(record.shi2_netname);
+    info.ShareType = record.shi2_type;
+    info.Remark = StringFromPointer(record.shi2_remark);
+    info.Permissions = record.shi2_permissions;
+    info.MaxUses = static_cast<std::int32_t>(record.shi2_max_uses);
+    info.CurrentUses = static_cast<std::int32_t>(record.shi2_current_uses);
+    info.Path = StringFromPointer(record.shi2_path);
+    info.Password = StringFromPointer(record.shi2_passwd);
+}
+
+bool modApi::EnumShares(const std::u16string& server) {
+    const std::u16string serverName = PrepareServerName(server);
+    std::uint32_t resumeHandle = 0;
+    return EnumerateInBatches<platform::ShareInfo2>(
+        Shares, ShareCount,
+        [&](std::uint8_t** buffer, std::uint32_t* entriesRead) {
+            std::uint32_t totalEntries = 0;
+            return platform_.NetShareEnum(NullIfEmpty(serverName), SHARE_INFO_LEVEL, buffer,
+                                          SHARE_ENUM_PREFERRED_LENGTH, entriesRead, &totalEntries,
+                                          &resumeHandle);
+        },
+        CopyShareInfo);
+}
+
+bool modApi::GetShareInfo(const std::u16string& server, const std::u16string& netName,
+                          ShareInfo& info) {
+    const std::u16string serverName = PrepareServerName(server);
+    std::uint8_t* raw = nullptr;
+    const NetStatus status =
+        platform_.NetShareGetInfo(NullIfEmpty(serverName), netName.c_str(), SHARE_INFO_LEVEL, &raw);
+    const NetBuffer buffer(raw, BufferRelease{&platform_});
+    if (status != NERR_Success || buffer == nullptr)
+        return false;
+    CopyShareInfo(*reinterpret_cast<const platform::ShareInfo2*>(buffer.get()), info);
+    return true;
+}
+
+// Walks the path from its last component back to its first, asking the file
+// system for each prefix's stored name. The root before the first separator
+// stays as it is.
+std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
+    if (path.empty())
+        return {};
+    const char16_t sep = platform_.PathSeparator();
+    std::u16string remaining = path;
+    const bool trailing = remaining.back() == sep;
+    if (trailing)
+        remaining.pop_back();
+    const std::u16string lone = trailing ? std::u16string(1, sep) : std::u16string();
+
+    std::u16string longPath;
+    if (remaining.find(sep) == std::u16string::npos) {
+        const auto name = platform_.FindEntryName(remaining);
+        if (!name)
+            return lone;
+        return *name + lone;
+    }
+
+    // The last component decides whether the path exists at all.
+    const auto last = platform_.FindEntryName(remaining);
+    if (!last)
+        return lone;
+    if (last->empty())
+        return path;
+    longPath = *last;
+    remaining.erase(remaining.rfind(sep));
+
+    // The folders above it. A folder the file system cannot name keeps the
+    // name it was given, so that the result still names the same file.
+    while (remaining.find(sep) != std::u16string::npos) {
+        const std::size_t cut = remaining.rfind(sep);
+        const auto name = platform_.FindEntryName(remaining);
+        const std::u16string component = name && !name->empty() ? *name : remaining.substr(cut + 1);
+        longPath = component + sep + longPath;
+        remaining.erase(cut);
+    }
+    return remaining + sep + longPath + lone;
 }
 
 } // namespace quarnel

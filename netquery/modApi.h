@@ -25,6 +25,20 @@ struct OpenFileInfo {
     bool operator==(const OpenFileInfo&) const = default;
 };
 
+// One share of a server, field for field as the platform reports it.
+struct ShareInfo {
+    std::u16string NetName;
+    std::uint32_t ShareType = 0; // carried, not interpreted
+    std::u16string Remark;
+    std::uint32_t Permissions = 0; // carried, not interpreted
+    std::int32_t MaxUses = 0;      // -1 for no limit
+    std::int32_t CurrentUses = 0;
+    std::u16string Path;     // the share's folder on the server; empty when none
+    std::u16string Password; // carried, never shown or used
+
+    bool operator==(const ShareInfo&) const = default;
+};
+
 inline constexpr std::uint32_t PERM_FILE_READ = 1;
 inline constexpr std::uint32_t PERM_FILE_WRITE = 2;
 inline constexpr std::uint32_t PERM_FILE_CREATE = 4;
@@ -50,6 +64,28 @@ class modApi {
     // batch arrived.
     bool EnumOpenFiles(const std::u16string& server, const std::u16string& basePath,
                        const std::u16string& userName);
+
+    // The latest share enumeration: entries 0 to ShareCount - 1, in the order
+    // the platform returned them.
+    std::vector<ShareInfo> Shares;
+    std::int32_t ShareCount = 0;
+
+    // Lists the shares of `server` (empty: the local computer), whatever
+    // their type. True when at least one batch arrived.
+    bool EnumShares(const std::u16string& server);
+
+    // Describes one share. On success fills all of `info`; on failure leaves
+    // it as it was. Neither reads nor changes the share table.
+    bool GetShareInfo(const std::u16string& server, const std::u16string& netName, ShareInfo& info);
+
+    // Converts one platform share record into the tool's own.
+    static void CopyShareInfo(const platform::ShareInfo2& record, ShareInfo& info);
+
+    // `path` with the long name of every component, as the file system
+    // stores it. A path whose last component does not exist comes back
+    // unchanged; one that cannot be searched gives an empty result (a lone
+    // separator when it ended in one).
+    std::u16string ExpandLongPath(const std::u16string& path) const;
 
     // A copy of the NUL-terminated UTF-16 string at `p`; empty for null.
     static std::u16string StringFromPointer(const char16_t* p);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace quarnel::platform {
@@ -51,6 +52,17 @@ struct ShareInfo2 {
     const char16_t* shi2_passwd;
 };
 
+// What stands behind a client-side path on a drive: whether the drive is a
+// network drive, the network name of its connection (\\server\share, or
+// further folders for a drive mapped below a share; none when the platform
+// cannot name it), and the rest of the path below the drive, with
+// backslashes.
+struct NetworkDrive {
+    bool isNetworkDrive = false;
+    std::optional<std::u16string> remoteName;
+    std::u16string rest;
+};
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -64,8 +76,32 @@ class Platform {
                                   std::uint32_t* entriesRead, std::uint32_t* totalEntries,
                                   std::uintptr_t* resumeHandle) = 0;
 
+    // The shares of a server. The buffer holds *entriesRead ShareInfo2
+    // records (level 2).
+    virtual NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level,
+                                   std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                   std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                   std::uint32_t* resumeHandle) = 0;
+
+    // One share's record (level 2: one ShareInfo2).
+    virtual NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
+                                      std::uint32_t level, std::uint8_t** buffer) = 0;
+
     // Releases a buffer that one of the operations above handed out.
     virtual void NetApiBufferFree(void* buffer) = 0;
+
+    // Whether a client-side path lies on a network drive, and the connection
+    // behind it. On Windows the drive is the path's first two characters (a
+    // letter and a colon); on Linux SMB mounts and smb:// URLs stand in.
+    virtual NetworkDrive LookUpNetworkDrive(const std::u16string& path) = 0;
+
+    // The name of the directory entry that matches `path`, as the file
+    // system stores it (its long name): empty when nothing matches, nullopt
+    // when the path cannot be searched at all.
+    virtual std::optional<std::u16string> FindEntryName(const std::u16string& path) = 0;
+
+    // The character between the components of a local path.
+    virtual char16_t PathSeparator() const = 0;
 
     // A status in the platform's own words, for the command-line companion.
     virtual std::u16string StatusText(NetStatus status) = 0;

@@ -3,6 +3,8 @@
 // libnetapi speaks UTF-8 and hands out its own buffers; every answer is
 // copied at once into a buffer of ours in the UTF-16 record layout of the
 // platform interface, and libnetapi's buffer is released on the spot.
+#include "directory_samba.h"
+#include "mounts_samba.h"
 #include "platform.h"
 #include "records_samba.h"
 
@@ -10,6 +12,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <netapi.h>
 #include <optional>
 #include <string>
@@ -118,35 +123,80 @@ class SambaPlatform final : public Platform {
         *entriesRead = 0;
         *totalEntries = 0;
         if (level != 3)
-            return 124; // ERROR_INVALID_LEVEL: only level 3 is converted
-        if (const NetStatus status = EnsureContext(); status != NERR_Success)
-            return status;
+            return ERROR_INVALID_LEVEL; // only level 3 is converted
         const auto server = ServerOrNull(serverName);
         const auto base = Utf8OrNull(basePath);
         const auto user = Utf8OrNull(userName);
-        std::uint8_t* raw = nullptr;
-        std::uint32_t read = 0;
-        std::uint32_t total = 0;
+        const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
         auto resume = static_cast<std::uint32_t>(*resumeHandle);
-        StdoutCapture capture;
-        const NetStatus status = ::NetFileEnum(CStr(server), CStr(base), CStr(user), level, &raw,
-                                               prefMaxLen, &read, &total, &resume);
-        const std::string clientOutput = capture.Finish();
+        const NetStatus status = Call(
+            [&](std::uint8_t** raw, std::uint32_t* read) {
+                return ::NetFileEnum(CStr(server), CStr(base), CStr(user), level, raw, prefMaxLen,
+                                     read, totalEntries, &resume);
+            },
+            [&](const std::uint8_t* raw, std::uint32_t read) {
+                return samba::PackFileInfo3(reinterpret_cast<const FILE_INFO_3*>(raw), read,
+                                            narrowTo, entriesRead);
+            },
+            buffer);
         *resumeHandle = resume;
-        *totalEntries = total;
-        if (raw != nullptr) {
-            const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
-            try {
-                *buffer = samba::PackFileInfo3(reinterpret_cast<const FILE_INFO_3*>(raw), read,
-                                               narrowTo, entriesRead);
-            } catch (const std::bad_alloc&) {
-                ::NetApiBufferFree(raw);
-                return ERROR_NOT_ENOUGH_MEMORY;
-            }
-            ::NetApiBufferFree(raw);
-        }
-        return samba::TranslateConnectFailure(status, clientOutput);
+        return status;
     }
+
+    NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
+                           std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                           std::uint32_t* totalEntries, std::uint32_t* resumeHandle) override {
+        *buffer = nullptr;
+        *entriesRead = 0;
+        *totalEntries = 0;
+        if (level != 2)
+            return ERROR_INVALID_LEVEL; // only level 2 is converted
+        const auto server = ServerOrNull(serverName);
+        return Call(
+            [&](std::uint8_t** raw, std::uint32_t* read) {
+                return ::NetShareEnum(CStr(server), level, raw, prefMaxLen, read, totalEntries,
+                                      resumeHandle);
+            },
+            [&](const std::uint8_t* raw, std::uint32_t read) {
+                *entriesRead = read;
+                return samba::PackShareInfo2(reinterpret_cast<const SHARE_INFO_2*>(raw), read);
+            },
+            buffer);
+    }
+
+    NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
+                              std::uint32_t level, std::uint8_t** buffer) override {
+        *buffer = nullptr;
+        if (level != 2)
+            return ERROR_INVALID_LEVEL;
+        const auto server = ServerOrNull(serverName);
+        const auto share = Utf8OrNull(netName);
+        return Call(
+            [&](std::uint8_t** raw, std::uint32_t* read) {
+                *read = 1;
+                return ::NetShareGetInfo(CStr(server), CStr(share), level, raw);
+            },
+            [&](const std::uint8_t* raw, std::uint32_t read) {
+                return samba::PackShareInfo2(reinterpret_cast<const SHARE_INFO_2*>(raw), read);
+            },
+            buffer);
+    }
+
+    NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        std::ifstream table("/proc/self/mounts");
+        const std::string text((std::istreambuf_iterator<char>(table)),
+                               std::istreambuf_iterator<char>());
+        return samba::NetworkDriveFromMounts(ToUtf8(path), samba::ParseMountTable(text));
+    }
+
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
+        const std::optional<std::string> name = samba::FindEntryName(ToUtf8(path));
+        if (!name)
+            return std::nullopt;
+        return FromUtf8(*name);
+    }
+
+    char16_t PathSeparator() const override { return u'/'; }
 
     void NetApiBufferFree(void* buffer) override { std::free(buffer); }
 
@@ -160,6 +210,33 @@ class SambaPlatform final : public Platform {
     }
 
   private:
+    static constexpr NetStatus ERROR_INVALID_LEVEL = 124;
+
+    // Runs one libnetapi call: `call` fills libnetapi's buffer and its count
+    // of records, `pack` copies them into a buffer of ours, and libnetapi's
+    // buffer is released at once. What libnetapi's client code prints goes
+    // into the status instead of onto standard output.
+    template <typename CallFn, typename PackFn>
+    NetStatus Call(CallFn call, PackFn pack, std::uint8_t** buffer) {
+        if (const NetStatus status = EnsureContext(); status != NERR_Success)
+            return status;
+        std::uint8_t* raw = nullptr;
+        std::uint32_t read = 0;
+        StdoutCapture capture;
+        const NetStatus status = call(&raw, &read);
+        const std::string clientOutput = capture.Finish();
+        if (raw != nullptr) {
+            const std::unique_ptr<std::uint8_t, decltype(&::NetApiBufferFree)> owned(
+                raw, &::NetApiBufferFree);
+            try {
+                *buffer = pack(raw, read);
+            } catch (const std::bad_alloc&) {
+                return ERROR_NOT_ENOUGH_MEMORY;
+            }
+        }
+        return samba::TranslateConnectFailure(status, clientOutput);
+    }
+
     // One libnetapi context for the whole run. It takes the user name and
     // password from the USER and PASSWD environment, as Samba's tools do;
     // a Kerberos ticket that the caller holds takes precedence.

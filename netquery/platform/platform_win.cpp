@@ -17,7 +17,9 @@
 
 #include <lm.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -155,6 +157,69 @@ class WindowsPlatform final : public Platform {
             *resumeHandle = resume;
         return status;
     }
+
+    NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
+                           std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                           std::uint32_t* totalEntries, std::uint32_t* resumeHandle) override {
+        DWORD read = 0;
+        DWORD total = 0;
+        DWORD resume = resumeHandle != nullptr ? *resumeHandle : 0;
+        const NET_API_STATUS status =
+            ::NetShareEnum(Wide(serverName), level, buffer, prefMaxLen, &read, &total,
+                           resumeHandle != nullptr ? &resume : nullptr);
+        *entriesRead = read;
+        *totalEntries = total;
+        if (resumeHandle != nullptr)
+            *resumeHandle = resume;
+        return status;
+    }
+
+    NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
+                              std::uint32_t level, std::uint8_t** buffer) override {
+        return ::NetShareGetInfo(Wide(serverName), Wide(netName), level, buffer);
+    }
+
+    // The drive is the path's first two characters, a letter and a colon,
+    // without a backslash. The wide forms keep share and server names that
+    // lie outside the ANSI code page.
+    NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        NetworkDrive drive;
+        const std::wstring designation(path.begin(),
+                                       path.begin() + std::min<std::size_t>(2, path.size()));
+        drive.isNetworkDrive = ::GetDriveTypeW(designation.c_str()) == DRIVE_REMOTE;
+        if (!drive.isNetworkDrive)
+            return drive;
+        wchar_t remote[256] = {};
+        DWORD length = 255;
+        if (::WNetGetConnectionW(designation.c_str(), remote, &length) == NO_ERROR &&
+            std::find(remote, remote + 255, L'\0') != remote + 255)
+            drive.remoteName = std::u16string(remote, remote + std::wcslen(remote));
+        if (path.size() > 3)
+            drive.rest = path.substr(3);
+        return drive;
+    }
+
+    // The directory search gives the entry's name as the file system stores
+    // it, that is its long name when the path names a short (8.3) alias.
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
+        const std::wstring wide(path.begin(), path.end());
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = ::FindFirstFileW(wide.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            switch (::GetLastError()) {
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_NO_MORE_FILES:
+                return std::u16string(); // nothing matches
+            default:
+                return std::nullopt; // the path cannot be searched
+            }
+        }
+        ::FindClose(search);
+        return std::u16string(found.cFileName, found.cFileName + std::wcslen(found.cFileName));
+    }
+
+    char16_t PathSeparator() const override { return u'\\'; }
 
     void NetApiBufferFree(void* buffer) override {
         if (buffer != nullptr)

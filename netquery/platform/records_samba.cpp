@@ -6,6 +6,8 @@
 #include <cstring>
 #include <netapi.h>
 #include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace quarnel::platform::samba {
@@ -54,54 +56,110 @@ bool LiesUnder(std::u16string_view path, std::u16string_view base) {
            IsSeparator(path[base.size()]);
 }
 
+namespace {
+
+// A string of libnetapi's record in UTF-16; null stays null.
+using MaybeString = std::optional<std::u16string>;
+
+MaybeString Convert(const char* utf8) {
+    if (utf8 == nullptr)
+        return std::nullopt;
+    return FromUtf8(utf8);
+}
+
+// One malloc'd block: `count` records of type Record, then their strings,
+// as the platform's own buffers are laid out.
+template <typename Record> class PackedBlock {
+  public:
+    PackedBlock(std::size_t count, std::size_t stringUnits) {
+        const std::size_t recordBytes = count * sizeof(Record);
+        block_ = static_cast<std::uint8_t*>(
+            std::malloc(recordBytes + stringUnits * sizeof(char16_t) + 1));
+        if (block_ == nullptr)
+            throw std::bad_alloc();
+        next_ = reinterpret_cast<char16_t*>(block_ + recordBytes);
+    }
+    PackedBlock(const PackedBlock&) = delete;
+    PackedBlock& operator=(const PackedBlock&) = delete;
+    ~PackedBlock() { std::free(block_); }
+
+    static std::size_t Units(const MaybeString& s) { return s ? s->size() + 1 : 0; }
+
+    Record& operator[](std::size_t i) { return reinterpret_cast<Record*>(block_)[i]; }
+
+    const char16_t* Put(const MaybeString& s) {
+        if (!s)
+            return nullptr;
+        char16_t* at = next_;
+        std::memcpy(at, s->c_str(), (s->size() + 1) * sizeof(char16_t));
+        next_ += s->size() + 1;
+        return at;
+    }
+
+    std::uint8_t* Release() { return std::exchange(block_, nullptr); }
+
+  private:
+    std::uint8_t* block_ = nullptr;
+    char16_t* next_ = nullptr;
+};
+
+} // namespace
+
 std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
                             std::u16string_view basePath, std::uint32_t* kept) {
     struct Entry {
         const FILE_INFO_3* record;
-        std::u16string path;
-        std::u16string user;
+        MaybeString path, user;
     };
     std::vector<Entry> entries;
     entries.reserve(count);
-    std::size_t stringUnits = 0;
+    std::size_t units = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const FILE_INFO_3& r = records[i];
-        std::u16string path = r.fi3_pathname ? FromUtf8(r.fi3_pathname) : std::u16string();
-        if (!basePath.empty() && !LiesUnder(path, basePath))
+        Entry e{&records[i], Convert(records[i].fi3_pathname), Convert(records[i].fi3_username)};
+        if (!basePath.empty() && !LiesUnder(e.path.value_or(u""), basePath))
             continue;
-        std::u16string user = r.fi3_username ? FromUtf8(r.fi3_username) : std::u16string();
-        stringUnits += path.size() + user.size() + 2;
-        entries.push_back({&r, std::move(path), std::move(user)});
+        units += PackedBlock<FileInfo3>::Units(e.path) + PackedBlock<FileInfo3>::Units(e.user);
+        entries.push_back(std::move(e));
     }
     *kept = static_cast<std::uint32_t>(entries.size());
     if (entries.empty())
         return nullptr;
 
-    const std::size_t recordBytes = entries.size() * sizeof(FileInfo3);
-    auto* block =
-        static_cast<std::uint8_t*>(std::malloc(recordBytes + stringUnits * sizeof(char16_t)));
-    if (block == nullptr)
-        throw std::bad_alloc();
-    auto* out = reinterpret_cast<FileInfo3*>(block);
-    auto* pool = reinterpret_cast<char16_t*>(block + recordBytes);
-    // Null in libnetapi's record stays null in ours.
-    auto put = [&pool](const std::u16string& s, bool present) -> const char16_t* {
-        if (!present)
-            return nullptr;
-        char16_t* start = pool;
-        std::memcpy(pool, s.c_str(), (s.size() + 1) * sizeof(char16_t));
-        pool += s.size() + 1;
-        return start;
-    };
+    PackedBlock<FileInfo3> block(entries.size(), units);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[i];
-        out[i].fi3_id = e.record->fi3_id;
-        out[i].fi3_permissions = e.record->fi3_permissions;
-        out[i].fi3_num_locks = e.record->fi3_num_locks;
-        out[i].fi3_pathname = put(e.path, e.record->fi3_pathname != nullptr);
-        out[i].fi3_username = put(e.user, e.record->fi3_username != nullptr);
+        block[i] = {e.record->fi3_id, e.record->fi3_permissions, e.record->fi3_num_locks,
+                    block.Put(e.path), block.Put(e.user)};
     }
-    return block;
+    return block.Release();
+}
+
+std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count) {
+    if (count == 0)
+        return nullptr;
+    struct Entry {
+        MaybeString name, remark, path, password;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(count);
+    std::size_t units = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const SHARE_INFO_2& r = records[i];
+        Entry e{Convert(r.shi2_netname), Convert(r.shi2_remark), Convert(r.shi2_path),
+                Convert(r.shi2_passwd)};
+        for (const MaybeString* s : {&e.name, &e.remark, &e.path, &e.password})
+            units += PackedBlock<ShareInfo2>::Units(*s);
+        entries.push_back(std::move(e));
+    }
+    PackedBlock<ShareInfo2> block(count, units);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const SHARE_INFO_2& r = records[i];
+        const Entry& e = entries[i];
+        block[i] = {block.Put(e.name),  r.shi2_type,          block.Put(e.remark),
+                    r.shi2_permissions, r.shi2_max_uses,      r.shi2_current_uses,
+                    block.Put(e.path),  block.Put(e.password)};
+    }
+    return block.Release();
 }
 
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 struct FILE_INFO_3;
+struct SHARE_INFO_2;
 
 namespace quarnel::platform::samba {
 
@@ -32,6 +33,10 @@ bool LiesUnder(std::u16string_view path, std::u16string_view base);
 // their strings, allocated with malloc. Sets *kept to the number of records.
 std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
                             std::u16string_view basePath, std::uint32_t* kept);
+
+// Copies `count` libnetapi share records into one block of ShareInfo2
+// records followed by their strings, allocated with malloc.
+std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count);
 
 // libnetapi reports every failure to open a connection as 1003, and when the
 // server refuses the credentials it quietly tries again without any, so the

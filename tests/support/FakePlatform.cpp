@@ -84,6 +84,70 @@ platform::NetStatus FakePlatform::NetFileEnum(const char16_t* server, const char
     return batch.status;
 }
 
+std::uint8_t* FakePlatform::PackShares(const std::vector<FakeShare>& shares) {
+    std::size_t units = 0;
+    for (const FakeShare& f : shares)
+        for (const FakeString* text : {&f.name, &f.remark, &f.path, &f.password})
+            units += StringArea::Units(*text);
+    const std::size_t recordBytes = shares.size() * sizeof(platform::ShareInfo2);
+    std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
+    auto* records = reinterpret_cast<platform::ShareInfo2*>(block);
+    StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
+    for (std::size_t i = 0; i < shares.size(); ++i) {
+        const FakeShare& f = shares[i];
+        records[i] = {
+            strings.Put(f.name), f.type,        strings.Put(f.remark), f.permissions,
+            f.maxUses,           f.currentUses, strings.Put(f.path),   strings.Put(f.password)};
+    }
+    return block;
+}
+
+platform::NetStatus FakePlatform::NetShareEnum(const char16_t* server, std::uint32_t level,
+                                               std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                               std::uint32_t* entriesRead,
+                                               std::uint32_t* totalEntries,
+                                               std::uint32_t* resumeHandle) {
+    shareCalls.push_back({Capture(server), level, prefMaxLen, *resumeHandle});
+    if (duringCall)
+        duringCall();
+    if (shareBatches.empty())
+        throw std::logic_error("NetShareEnum called more often than scripted");
+    FakeBatch<FakeShare> batch = std::move(shareBatches.front());
+    shareBatches.pop_front();
+    const bool succeeded =
+        batch.status == platform::NERR_Success || batch.status == platform::ERROR_MORE_DATA;
+    *buffer = succeeded || batch.bufferOnFailure ? PackShares(batch.records) : nullptr;
+    *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
+    *totalEntries = *entriesRead;
+    *resumeHandle += *entriesRead + 1;
+    return batch.status;
+}
+
+platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const char16_t* netName,
+                                                  std::uint32_t level, std::uint8_t** buffer) {
+    shareInfoCalls.push_back({Capture(server), Capture(netName), level});
+    *buffer = nullptr;
+    const auto found = shareInfo.find(netName ? netName : u"");
+    if (found == shareInfo.end())
+        return 2310; // NERR_NetNameNotFound
+    const FakeBatch<FakeShare>& answer = found->second;
+    if (answer.status == platform::NERR_Success || answer.bufferOnFailure)
+        *buffer = PackShares(answer.records);
+    return answer.status;
+}
+
+platform::NetworkDrive FakePlatform::LookUpNetworkDrive(const std::u16string& path) {
+    driveLookups.push_back(path);
+    const auto found = networkDrives.find(path);
+    return found == networkDrives.end() ? platform::NetworkDrive{} : found->second;
+}
+
+std::optional<std::u16string> FakePlatform::FindEntryName(const std::u16string& path) {
+    entryLookups.push_back(path);
+    const auto found = entries.find(path);
+    return found == entries.end() ? std::optional<std::u16string>(u"") : found->second;
+}
+
 void FakePlatform::NetApiBufferFree(void* buffer) {
     if (buffer == nullptr)
         return;

@@ -28,6 +28,17 @@ struct FakeFile {
     FakeString user;
 };
 
+struct FakeShare {
+    FakeString name;
+    std::uint32_t type = 0;
+    FakeString remark;
+    std::uint32_t permissions = 0;
+    std::uint32_t maxUses = 0;
+    std::uint32_t currentUses = 0;
+    FakeString path;
+    FakeString password;
+};
+
 template <typename Record> struct FakeBatch {
     platform::NetStatus status = platform::NERR_Success;
     std::vector<Record> records;
@@ -42,10 +53,42 @@ struct FileEnumCall {
     std::uintptr_t resumeHandle = 0;
 };
 
+struct ShareEnumCall {
+    FakeString server;
+    std::uint32_t level = 0;
+    std::uint32_t prefMaxLen = 0;
+    std::uint32_t resumeHandle = 0;
+};
+
+struct ShareInfoCall {
+    FakeString server, netName;
+    std::uint32_t level = 0;
+};
+
 class FakePlatform : public platform::Platform {
   public:
     std::deque<FakeBatch<FakeFile>> fileBatches;
     std::vector<FileEnumCall> fileCalls;
+
+    std::deque<FakeBatch<FakeShare>> shareBatches;
+    std::vector<ShareEnumCall> shareCalls;
+
+    // NetShareGetInfo answers from here by share name; a share that is not
+    // listed gets 2310 (no such share). A failing status can still hand out
+    // a buffer (bufferOnFailure) to test that it is released.
+    std::map<std::u16string, FakeBatch<FakeShare>> shareInfo;
+    std::vector<ShareInfoCall> shareInfoCalls;
+
+    // Client-side paths: the answer for each path; any other path lies on
+    // no network drive.
+    std::map<std::u16string, platform::NetworkDrive> networkDrives;
+    std::vector<std::u16string> driveLookups;
+
+    // Directory entries by path: a name, or nullopt for a path that cannot
+    // be searched. Paths not listed match nothing (empty name).
+    std::map<std::u16string, std::optional<std::u16string>> entries;
+    std::vector<std::u16string> entryLookups;
+    char16_t separator = u'\\';
 
     int yields = 0;
     // Runs inside each platform call, before it answers: lets a test look at
@@ -62,12 +105,23 @@ class FakePlatform : public platform::Platform {
                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
                                     std::uintptr_t* resumeHandle) override;
 
+    platform::NetStatus NetShareEnum(const char16_t* server, std::uint32_t level,
+                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                     std::uint32_t* resumeHandle) override;
+    platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
+                                        std::uint32_t level, std::uint8_t** buffer) override;
+    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override;
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override;
+    char16_t PathSeparator() const override { return separator; }
+
     void NetApiBufferFree(void* buffer) override;
     std::u16string StatusText(platform::NetStatus status) override;
     void YieldToWindowSystem() override;
 
   private:
     std::uint8_t* Allocate(std::size_t bytes);
+    std::uint8_t* PackShares(const std::vector<FakeShare>& shares);
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
     int handedOut_ = 0;

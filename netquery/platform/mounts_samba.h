@@ -1,0 +1,31 @@
+// On Linux, SMB mounts play the part of mapped network drives: a path lies
+// on a "network drive" when the mount that holds it is an SMB mount (cifs,
+// smb3), or when it lies in a GVfs smb-share folder. An smb:// URL, as file
+// managers hand over SMB places that are not mounted, names its share
+// directly.
+#pragma once
+
+#include "platform.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quarnel::platform::samba {
+
+struct MountEntry {
+    std::string source;     // for SMB mounts //server/share[/folder]
+    std::string mountPoint; // absolute
+    std::string type;       // cifs, smb3, ext4, ...
+};
+
+// The lines of a mount table in the format of /proc/self/mounts, with its
+// octal escapes (\040 for a blank, ...) undone.
+std::vector<MountEntry> ParseMountTable(std::string_view table);
+
+// Looks a UTF-8 path up in a mount table: the longest mount point that holds
+// it decides (the later of two mounts on one point hides the earlier).
+NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts);
+
+} // namespace quarnel::platform::samba

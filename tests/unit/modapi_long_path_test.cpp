@@ -1,0 +1,88 @@
+// The long path expansion against scripted directory entries.
+#include "FakePlatform.h"
+#include "modApi.h"
+
+#include <gtest/gtest.h>
+
+namespace quarnel::test {
+namespace {
+
+class LongPathTest : public ::testing::Test {
+  protected:
+    LongPathTest() {
+        platform.entries = {
+            {u"X:\\REPORT~1", u"Reports 2026"},
+            {u"X:\\REPORT~1\\MAY~1.DOC", u"May budget.doc"},
+            {u"X:\\Reports 2026", u"Reports 2026"},
+            {u"X:\\Reports 2026\\May budget.doc", u"May budget.doc"},
+            {u"X:\\reports 2026\\may budget.doc", u"May budget.doc"},
+            {u"X:\\reports 2026", u"Reports 2026"},
+            {u"X:\\REPORT~1\\LOCKED~1", std::nullopt},
+            {u"X:\\REPORT~1\\LOCKED~1\\A.TXT", u"a.txt"},
+            {u"X:\\GONE~1\\A.TXT", u"a.txt"},
+            {u"BROKEN", std::nullopt},
+            {u"X:\\BAD?NAME\\A.TXT", std::nullopt},
+            {u"ALONE~1.TXT", u"alone file.txt"},
+        };
+    }
+    FakePlatform platform;
+    modApi api{platform};
+};
+
+TEST_F(LongPathTest, ShortAliasesBecomeLongNamesAndTheRootStays) {
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\MAY~1.DOC"), u"X:\\Reports 2026\\May budget.doc");
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\MAY~1.DOC\\"),
+              u"X:\\Reports 2026\\May budget.doc\\");
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\Reports 2026\\May budget.doc"),
+              u"X:\\Reports 2026\\May budget.doc");
+    // The letter case comes from the file system.
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\reports 2026\\may budget.doc"),
+              u"X:\\Reports 2026\\May budget.doc");
+    // The root is never looked up.
+    for (const std::u16string& looked : platform.entryLookups)
+        EXPECT_NE(looked, u"X:");
+}
+
+TEST_F(LongPathTest, MissingLastComponentGivesTheInputUnchanged) {
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\NEW~1.DOC\\"), u"X:\\REPORT~1\\NEW~1.DOC\\");
+}
+
+TEST_F(LongPathTest, FolderThatCannotBeNamedKeepsItsGivenName) {
+    // Whether the lookup fails or finds nothing, the result still names the
+    // same file: the component stays as given.
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\LOCKED~1\\A.TXT"),
+              u"X:\\Reports 2026\\LOCKED~1\\a.txt");
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\GONE~1\\A.TXT"), u"X:\\GONE~1\\a.txt");
+}
+
+TEST_F(LongPathTest, PathThatCannotBeSearchedGivesEmptyOrALoneSeparator) {
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\BAD?NAME\\A.TXT"), u"");
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\BAD?NAME\\A.TXT\\"), u"\\");
+    EXPECT_EQ(api.ExpandLongPath(u"BROKEN"), u"");
+}
+
+TEST_F(LongPathTest, PathWithoutSeparatorIsReplacedByItsLookup) {
+    EXPECT_EQ(api.ExpandLongPath(u"ALONE~1.TXT"), u"alone file.txt");
+    EXPECT_EQ(api.ExpandLongPath(u"NOTHERE"), u"");
+}
+
+TEST_F(LongPathTest, EmptyInputMakesNoLookup) {
+    EXPECT_EQ(api.ExpandLongPath(u""), u"");
+    EXPECT_TRUE(platform.entryLookups.empty());
+}
+
+TEST_F(LongPathTest, LinuxPathsUseTheirOwnSeparator) {
+    platform.separator = u'/';
+    platform.entries = {{u"/mnt", u"mnt"},
+                        {u"/mnt/data", u"data"},
+                        {u"/mnt/data/reports", u"Reports"},
+                        {u"/mnt/data/reports/may.doc", u"May.doc"}};
+    EXPECT_EQ(api.ExpandLongPath(u"/mnt/data/reports/may.doc"), u"/mnt/data/Reports/May.doc");
+    EXPECT_EQ(api.ExpandLongPath(u"/mnt/data/reports/"), u"/mnt/data/Reports/");
+    // Backslashes are no separators on Linux: an smb:// URL or a network
+    // path comes back unchanged when no such entry exists.
+    EXPECT_EQ(api.ExpandLongPath(u"smb://srv/data/a.txt"), u"smb://srv/data/a.txt");
+}
+
+} // namespace
+} // namespace quarnel::test
