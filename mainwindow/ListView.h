@@ -1,0 +1,153 @@
+// The list view that every window of Quarnel uses: a report view (one row per
+// item under a row of column headers) over a table model of its own, with the
+// operations the windows rely on: column headers with keys and widths in
+// twips, items with sub-items, the selected item, sorting by the text of one
+// column, column-click and double-click events, and the extended style bits.
+//
+// Columns and items are counted from 1 where the windows count them from 1
+// (column headers, the index of an item, the clicked header); the sort key is
+// a column counted from 0, and sub-item k shows in column k + 1.
+#pragma once
+
+#include <QTreeView>
+
+#include <cstdint>
+
+namespace quarnel {
+
+class ListViewModel;
+
+// One row of a ListView, held as a handle: it stays with its row when the
+// list is sorted. After the list's items are cleared an old handle stands for
+// no row: it reads empty and ignores writes.
+class ListItem {
+  public:
+    ListItem() = default; // no row
+
+    bool IsValid() const;
+    // The row's place in the list as shown, counted from 1; 0 without a row.
+    int Index() const;
+
+    QString Text() const;
+    void SetText(const QString& text);
+    // Sub-item k (k from 1) shows in column k + 1.
+    QString SubItem(int k) const;
+    void SetSubItem(int k, const QString& text);
+
+    bool operator==(const ListItem&) const = default;
+
+  private:
+    friend class ListViewModel;
+    ListItem(ListViewModel* model, int id, std::uint64_t generation)
+        : model_(model), id_(id), generation_(generation) {}
+
+    ListViewModel* model_ = nullptr;
+    int id_ = -1;
+    std::uint64_t generation_ = 0;
+};
+
+class ListView : public QTreeView {
+    Q_OBJECT
+
+  public:
+    enum class LabelEditMode { Automatic, Manual };
+    enum class DragMode { Manual, Automatic };
+
+    // Extended style bits, under the platform's names for them.
+    static constexpr std::uint32_t LVS_EX_HEADERDRAGDROP = 0x10; // reorder columns by dragging
+    static constexpr std::uint32_t LVS_EX_FULLROWSELECT = 0x20;  // a click selects the whole row
+
+    explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
+
+    // Manual: the user never edits an item's text in place (the default).
+    // Automatic: a click on the selected item, or F2, edits its text.
+    void SetLabelEdit(LabelEditMode mode);
+    LabelEditMode LabelEdit() const { return labelEdit_; }
+
+    // False (the default): at most one selected row.
+    void SetMultiSelect(bool multiSelect);
+    bool MultiSelect() const;
+
+    // Automatic: the user can drag the selected row out of the list.
+    void SetOLEDragMode(DragMode mode);
+    DragMode OLEDragMode() const { return dragMode_; }
+
+    // The extended style as one value. LVS_EX_FULLROWSELECT and
+    // LVS_EX_HEADERDRAGDROP take effect; other bits are kept and read back
+    // unchanged.
+    std::uint32_t ExtendedStyle() const { return extendedStyle_; }
+    void SetExtendedStyle(std::uint32_t style);
+
+    // Column headers, in the order added; the first shows the items' own text.
+    void ClearColumnHeaders();
+    int AddColumnHeader(const QString& key, const QString& text); // its index, from 1
+    int ColumnHeaderCount() const;
+    QString ColumnHeaderKey(int n) const;
+    QString ColumnHeaderText(int n) const;
+    // The width of column n (from 1) in twips; false for no such column or a
+    // negative width. The width is kept to the nearest pixel.
+    bool SetColumnHeaderWidth(int n, int twips);
+    int ColumnHeaderWidth(int n) const;
+
+    // Items. A new item goes to the end of the list, or to its place in the
+    // order while the list is sorted.
+    void ClearListItems();
+    ListItem AddListItem(const QString& text);
+    int ListItemCount() const;
+    ListItem ListItemAt(int index) const; // index from 1, as shown
+
+    // Between BeginUpdate and EndUpdate (they nest) the list tells its view
+    // nothing; EndUpdate sorts once if the list is sorted and resets the view
+    // once. Nothing may process events inside the bracket.
+    void BeginUpdate();
+    void EndUpdate();
+    class BulkUpdate {
+      public:
+        explicit BulkUpdate(ListView& list) : list_(list) { list_.BeginUpdate(); }
+        ~BulkUpdate() { list_.EndUpdate(); }
+        BulkUpdate(const BulkUpdate&) = delete;
+        BulkUpdate& operator=(const BulkUpdate&) = delete;
+
+      private:
+        ListView& list_;
+    };
+
+    // The selected item, or an invalid one when none is selected.
+    ListItem SelectedItem() const;
+    void SetSelectedItem(const ListItem& item);
+
+    // Sorting by the texts of column SortKey (from 0), compared as text
+    // without regard to case. Setting Sorted to true sorts at once; while it
+    // stays true the rows are kept in order, also when the key or the order
+    // changes, items are added or the key column's texts change. Turning it
+    // off leaves the rows where they stand. At first: key 0, ascending, off.
+    int SortKey() const;
+    void SetSortKey(int key); // a negative key is refused
+    Qt::SortOrder SortOrder() const;
+    void SetSortOrder(Qt::SortOrder order);
+    bool Sorted() const;
+    void SetSorted(bool sorted);
+
+    // The list's size in twips. A negative size, or one larger than a widget
+    // can be, is refused: the size stays and the setter answers false.
+    bool SetWidth(int twips);
+    bool SetHeight(int twips);
+    int Width() const;
+    int Height() const;
+
+  signals:
+    void ColumnClick(int columnHeader); // the clicked header, from 1
+    void DblClick();
+
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    ListViewModel* model_;
+    LabelEditMode labelEdit_ = LabelEditMode::Manual;
+    DragMode dragMode_ = DragMode::Manual;
+    std::uint32_t extendedStyle_ = 0;
+};
+
+} // namespace quarnel

@@ -1,0 +1,208 @@
+#include "ListView.h"
+#include "twips.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using quarnel::ListItem;
+using quarnel::ListView;
+
+// The texts of one column, top to bottom, as the view shows them.
+QStringList ColumnTexts(const ListView& list, int column) {
+    QStringList texts;
+    for (int row = 0; row < list.model()->rowCount(); ++row)
+        texts << list.model()->index(row, column).data().toString();
+    return texts;
+}
+
+// A list with the columns "Name" and "Size" and one row per (name, size).
+void Fill(ListView& list, const std::vector<std::pair<QString, QString>>& rows) {
+    list.AddColumnHeader("Name", "Name");
+    list.AddColumnHeader("Size", "Size");
+    for (const auto& [name, size] : rows)
+        list.AddListItem(name).SetSubItem(1, size);
+}
+
+TEST(Twips, RoundToTheNearestPixel) {
+    using quarnel::twips::ToPixels;
+    EXPECT_EQ(ToPixels(700), 47);
+    EXPECT_EQ(ToPixels(500), 33);
+    EXPECT_EQ(ToPixels(7), 0);
+    EXPECT_EQ(ToPixels(-15), -1);
+}
+
+TEST(ListViewColumns, KeepTheirOrderKeysTextsAndWidths) {
+    ListView list;
+    EXPECT_EQ(list.AddColumnHeader("File_ID", "File ID"), 1);
+    EXPECT_EQ(list.AddColumnHeader("locks", "# locks"), 2);
+    EXPECT_EQ(list.ColumnHeaderKey(2), "locks");
+    EXPECT_EQ(list.model()->headerData(1, Qt::Horizontal).toString(), "# locks");
+
+    EXPECT_TRUE(list.SetColumnHeaderWidth(2, 2700));
+    EXPECT_EQ(list.ColumnHeaderWidth(2), 2700);
+    EXPECT_TRUE(list.SetColumnHeaderWidth(1, 500)); // narrower than Qt's usual minimum
+    EXPECT_EQ(list.header()->sectionSize(0), 33);
+    EXPECT_FALSE(list.SetColumnHeaderWidth(3, 100));
+    EXPECT_FALSE(list.SetColumnHeaderWidth(1, -15));
+    EXPECT_EQ(list.header()->sectionSize(0), 33);
+
+    list.ClearColumnHeaders();
+    EXPECT_EQ(list.model()->columnCount(), 0);
+}
+
+TEST(ListViewItems, GoToTheEndShowSubItemsNextAndDieWithAClear) {
+    ListView list;
+    Fill(list, {});
+    list.AddColumnHeader("c", "C");
+    ListItem first = list.AddListItem("one");
+    first.SetSubItem(2, "z");
+    first.SetSubItem(1, "y");
+    ListItem second = list.AddListItem("two");
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"one", "two"}));
+    EXPECT_EQ(ColumnTexts(list, 1), QStringList({"y", ""}));
+    EXPECT_EQ(ColumnTexts(list, 2), QStringList({"z", ""}));
+    EXPECT_EQ(second.Index(), 2);
+    EXPECT_EQ(list.ListItemAt(1), first);
+    EXPECT_FALSE(list.SelectedItem().IsValid());
+    // Before any sorting setting: key 0, ascending, unsorted.
+    EXPECT_EQ(list.SortKey(), 0);
+    EXPECT_EQ(list.SortOrder(), Qt::AscendingOrder);
+    EXPECT_FALSE(list.Sorted());
+
+    list.ClearListItems();
+    ListItem fresh = list.AddListItem("new"); // where the old first row was stored
+    first.SetSubItem(1, "through a stale handle");
+    EXPECT_FALSE(first.IsValid());
+    EXPECT_EQ(first.Text(), "");
+    EXPECT_EQ(fresh.SubItem(1), "");
+    EXPECT_EQ(list.ListItemCount(), 1);
+}
+
+TEST(ListViewSorting, SortsByTheKeyColumnAsTextWithoutRegardToCase) {
+    ListView list;
+    Fill(list, {{"Bob", "9"}, {"alice", "100"}, {"Carol", "10"}, {"bob", "1"}});
+
+    list.SetSortKey(1);
+    EXPECT_EQ(ColumnTexts(list, 1), QStringList({"9", "100", "10", "1"})); // not sorted yet
+    list.SetSorted(true);
+    EXPECT_EQ(ColumnTexts(list, 1), QStringList({"1", "10", "100", "9"}));
+
+    list.SetSortOrder(Qt::DescendingOrder); // re-sorts at once
+    EXPECT_EQ(ColumnTexts(list, 1), QStringList({"9", "100", "10", "1"}));
+
+    list.SetSortKey(0);
+    list.SetSortOrder(Qt::AscendingOrder);
+    // "Bob" and "bob" are equal and keep the order they had.
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"alice", "Bob", "bob", "Carol"}));
+
+    list.SetSorted(false);
+    list.AddListItem("aaron");
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"alice", "Bob", "bob", "Carol", "aaron"}));
+}
+
+TEST(ListViewSorting, KeepsRowsInOrderWhileSortedAndTheSelectionOnItsRow) {
+    ListView list;
+    Fill(list, {{"m", "1"}, {"c", "2"}});
+    list.SetSorted(true);
+    ListItem m = list.ListItemAt(2);
+    ASSERT_EQ(m.Text(), "m");
+    list.SetSelectedItem(m);
+
+    ListItem x = list.AddListItem("x");
+    list.AddListItem("b");
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"b", "c", "m", "x"}));
+    EXPECT_EQ(m.Index(), 3);
+
+    x.SetSubItem(1, "0"); // not the key column: stays
+    EXPECT_EQ(x.Index(), 4);
+    x.SetText("a");
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"a", "b", "c", "m"}));
+    EXPECT_EQ(list.SelectedItem(), m);
+    EXPECT_EQ(list.ListItemAt(4), m);
+}
+
+TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {
+    ListView list;
+    Fill(list, {});
+    list.SetSortKey(1);
+    list.SetSortOrder(Qt::DescendingOrder);
+    list.SetSorted(true);
+    QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(list.model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changes(list.model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy layouts(list.model(), &QAbstractItemModel::layoutChanged);
+
+    {
+        ListView::BulkUpdate outer(list);
+        {
+            ListView::BulkUpdate inner(list);
+            for (int i = 0; i < 500; ++i)
+                list.AddListItem(QString::number(i)).SetSubItem(1, QString::number(i % 10));
+        }
+        EXPECT_EQ(resets.count(), 0); // the inner bracket ends nothing
+    }
+
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(inserts.count() + changes.count() + layouts.count(), 0);
+    ASSERT_EQ(list.ListItemCount(), 500);
+    EXPECT_EQ(list.ListItemAt(1).SubItem(1), "9");
+    EXPECT_EQ(list.ListItemAt(1).Text(), "9"); // equal keys keep the order added
+    EXPECT_EQ(list.ListItemAt(500).Text(), "490");
+}
+
+TEST(ListViewBehaviour, StyleBitsSelectionEventsAndSize) {
+    ListView list;
+    Fill(list, {{"a", "1"}, {"b", "2"}});
+    list.resize(300, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy columnClicks(&list, &ListView::ColumnClick);
+    QSignalSpy doubleClicks(&list, &ListView::DblClick);
+
+    list.SetExtendedStyle(list.ExtendedStyle() | 0x30 | 0x1);
+    EXPECT_EQ(list.ExtendedStyle(), 0x31u); // other bits are kept
+    EXPECT_TRUE(list.header()->sectionsMovable());
+    // A click on any column selects the whole row, one row at a time.
+    const auto cell = [&](int row, int column) {
+        return list.visualRect(list.model()->index(row, column)).center();
+    };
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell(1, 1));
+    EXPECT_EQ(list.SelectedItem(), list.ListItemAt(2));
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell(0, 1));
+    EXPECT_EQ(list.SelectedItem(), list.ListItemAt(1));
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(doubleClicks.count(), 1);
+    list.SetExtendedStyle(0);
+    EXPECT_EQ(list.selectionBehavior(), QAbstractItemView::SelectItems);
+    EXPECT_FALSE(list.header()->sectionsMovable());
+
+    QHeaderView* header = list.header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    ASSERT_EQ(columnClicks.count(), 1);
+    EXPECT_EQ(columnClicks.at(0).at(0).toInt(), 2);
+    EXPECT_FALSE(list.Sorted()); // a header click sorts nothing by itself
+
+    // Text is edited in place only when asked for.
+    list.SetSelectedItem(list.ListItemAt(1));
+    QTest::keyClick(&list, Qt::Key_F2);
+    EXPECT_EQ(list.findChild<QLineEdit*>(), nullptr);
+    list.SetLabelEdit(ListView::LabelEditMode::Automatic);
+    QTest::keyClick(&list, Qt::Key_F2);
+    EXPECT_NE(list.findChild<QLineEdit*>(), nullptr);
+
+    EXPECT_TRUE(list.SetWidth(3000));
+    EXPECT_FALSE(list.SetWidth(-15));
+    EXPECT_EQ(list.width(), 200);
+    EXPECT_TRUE(list.SetHeight(0));
+    EXPECT_FALSE(list.SetHeight(-1));
+    EXPECT_EQ(list.Height(), 0);
+}
+
+} // namespace
