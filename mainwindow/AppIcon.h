@@ -1,0 +1,12 @@
+// Quarnel's icon, for the main window, the pickers and the message window.
+#pragma once
+
+#include <QIcon>
+
+namespace quarnel {
+
+// A page held by a padlock, 32 x 32 pixels in a few flat colours. Needs a
+// QGuiApplication.
+QIcon AppIcon();
+
+} // namespace quarnel

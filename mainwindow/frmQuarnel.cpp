@@ -1,0 +1,270 @@
+#include "frmQuarnel.h"
+
+#include "AppIcon.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace quarnel {
+
+namespace {
+
+// The places in twips are made for text of eight points.
+constexpr int FontPointSize = 8;
+
+// The client area, in twips.
+constexpr int FormWidth = 7950;
+constexpr int FormHeight = 4650;
+
+// What the window's outer size gives the list less: its border on the width;
+// caption, border and the inputs above the list on the height.
+constexpr int ListWidthAllowance = 135;
+constexpr int ListHeightAllowance = 1335;
+
+struct ColumnSetup {
+    const char* key;
+    const char* text;
+    int width; // twips
+};
+
+constexpr ColumnSetup FileColumns[] = {
+    {"User", "User", 1500},      {"Path", "Path", 2700},
+    {"File_ID", "File ID", 700}, {"Permissions", "Permissions", 1000},
+    {"locks", "# locks", 500},
+};
+
+// The text less its leading and trailing spaces (spaces only, not all white space).
+QStringView TrimSpaces(QStringView s) {
+    while (!s.isEmpty() && s.front() == u' ')
+        s = s.sliced(1);
+    while (!s.isEmpty() && s.back() == u' ')
+        s.chop(1);
+    return s;
+}
+
+} // namespace
+
+frmQuarnel::frmQuarnel(modApi& api, QWidget* parent) : QWidget(parent), api_(api) {
+    setWindowTitle(QStringLiteral("Quarnel"));
+    setWindowIcon(AppIcon());
+    QFont text = font();
+    text.setPointSize(FontPointSize);
+    setFont(text);
+    resize(twips::ToPixels(FormWidth), twips::ToPixels(FormHeight));
+
+    lblserver->setText(QStringLiteral("Server"));
+    cmdservers->setText(QStringLiteral("..."));
+    cmdservers->setToolTip(QStringLiteral("Select a computer"));
+    lblBasePath->setText(QStringLiteral("Base Path"));
+    cmdShares->setText(QStringLiteral("$"));
+    cmdShares->setToolTip(QStringLiteral("Select a share"));
+    cmdBrowse->setText(QStringLiteral("..."));
+    cmdBrowse->setToolTip(QStringLiteral("Browse"));
+    Label1->setText(QStringLiteral("User"));
+    cmdListFiles->setText(QStringLiteral("List Quarnel"));
+    cmdListFiles->setDefault(true); // see keyPressEvent
+    cmdMessage->setText(QStringLiteral("Message"));
+    for (QLabel* label : {lblserver, lblBasePath, Label1})
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    const struct {
+        QWidget* control;
+        int left, top, width, height;
+    } places[] = {
+        {lblserver, 0, 75, 855, 255},       {txtServer, 960, 45, 4215, 285},
+        {cmdservers, 5160, 30, 255, 285},   {lblBasePath, 0, 375, 855, 255},
+        {txtBasePath, 960, 345, 4215, 285}, {cmdShares, 5160, 345, 255, 285},
+        {cmdBrowse, 5415, 345, 255, 285},   {Label1, 0, 660, 855, 255},
+        {txtUser, 960, 630, 4215, 285},     {cmdListFiles, 5880, 30, 1695, 375},
+        {cmdMessage, 5880, 435, 1695, 375}, {lvwFiles, -15, 930, 7905, 3720},
+    };
+    for (const auto& p : places)
+        p.control->setGeometry(twips::Rect(p.left, p.top, p.width, p.height));
+
+    // The keyboard order; labels take no focus. Qt passes over cmdShares
+    // while it is disabled.
+    QWidget* const tabOrder[] = {txtServer, txtBasePath, cmdListFiles, cmdMessage, cmdservers,
+                                 cmdShares, txtUser,     cmdBrowse,    lvwFiles};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    txtServer->setFocus();
+
+    connect(cmdListFiles, &QPushButton::clicked, this, &frmQuarnel::cmdListFiles_Click);
+    connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
+    txtServer_Change();
+
+    Form_Load();
+}
+
+void frmQuarnel::Form_Load() {
+    // 1. Report view (the only view a ListView has), no editing of item texts
+    //    by the user, one selected item at a time.
+    lvwFiles->SetLabelEdit(ListView::LabelEditMode::Manual);
+    lvwFiles->SetMultiSelect(false);
+
+    // 2. The five columns, then their widths.
+    for (const ColumnSetup& c : FileColumns)
+        lvwFiles->AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
+    int n = 1;
+    for (const ColumnSetup& c : FileColumns)
+        lvwFiles->SetColumnHeaderWidth(n++, c.width);
+
+    // 3. Whole-row selection and columns reordered by dragging their headers,
+    //    every other extended style kept.
+    const std::uint32_t style = lvwFiles->ExtendedStyle();
+    lvwFiles->SetExtendedStyle(style | ListView::LVS_EX_FULLROWSELECT |
+                               ListView::LVS_EX_HEADERDRAGDROP);
+
+    // 4. A row can be dragged out of the list.
+    lvwFiles->SetOLEDragMode(ListView::DragMode::Automatic);
+
+    // 5. Drops on the base path and the user box are handled by this window.
+    OLEDropManual(txtBasePath);
+    OLEDropManual(txtUser);
+
+    // 6. Last, the start-up from a path given on the command line.
+    StartFromCommandLine();
+}
+
+void frmQuarnel::StartFromCommandLine() {
+    // Empty for now: starting from a path needs the network path resolution,
+    // which comes with it.
+}
+
+void frmQuarnel::OLEDropManual(QLineEdit* box) {
+    box->setAcceptDrops(true);
+    box->installEventFilter(this);
+}
+
+bool frmQuarnel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtBasePath || watched == txtUser) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            // The drop handlers of the two boxes are not there yet: the
+            // boxes take no drop, and the box's own handling never runs.
+            event->ignore();
+            return true;
+        case QEvent::DragLeave:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmQuarnel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (const QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void frmQuarnel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmQuarnel::Form_Resize() {
+    // The two steps stand alone: a size the list refuses (negative, when the
+    // window gets very small) leaves that dimension as it was.
+    const QRect outer = frameGeometry();
+    lvwFiles->SetWidth(twips::FromPixels(outer.width()) - ListWidthAllowance);
+    lvwFiles->SetHeight(twips::FromPixels(outer.height()) - ListHeightAllowance);
+}
+
+void frmQuarnel::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept(); // the main window's closing is never cancelled
+}
+
+void frmQuarnel::Form_QueryUnload() {
+    // Unload the send-message window, then the server picker, whether shown,
+    // hidden or not loaded at all. Whatever either does about being closed,
+    // it goes, and this window closes anyway.
+    for (QPointer<QWidget>* window : {&frmMessage, &frmServers}) {
+        if (QWidget* w = window->data()) {
+            w->close();
+            w->deleteLater();
+        }
+        *window = nullptr;
+    }
+}
+
+void frmQuarnel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // cmdListFiles is the default button: Enter clicks it, unless another
+    // button has the focus, which then clicks itself. A disabled button
+    // ignores the click, so Enter starts no listing inside a listing.
+    event->accept();
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (button == nullptr)
+        button = cmdListFiles;
+    button->click(); // may close this window: nothing may follow
+}
+
+void frmQuarnel::txtServer_Change() {
+    cmdShares->setEnabled(!TrimSpaces(txtServer->text()).isEmpty());
+}
+
+void frmQuarnel::cmdListFiles_Click() {
+    // The enumeration yields to the event loop after every batch, so the user
+    // can close the window meanwhile: nothing of it is touched once it is gone.
+    const QPointer<frmQuarnel> alive(this);
+
+    setCursor(Qt::WaitCursor);
+    const bool hadFocus = focusWidget() == cmdListFiles;
+    cmdListFiles->setEnabled(false);
+    QWidget* const focusMovedTo = focusWidget();
+
+    // Whatever happens below, the button and the pointer come back, and a
+    // button that lost the focus by being disabled gets it back unless the
+    // user has moved it since.
+    struct Restore {
+        const QPointer<frmQuarnel>& window;
+        bool hadFocus;
+        QWidget* focusMovedTo;
+        ~Restore() {
+            if (!window)
+                return;
+            window->cmdListFiles->setEnabled(true);
+            if (hadFocus && window->focusWidget() == focusMovedTo)
+                window->cmdListFiles->setFocus();
+            window->unsetCursor();
+        }
+    } restore{alive, hadFocus, focusMovedTo};
+
+    lvwFiles->ClearListItems();
+    const bool found =
+        api_.EnumOpenFiles(txtServer->text().toStdU16String(), txtBasePath->text().toStdU16String(),
+                           txtUser->text().toStdU16String());
+    if (!alive || !found || api_.OpenFileCount <= 0)
+        return;
+
+    {
+        ListView::BulkUpdate bulk(*lvwFiles);
+        for (std::int32_t i = 0; i < api_.OpenFileCount; ++i) {
+            const OpenFileInfo& file = api_.OpenFiles[static_cast<std::size_t>(i)];
+            ListItem item = lvwFiles->AddListItem(QString::fromStdU16String(file.UserName));
+            item.SetSubItem(1, QString::fromStdU16String(file.PathName));
+            item.SetSubItem(2, QString::number(file.Id));
+            item.SetSubItem(3, QString::fromStdU16String(PermissionLetters(file.Permissions)));
+            item.SetSubItem(4, QString::number(file.NumLocks));
+        }
+    }
+    cmdMessage->setEnabled(true);
+}
+
+} // namespace quarnel

@@ -1,0 +1,68 @@
+// The main window: the server, base path and user inputs, the buttons that
+// list the open files and open the other windows, and the open-file list.
+#pragma once
+
+#include "ListView.h"
+#include "modApi.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QWidget>
+
+namespace quarnel {
+
+class frmQuarnel : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Builds the window and runs Form_Load. The listing goes through `api`.
+    explicit frmQuarnel(modApi& api, QWidget* parent = nullptr);
+
+    // The controls, by the names the whole program knows them by. Other
+    // windows write txtServer and txtBasePath; the listing fills lvwFiles.
+    QLabel* const lblserver = new QLabel(this);
+    QLineEdit* const txtServer = new QLineEdit(this);
+    QPushButton* const cmdservers = new QPushButton(this);
+    QLabel* const lblBasePath = new QLabel(this);
+    QLineEdit* const txtBasePath = new QLineEdit(this);
+    QPushButton* const cmdShares = new QPushButton(this);
+    QPushButton* const cmdBrowse = new QPushButton(this);
+    QLabel* const Label1 = new QLabel(this);
+    QLineEdit* const txtUser = new QLineEdit(this);
+    QPushButton* const cmdListFiles = new QPushButton(this);
+    QPushButton* const cmdMessage = new QPushButton(this);
+    ListView* const lvwFiles = new ListView(this);
+
+    // The send-message window and the server picker, while they are loaded.
+    // Closing this window unloads both (Form_QueryUnload).
+    QPointer<QWidget> frmMessage;
+    QPointer<QWidget> frmServers;
+
+  public slots:
+    // Lists the files held open on the server in txtServer, narrowed to
+    // txtBasePath and txtUser, into lvwFiles.
+    void cmdListFiles_Click();
+    // Keeps cmdShares enabled exactly while txtServer holds more than spaces.
+    void txtServer_Change();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Form_Load();
+    void Form_Resize();
+    void Form_QueryUnload();
+    void OLEDropManual(QLineEdit* box);
+    void StartFromCommandLine();
+
+    modApi& api_;
+    bool centred_ = false;
+};
+
+} // namespace quarnel
