@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "NetworkPath.h"
 #include "RecordingPlatform.h"
 #include "modApi.h"
 #include "utf.h"
@@ -8,7 +9,7 @@ namespace quarnel::cli {
 
 namespace {
 
-// The server as the reason names it: with its two backslashes, as the
+// The server as a reason names it: with its two backslashes, as the
 // platform was asked.
 std::string ServerForMessage(const std::string& server) {
     if (server.empty())
@@ -16,7 +17,7 @@ std::string ServerForMessage(const std::string& server) {
     return ToUtf8(modApi::PrepareServerName(FromUtf8(server)));
 }
 
-// "Access is denied." and the like, with the status number for searching.
+// "Access is denied" and the like, with the status number for searching.
 std::string Reason(platform::Platform& platform, platform::NetStatus status) {
     std::string text = ToUtf8(platform.StatusText(status));
     while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\n'))
@@ -24,12 +25,50 @@ std::string Reason(platform::Platform& platform, platform::NetStatus status) {
     return text + " (error " + std::to_string(status) + ")";
 }
 
+// The texts of a failed resolution on one line: the message box's title and
+// prompt, or our own words where the window says nothing.
+std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& path,
+                              RecordingPlatform& recorder) {
+    std::string text;
+    if (const auto message = MessageFor(resolved.outcome)) {
+        std::u16string prompt = message->prompt;
+        for (std::size_t at; (at = prompt.find(u"\r\n")) != std::u16string::npos;)
+            prompt.replace(at, 2, u" ");
+        text = ToUtf8(message->title) + ": " + ToUtf8(prompt);
+    } else if (resolved.outcome == Resolution::NoShare) {
+        text = path + " names no share";
+    } else {
+        text = "the network drive of " + path + " has no network name";
+    }
+    if (resolved.outcome == Resolution::ShareNotFound &&
+        recorder.LastFailure() != platform::NERR_Success)
+        text += " (" + Reason(recorder, recorder.LastFailure()) + ")";
+    return text;
+}
+
+// Expands and resolves a client-side path as the window does at start-up.
+ResolvedPath Resolve(modApi& api, const std::string& path) {
+    return ResolveClientPath(api, api.ExpandLongPath(FromUtf8(path)));
+}
+
 } // namespace
 
-int ListOpenFiles(platform::Platform& platform, const FilesOptions& options, std::ostream& out,
+int ListOpenFiles(platform::Platform& platform, const FilesOptions& given, std::ostream& out,
                   std::ostream& err) {
     RecordingPlatform recorder(platform);
     modApi api(recorder);
+    FilesOptions options = given;
+    if (!options.clientPath.empty()) {
+        const ResolvedPath resolved = Resolve(api, options.clientPath);
+        if (resolved.outcome != Resolution::Resolved) {
+            err << "quarnel-cli: " << ResolutionFailure(resolved, options.clientPath, recorder)
+                << '\n';
+            return 1;
+        }
+        options.server = ToUtf8(resolved.server);
+        options.basePath = ToUtf8(resolved.localPath);
+    }
+    recorder.ForgetFailure();
     const bool listed = api.EnumOpenFiles(FromUtf8(options.server), FromUtf8(options.basePath),
                                           FromUtf8(options.user));
     const std::string server = ServerForMessage(options.server);
@@ -44,6 +83,51 @@ int ListOpenFiles(platform::Platform& platform, const FilesOptions& options, std
             << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
         return 1;
     }
+    return 0;
+}
+
+int ListShares(platform::Platform& platform, const std::string& server, Format format,
+               std::ostream& out, std::ostream& err) {
+    RecordingPlatform recorder(platform);
+    modApi api(recorder);
+    if (!api.EnumShares(FromUtf8(server))) {
+        err << "quarnel-cli: cannot list the shares of " << ServerForMessage(server) << ": "
+            << Reason(platform, recorder.LastFailure()) << '\n';
+        return 1;
+    }
+    Write(out, SharesListing(api.Shares, api.ShareCount), format);
+    if (recorder.LastFailure() != platform::NERR_Success) {
+        err << "quarnel-cli: the listing of the shares of " << ServerForMessage(server)
+            << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,
+              Format format, std::ostream& out, std::ostream& err) {
+    RecordingPlatform recorder(platform);
+    modApi api(recorder);
+    ShareInfo info;
+    if (!api.GetShareInfo(FromUtf8(server), FromUtf8(name), info)) {
+        err << "quarnel-cli: cannot describe the share " << name << " of "
+            << ServerForMessage(server) << ": " << Reason(platform, recorder.LastFailure()) << '\n';
+        return 1;
+    }
+    Write(out, SharesListing({info}, 1, /*everyField=*/true), format, /*single=*/true);
+    return 0;
+}
+
+int ResolvePath(platform::Platform& platform, const std::string& path, Format format,
+                std::ostream& out, std::ostream& err) {
+    RecordingPlatform recorder(platform);
+    modApi api(recorder);
+    const ResolvedPath resolved = Resolve(api, path);
+    if (resolved.outcome != Resolution::Resolved) {
+        err << "quarnel-cli: " << ResolutionFailure(resolved, path, recorder) << '\n';
+        return 1;
+    }
+    Write(out, ResolutionListing(resolved.server, resolved.localPath), format, /*single=*/true);
     return 0;
 }
 

@@ -1,5 +1,7 @@
 // The commands of quarnel-cli, written against the platform interface so
-// that the tests can run them over the scripted platform.
+// that the tests can run them over the scripted platform. Each returns the
+// program's exit code: 0 on success (also when nothing is listed), 1 with a
+// one-line reason on `err` on failure.
 #pragma once
 
 #include "Output.h"
@@ -15,12 +17,26 @@ struct FilesOptions {
     std::string basePath;
     std::string user;
     Format format = Format::Table;
+    // A path as a client sees it: resolved first into the server and the
+    // base path on it, in place of the two above.
+    std::string clientPath;
 };
 
-// Lists the files held open on a server. Returns the exit code: 0 when the
-// listing is complete (also when it is empty), 1 with a one-line reason on
-// `err` when it failed or stopped early.
+// Lists the files held open on a server.
 int ListOpenFiles(platform::Platform& platform, const FilesOptions& options, std::ostream& out,
                   std::ostream& err);
+
+// Lists every share of a server.
+int ListShares(platform::Platform& platform, const std::string& server, Format format,
+               std::ostream& out, std::ostream& err);
+
+// Describes one share: every field but its password.
+int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,
+              Format format, std::ostream& out, std::ostream& err);
+
+// Resolves a client-side path, after the long path expansion, into the
+// server and the path on it.
+int ResolvePath(platform::Platform& platform, const std::string& path, Format format,
+                std::ostream& out, std::ostream& err);
 
 } // namespace quarnel::cli

@@ -17,6 +17,22 @@ std::size_t DisplayWidth(const std::string& text) {
     }));
 }
 
+// The columns that people see: all but those kept for JSON.
+Listing Visible(const Listing& listing) {
+    Listing visible;
+    for (std::size_t i = 0; i < listing.columns.size(); ++i)
+        if (!listing.columns[i].jsonOnly)
+            visible.columns.push_back(listing.columns[i]);
+    for (const auto& row : listing.rows) {
+        std::vector<std::string> cells;
+        for (std::size_t i = 0; i < listing.columns.size(); ++i)
+            if (!listing.columns[i].jsonOnly)
+                cells.push_back(row[i]);
+        visible.rows.push_back(std::move(cells));
+    }
+    return visible;
+}
+
 void WriteTable(std::ostream& out, const Listing& listing) {
     std::vector<std::size_t> widths;
     for (const Column& c : listing.columns)
@@ -56,20 +72,26 @@ void WriteCsv(std::ostream& out, const Listing& listing) {
         line([&](std::size_t i) { return row[i]; });
 }
 
-void WriteJson(std::ostream& out, const Listing& listing) {
-    auto array = nlohmann::ordered_json::array();
-    for (const auto& row : listing.rows) {
-        nlohmann::ordered_json object = nlohmann::ordered_json::object();
-        for (std::size_t i = 0; i < listing.columns.size(); ++i) {
-            const Column& c = listing.columns[i];
-            if (c.numeric)
-                object[c.jsonKey] = std::stoll(row[i]);
-            else
-                object[c.jsonKey] = row[i];
-        }
-        array.push_back(std::move(object));
+nlohmann::ordered_json JsonObject(const Listing& listing, const std::vector<std::string>& row) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (std::size_t i = 0; i < listing.columns.size(); ++i) {
+        const Column& c = listing.columns[i];
+        if (c.numeric)
+            object[c.jsonKey] = std::stoll(row[i]);
+        else
+            object[c.jsonKey] = row[i];
     }
-    out << array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    return object;
+}
+
+void WriteJson(std::ostream& out, const Listing& listing, bool single) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::array();
+    if (single && !listing.rows.empty())
+        json = JsonObject(listing, listing.rows.front());
+    else
+        for (const auto& row : listing.rows)
+            json.push_back(JsonObject(listing, row));
+    out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 } // namespace
@@ -104,16 +126,40 @@ Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t co
     return listing;
 }
 
-void Write(std::ostream& out, const Listing& listing, Format format) {
+Listing SharesListing(const std::vector<ShareInfo>& shares, std::int32_t count, bool everyField) {
+    const bool hidden = !everyField;
+    Listing listing{{{"Name", "name"},
+                     {"Type", "type", true, hidden},
+                     {"Remark", "remark"},
+                     {"Permissions", "permissions", true, hidden},
+                     {"Max uses", "max_uses", true, hidden},
+                     {"Current uses", "current_uses", true},
+                     {"Path", "path"}},
+                    {}};
+    for (std::int32_t i = 0; i < count; ++i) {
+        const ShareInfo& s = shares[static_cast<std::size_t>(i)];
+        listing.rows.push_back({ToUtf8(s.NetName), std::to_string(s.ShareType), ToUtf8(s.Remark),
+                                std::to_string(s.Permissions), std::to_string(s.MaxUses),
+                                std::to_string(s.CurrentUses), ToUtf8(s.Path)});
+    }
+    return listing;
+}
+
+Listing ResolutionListing(const std::u16string& server, const std::u16string& localPath) {
+    return {{{"Server", "server"}, {"Local path", "local_path"}},
+            {{ToUtf8(server), ToUtf8(localPath)}}};
+}
+
+void Write(std::ostream& out, const Listing& listing, Format format, bool single) {
     switch (format) {
     case Format::Table:
-        WriteTable(out, listing);
+        WriteTable(out, Visible(listing));
         break;
     case Format::Csv:
-        WriteCsv(out, listing);
+        WriteCsv(out, Visible(listing));
         break;
     case Format::Json:
-        WriteJson(out, listing);
+        WriteJson(out, listing, single);
         break;
     }
 }

@@ -18,6 +18,7 @@ struct Column {
     std::string header;  // table and CSV header
     std::string jsonKey; // key of the JSON object
     bool numeric = false;
+    bool jsonOnly = false; // left out of the table and CSV
 };
 
 struct Listing {
@@ -28,7 +29,17 @@ struct Listing {
 // The five columns of the open-file list, one row per entry of the table.
 Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count);
 
-void Write(std::ostream& out, const Listing& listing, Format format);
+// Shares: name, remark, current uses and path for people; every field but
+// the password in JSON. `everyField` shows them all in the table and CSV too.
+Listing SharesListing(const std::vector<ShareInfo>& shares, std::int32_t count,
+                      bool everyField = false);
+
+// A server and the path on it, as a resolution gives them.
+Listing ResolutionListing(const std::u16string& server, const std::u16string& localPath);
+
+// Writes every row; in JSON an array of objects, or with `single` the one
+// object of the first row.
+void Write(std::ostream& out, const Listing& listing, Format format, bool single = false);
 
 // One CSV field, quoted when it holds a separator, a quote, a line break or
 // blanks at either end.

@@ -7,26 +7,70 @@
 #include <iostream>
 #include <map>
 
+namespace {
+
+using quarnel::cli::Format;
+
+// Every command takes --format; its text is turned into a Format after parsing.
+void AddFormatOption(CLI::App* command, std::string& format) {
+    command->add_option("--format", format, "table, csv or json")
+        ->check(CLI::IsMember({"table", "csv", "json"}))
+        ->capture_default_str();
+}
+
+Format ParseFormat(const std::string& text) {
+    static const std::map<std::string, Format> formats{
+        {"table", Format::Table}, {"csv", Format::Csv}, {"json", Format::Json}};
+    return formats.at(text);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     using namespace quarnel::cli;
     PrepareConsole();
 
     CLI::App app{"Lists the files held open on an SMB server, and by whom.", "quarnel-cli"};
     app.require_subcommand(1);
-
-    const std::map<std::string, Format> formats{
-        {"table", Format::Table}, {"csv", Format::Csv}, {"json", Format::Json}};
+    std::string format = "table";
 
     FilesOptions files;
     CLI::App* filesCommand = app.add_subcommand(
         "files", "List the files held open on SERVER (the local computer when not given).");
-    filesCommand->add_option("SERVER", files.server, "server name, with or without \\\\");
-    filesCommand->add_option("--base", files.basePath, "only files under this path on the server");
+    auto* serverOption =
+        filesCommand->add_option("SERVER", files.server, "server name, with or without \\\\");
+    auto* baseOption = filesCommand->add_option("--base", files.basePath,
+                                                "only files under this path on the server");
     filesCommand->add_option("--user", files.user, "only files held open by this user");
-    std::string format = "table";
-    filesCommand->add_option("--format", format, "table, csv or json")
-        ->check(CLI::IsMember({"table", "csv", "json"}))
-        ->capture_default_str();
+    filesCommand
+        ->add_option("--path", files.clientPath,
+                     "a file or folder as this computer sees it (mapped drive, SMB mount, "
+                     "\\\\server\\share\\... or smb:// URL): list the files held open under it")
+        ->excludes(serverOption)
+        ->excludes(baseOption);
+    AddFormatOption(filesCommand, format);
+
+    std::string server;
+    CLI::App* sharesCommand = app.add_subcommand(
+        "shares", "List the shares of SERVER (the local computer when not given).");
+    sharesCommand->add_option("SERVER", server, "server name, with or without \\\\");
+    AddFormatOption(sharesCommand, format);
+
+    std::string shareName;
+    CLI::App* shareCommand = app.add_subcommand("share", "Describe one share of SERVER.");
+    shareCommand->add_option("SERVER", server, "server name, with or without \\\\")->required();
+    shareCommand->add_option("NAME", shareName, "the share's name")->required();
+    AddFormatOption(shareCommand, format);
+
+    std::string path;
+    CLI::App* resolveCommand = app.add_subcommand(
+        "resolve",
+        "Name the server and the path on it of a file or folder as this computer sees it.");
+    resolveCommand
+        ->add_option("PATH", path,
+                     "mapped drive or SMB mount path, \\\\server\\share\\... or smb:// URL")
+        ->required();
+    AddFormatOption(resolveCommand, format);
 
     std::vector<std::string> arguments = Arguments(argc, argv);
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
@@ -37,8 +81,16 @@ int main(int argc, char** argv) {
     }
 
     auto& platform = quarnel::platform::SystemPlatform();
-    files.format = formats.at(format);
-    if (*filesCommand)
+    const Format chosen = ParseFormat(format);
+    if (*filesCommand) {
+        files.format = chosen;
         return ListOpenFiles(platform, files, std::cout, std::cerr);
+    }
+    if (*sharesCommand)
+        return ListShares(platform, server, chosen, std::cout, std::cerr);
+    if (*shareCommand)
+        return ShowShare(platform, server, shareName, chosen, std::cout, std::cerr);
+    if (*resolveCommand)
+        return ResolvePath(platform, path, chosen, std::cout, std::cerr);
     return 2;
 }

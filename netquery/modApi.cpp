@@ -140,6 +140,10 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
     if (path.empty())
         return {};
     const char16_t sep = platform_.PathSeparator();
+    // Where "\\" is no separator, a network path \\server\share\... names
+    // nothing in the local file system: there is nothing to expand.
+    if (sep != u'\\' && path.starts_with(u"\\\\"))
+        return path;
     std::u16string remaining = path;
     const bool trailing = remaining.back() == sep;
     if (trailing)

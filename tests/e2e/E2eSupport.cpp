@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -62,10 +63,20 @@ std::string TestServer::MakeFolder(const std::string& name) const {
 }
 
 std::string TestServer::ServerPath(const std::string& relative) const {
-    std::string path = "C:" + shareDir + "/" + relative;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
+    std::string path = SharePath() + "\\" + relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string TestServer::SharePath() const {
+    std::string path = "C:" + shareDir;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string TestServer::NetworkPath(const std::string& relative) const {
+    std::string path = "\\\\" + address + "\\" + share + "\\" + relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 

@@ -29,6 +29,12 @@ struct TestServer {
     // The path the server reports for a file of the share: "C:" and the
     // local path with backslashes, as Samba names paths for Windows clients.
     std::string ServerPath(const std::string& relative) const;
+
+    // The share's folder as the server reports it.
+    std::string SharePath() const;
+
+    // \\address\share followed by `relative` with backslashes.
+    std::string NetworkPath(const std::string& relative) const;
 };
 
 // Files held open through a real SMB client (scripts/hold-open.py) for as

@@ -20,6 +20,16 @@ struct CliRun {
     std::string out, err;
 };
 
+cli::FilesOptions Options(std::string server, Format format, std::string base = "",
+                          std::string user = "") {
+    cli::FilesOptions options;
+    options.server = std::move(server);
+    options.basePath = std::move(base);
+    options.user = std::move(user);
+    options.format = format;
+    return options;
+}
+
 class CliFilesTest : public ::testing::Test {
   protected:
     FakePlatform platform;
@@ -39,7 +49,7 @@ class CliFilesTest : public ::testing::Test {
 
 TEST_F(CliFilesTest, JsonHasExactlyTheFiveKeysWithNumbersAsNumbers) {
     ScriptTwoFiles();
-    const CliRun run = Files({"srv", "", "", Format::Json});
+    const CliRun run = Files(Options("srv", Format::Json));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto json = nlohmann::json::parse(run.out);
     ASSERT_TRUE(json.is_array());
@@ -58,7 +68,7 @@ TEST_F(CliFilesTest, JsonHasExactlyTheFiveKeysWithNumbersAsNumbers) {
 
 TEST_F(CliFilesTest, CsvQuotesWhatNeedsQuotingAndEndsLinesWithCrLf) {
     ScriptTwoFiles();
-    const CliRun run = Files({"srv", "", "", Format::Csv});
+    const CliRun run = Files(Options("srv", Format::Csv));
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "User,Path,File ID,Permissions,# locks\r\n"
                        "ann,\"C:\\Data\\Report, \"\"May\"\".doc\",-2147483648,\"RW \",2\r\n"
@@ -67,7 +77,7 @@ TEST_F(CliFilesTest, CsvQuotesWhatNeedsQuotingAndEndsLinesWithCrLf) {
 
 TEST_F(CliFilesTest, TableAlignsColumnsByCharactersNotBytes) {
     ScriptTwoFiles();
-    const CliRun run = Files({"srv", "", "", Format::Table});
+    const CliRun run = Files(Options("srv", Format::Table));
     ASSERT_EQ(run.exitCode, 0);
     std::istringstream lines(run.out);
     std::string header, first, second;
@@ -89,16 +99,16 @@ TEST_F(CliFilesTest, TableAlignsColumnsByCharactersNotBytes) {
 
 TEST_F(CliFilesTest, EmptyListingSucceedsWithHeaderOnly) {
     platform.fileBatches.push_back({NERR_Success, {}});
-    EXPECT_EQ(Files({"srv", "", "", Format::Json}).out, "[]\n");
+    EXPECT_EQ(Files(Options("srv", Format::Json)).out, "[]\n");
     platform.fileBatches.push_back({NERR_Success, {}});
-    const CliRun csv = Files({"srv", "", "", Format::Csv});
+    const CliRun csv = Files(Options("srv", Format::Csv));
     EXPECT_EQ(csv.exitCode, 0);
     EXPECT_EQ(csv.out, "User,Path,File ID,Permissions,# locks\r\n");
 }
 
 TEST_F(CliFilesTest, FailureNamesTheServerAndTheReasonOnOneLine) {
     platform.fileBatches.push_back({ERROR_ACCESS_DENIED, {}});
-    const CliRun run = Files({"srv", "", "", Format::Json});
+    const CliRun run = Files(Options("srv", Format::Json));
     EXPECT_NE(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,
@@ -108,7 +118,7 @@ TEST_F(CliFilesTest, FailureNamesTheServerAndTheReasonOnOneLine) {
 TEST_F(CliFilesTest, ListingThatStopsEarlyShowsItsRowsButDoesNotClaimSuccess) {
     platform.fileBatches.push_back({ERROR_MORE_DATA, {{1, 1, 0, u"C:\\a", u"ann"}}});
     platform.fileBatches.push_back({platform::ERROR_BAD_NETPATH, {}});
-    const CliRun run = Files({"\\\\srv", "", "", Format::Csv});
+    const CliRun run = Files(Options("\\\\srv", Format::Csv));
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.out.find("ann,C:\\a,1,\"R  \",0"), std::string::npos);
     EXPECT_NE(run.err.find("stopped early"), std::string::npos);
@@ -117,11 +127,69 @@ TEST_F(CliFilesTest, ListingThatStopsEarlyShowsItsRowsButDoesNotClaimSuccess) {
 
 TEST_F(CliFilesTest, PassesServerBasePathAndUserToTheQueryLayer) {
     platform.fileBatches.push_back({NERR_Success, {}});
-    Files({"srv", "C:\\Däta", "bob", Format::Table});
+    Files(Options("srv", Format::Table, "C:\\Däta", "bob"));
     ASSERT_EQ(platform.fileCalls.size(), 1u);
     EXPECT_EQ(platform.fileCalls[0].server, u"\\\\srv");
     EXPECT_EQ(platform.fileCalls[0].basePath, u"C:\\Däta");
     EXPECT_EQ(platform.fileCalls[0].userName, u"bob");
+}
+
+} // namespace
+} // namespace quarnel::test
+
+namespace quarnel::test {
+namespace {
+
+class CliSharesTest : public ::testing::Test {
+  protected:
+    FakePlatform platform;
+    std::ostringstream out, err;
+};
+
+TEST_F(CliSharesTest, SharesInJsonHaveExactlyTheSevenKeysAndNoPassword) {
+    platform.shareBatches.push_back(
+        {platform::NERR_Success,
+         {{u"data", 0, u"Team", 0x3F, 0xFFFFFFFFu, 2, u"E:\\Data", u"secret"},
+          {u"IPC$", 0x80000003u, u"IPC", 0, 0xFFFFFFFFu, 1, std::nullopt, std::nullopt}}});
+    ASSERT_EQ(cli::ListShares(platform, "srv", Format::Json, out, err), 0);
+    const auto json = nlohmann::ordered_json::parse(out.str());
+    ASSERT_EQ(json.size(), 2u);
+    const std::vector<std::string> keys{"name",     "type",         "remark", "permissions",
+                                        "max_uses", "current_uses", "path"};
+    std::vector<std::string> seen;
+    for (const auto& [key, value] : json[0].items())
+        seen.push_back(key);
+    EXPECT_EQ(seen, keys);
+    EXPECT_EQ(json[0]["max_uses"], -1);
+    EXPECT_EQ(json[1]["type"], 0x80000003u);
+    EXPECT_EQ(json[1]["path"], "");
+    EXPECT_EQ(out.str().find("secret"), std::string::npos);
+}
+
+TEST_F(CliSharesTest, ShareTableForPeopleShowsNameRemarkUsesAndPath) {
+    platform.shareBatches.push_back(
+        {platform::NERR_Success, {{u"data", 0, u"Team", 0, 5, 2, u"E:\\Data", u"secret"}}});
+    ASSERT_EQ(cli::ListShares(platform, "srv", Format::Csv, out, err), 0);
+    EXPECT_EQ(out.str(), "Name,Remark,Current uses,Path\r\ndata,Team,2,E:\\Data\r\n");
+}
+
+TEST_F(CliSharesTest, ResolutionInJsonAndItsFailuresInTheWindowsWords) {
+    platform.shareInfo[u"data"] = {platform::NERR_Success,
+                                   {{u"data", 0, u"", 0, 0, 0, u"E:\\Data", u""}}};
+    ASSERT_EQ(cli::ResolvePath(platform, "\\\\srv\\data\\Reports\\May.doc", Format::Json, out, err),
+              0);
+    EXPECT_EQ(
+        nlohmann::json::parse(out.str()),
+        nlohmann::json({{"server", "\\\\srv"}, {"local_path", "E:\\Data\\Reports\\May.doc"}}));
+
+    EXPECT_NE(cli::ResolvePath(platform, "\\\\srv\\nosuch", Format::Json, out, err), 0);
+    EXPECT_NE(err.str().find("Problem finding share: It seems I have some problems getting Share "
+                             "Information"),
+              std::string::npos);
+    EXPECT_NE(cli::ResolvePath(platform, "C:\\Windows", Format::Json, out, err), 0);
+    EXPECT_NE(err.str().find("No network drive: Only files or folders on a NETWORK drive can be "
+                             "selected. You can't use this program for a local Computer."),
+              std::string::npos);
 }
 
 } // namespace

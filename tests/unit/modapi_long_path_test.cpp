@@ -82,6 +82,7 @@ TEST_F(LongPathTest, LinuxPathsUseTheirOwnSeparator) {
     // Backslashes are no separators on Linux: an smb:// URL or a network
     // path comes back unchanged when no such entry exists.
     EXPECT_EQ(api.ExpandLongPath(u"smb://srv/data/a.txt"), u"smb://srv/data/a.txt");
+    EXPECT_EQ(api.ExpandLongPath(u"\\\\srv\\data\\a.txt"), u"\\\\srv\\data\\a.txt");
 }
 
 } // namespace

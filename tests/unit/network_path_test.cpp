@@ -1,0 +1,80 @@
+// Resolving client-side paths against scripted drives and shares.
+#include "FakePlatform.h"
+#include "NetworkPath.h"
+
+#include <gtest/gtest.h>
+
+namespace quarnel::test {
+namespace {
+
+using platform::NERR_Success;
+
+class ResolveTest : public ::testing::Test {
+  protected:
+    ResolveTest() {
+        platform.shareInfo[u"data"] = {NERR_Success,
+                                       {{u"data", 0, u"", 0, 0, 0, u"E:\\Shares\\Data", u""}}};
+        platform.shareInfo[u"root"] = {NERR_Success, {{u"root", 0, u"", 0, 0, 0, u"D:\\", u""}}};
+        platform.shareInfo[u"IPC$"] = {NERR_Success, {{u"IPC$", 3, u"", 0, 0, 0, u"", u""}}};
+        platform.networkDrives[u"X:\\Reports\\May.doc"] = {true, u"\\\\srv\\data",
+                                                           u"Reports\\May.doc"};
+        platform.networkDrives[u"X:\\"] = {true, u"\\\\srv\\data", u""};
+        platform.networkDrives[u"Y:\\a.txt"] = {true, u"\\\\srv\\data\\sub", u"a.txt"};
+        platform.networkDrives[u"Z:\\a.txt"] = {true, std::nullopt, u"a.txt"};
+    }
+    ResolvedPath Resolve(const std::u16string& path) { return ResolveClientPath(api, path); }
+
+    FakePlatform platform;
+    modApi api{platform};
+};
+
+TEST_F(ResolveTest, MappedDriveGivesTheServerAndTheSharesFolderWithTheRest) {
+    ResolvedPath r = Resolve(u"X:\\Reports\\May.doc");
+    EXPECT_EQ(r.outcome, Resolution::Resolved);
+    EXPECT_EQ(r.server, u"\\\\srv");
+    EXPECT_EQ(r.localPath, u"E:\\Shares\\Data\\Reports\\May.doc");
+    EXPECT_EQ(platform.shareInfoCalls.back().server, u"\\\\srv");
+    EXPECT_EQ(platform.shareInfoCalls.back().netName, u"data");
+
+    r = Resolve(u"X:\\");
+    EXPECT_EQ(r.localPath, u"E:\\Shares\\Data"); // no trailing backslash
+}
+
+TEST_F(ResolveTest, NetworkPathsSplitAtServerAndShare) {
+    EXPECT_EQ(Resolve(u"\\\\srv\\data\\Reports\\").localPath, u"E:\\Shares\\Data\\Reports\\");
+    EXPECT_EQ(Resolve(u"\\\\srv\\data").localPath, u"E:\\Shares\\Data");
+    EXPECT_EQ(Resolve(u"\\\\srv\\data\\").localPath, u"E:\\Shares\\Data");
+    EXPECT_EQ(Resolve(u"\\\\srv\\root\\Reports\\May.doc").localPath, u"D:\\Reports\\May.doc");
+    // A share without a folder resolves, to an empty local path.
+    const ResolvedPath ipc = Resolve(u"\\\\srv\\IPC$\\x");
+    EXPECT_EQ(ipc.outcome, Resolution::Resolved);
+    EXPECT_EQ(ipc.localPath, u"");
+    EXPECT_EQ(ipc.server, u"\\\\srv");
+}
+
+TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {
+    EXPECT_EQ(Resolve(u"\\\\srv").outcome, Resolution::NoShare);
+    EXPECT_EQ(Resolve(u"C:\\Windows").outcome, Resolution::NoNetworkDrive);
+    EXPECT_EQ(Resolve(u"").outcome, Resolution::NoNetworkDrive);
+    EXPECT_EQ(Resolve(u"Z:\\a.txt").outcome, Resolution::NoRemoteName);
+    EXPECT_EQ(Resolve(u"\\\\srv\\nosuch\\a.txt").outcome, Resolution::ShareNotFound);
+    // A drive mapped below a share names "data\sub", which no share is called.
+    EXPECT_EQ(Resolve(u"Y:\\a.txt").outcome, Resolution::ShareNotFound);
+    EXPECT_EQ(platform.shareInfoCalls.back().netName, u"data\\sub");
+
+    const auto local = MessageFor(Resolution::NoNetworkDrive);
+    ASSERT_TRUE(local.has_value());
+    EXPECT_EQ(local->title, u"No network drive");
+    EXPECT_EQ(local->prompt, u"Only files or folders on a NETWORK drive can be selected.\r\n"
+                             u"You can't use this program for a local Computer.");
+    EXPECT_EQ(local->icon, ResolutionMessage::Icon::Exclamation);
+    const auto share = MessageFor(Resolution::ShareNotFound);
+    ASSERT_TRUE(share.has_value());
+    EXPECT_EQ(share->title, u"Problem finding share");
+    EXPECT_EQ(share->icon, ResolutionMessage::Icon::Information);
+    EXPECT_FALSE(MessageFor(Resolution::NoShare).has_value());
+    EXPECT_FALSE(MessageFor(Resolution::NoRemoteName).has_value());
+}
+
+} // namespace
+} // namespace quarnel::test
