@@ -31,10 +31,10 @@ std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& p
                               RecordingPlatform& recorder) {
     std::string text;
     if (const auto message = MessageFor(resolved.outcome)) {
-        std::u16string prompt = message->prompt;
-        for (std::size_t at; (at = prompt.find(u"\r\n")) != std::u16string::npos;)
-            prompt.replace(at, 2, u" ");
-        text = ToUtf8(message->title) + ": " + ToUtf8(prompt);
+        text = ToUtf8(message->title) + ": ";
+        for (char c : ToUtf8(message->prompt)) // its lines, joined by blanks
+            if (c != '\r')
+                text += c == '\n' ? ' ' : c;
     } else if (resolved.outcome == Resolution::NoShare) {
         text = path + " names no share";
     } else {
@@ -42,7 +42,7 @@ std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& p
     }
     if (resolved.outcome == Resolution::ShareNotFound &&
         recorder.LastFailure() != platform::NERR_Success)
-        text += " (" + Reason(recorder, recorder.LastFailure()) + ")";
+        text.append(" (").append(Reason(recorder, recorder.LastFailure())).append(")");
     return text;
 }
 
