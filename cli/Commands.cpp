@@ -41,7 +41,7 @@ std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& p
         text = "the network drive of " + path + " has no network name";
     }
     if (resolved.outcome == Resolution::ShareNotFound &&
-        recorder.LastFailure() != platform::NERR_Success)
+        recorder.LastFailure() != platform::netstatus::Success)
         text.append(" (").append(Reason(recorder, recorder.LastFailure())).append(")");
     return text;
 }
@@ -78,7 +78,7 @@ int ListOpenFiles(platform::Platform& platform, const FilesOptions& given, std::
         return 1;
     }
     Write(out, OpenFilesListing(api.OpenFiles, api.OpenFileCount), options.format);
-    if (recorder.LastFailure() != platform::NERR_Success) {
+    if (recorder.LastFailure() != platform::netstatus::Success) {
         err << "quarnel-cli: the listing of the open files on " << server
             << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
         return 1;
@@ -96,7 +96,7 @@ int ListShares(platform::Platform& platform, const std::string& server, Format f
         return 1;
     }
     Write(out, SharesListing(api.Shares, api.ShareCount), format);
-    if (recorder.LastFailure() != platform::NERR_Success) {
+    if (recorder.LastFailure() != platform::netstatus::Success) {
         err << "quarnel-cli: the listing of the shares of " << ServerForMessage(server)
             << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
         return 1;

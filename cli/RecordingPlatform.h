@@ -12,9 +12,9 @@ class RecordingPlatform final : public platform::Platform {
     explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) {}
 
     // The status of the last platform call that neither succeeded nor
-    // announced more data; NERR_Success when there was none.
+    // announced more data; netstatus::Success when there was none.
     platform::NetStatus LastFailure() const { return lastFailure_; }
-    void ForgetFailure() { lastFailure_ = platform::NERR_Success; }
+    void ForgetFailure() { lastFailure_ = platform::netstatus::Success; }
 
     platform::NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
                                     const char16_t* userName, std::uint32_t level,
@@ -50,13 +50,13 @@ class RecordingPlatform final : public platform::Platform {
 
   private:
     platform::NetStatus Record(platform::NetStatus status) {
-        if (status != platform::NERR_Success && status != platform::ERROR_MORE_DATA)
+        if (status != platform::netstatus::Success && status != platform::netstatus::MoreData)
             lastFailure_ = status;
         return status;
     }
 
     platform::Platform& inner_;
-    platform::NetStatus lastFailure_ = platform::NERR_Success;
+    platform::NetStatus lastFailure_ = platform::netstatus::Success;
 };
 
 } // namespace quarnel::cli

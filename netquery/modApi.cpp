@@ -2,9 +2,8 @@
 
 namespace quarnel {
 
-using platform::ERROR_MORE_DATA;
-using platform::NERR_Success;
 using platform::NetStatus;
+namespace netstatus = platform::netstatus;
 
 namespace {
 
@@ -59,7 +58,7 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
         std::uint32_t entriesRead = 0;
         const NetStatus status = fetch(&raw, &entriesRead);
         NetBuffer buffer(raw, BufferRelease{&platform_});
-        if (status != NERR_Success && status != ERROR_MORE_DATA)
+        if (status != netstatus::Success && status != netstatus::MoreData)
             return result;
         result = true;
         if (buffer == nullptr)
@@ -74,7 +73,7 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
         }
         buffer.reset();
         platform_.YieldToWindowSystem();
-        if (status != ERROR_MORE_DATA)
+        if (status != netstatus::MoreData)
             return result;
     }
 }
@@ -127,7 +126,7 @@ bool modApi::GetShareInfo(const std::u16string& server, const std::u16string& ne
     const NetStatus status =
         platform_.NetShareGetInfo(NullIfEmpty(serverName), netName.c_str(), SHARE_INFO_LEVEL, &raw);
     const NetBuffer buffer(raw, BufferRelease{&platform_});
-    if (status != NERR_Success || buffer == nullptr)
+    if (status != netstatus::Success || buffer == nullptr)
         return false;
     CopyShareInfo(*reinterpret_cast<const platform::ShareInfo2*>(buffer.get()), info);
     return true;

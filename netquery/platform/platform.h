@@ -16,19 +16,25 @@ namespace quarnel::platform {
 using NetStatus = std::uint32_t;
 
 // The statuses that the query layer itself tests for or that the backends
-// produce; any other value is carried through unchanged.
-inline constexpr NetStatus NERR_Success = 0;
-inline constexpr NetStatus ERROR_ACCESS_DENIED = 5;
-inline constexpr NetStatus ERROR_NOT_ENOUGH_MEMORY = 8;
-inline constexpr NetStatus ERROR_NOT_SUPPORTED = 50;
-inline constexpr NetStatus ERROR_BAD_NETPATH = 53;
-inline constexpr NetStatus ERROR_INVALID_PARAMETER = 87;
-inline constexpr NetStatus ERROR_INVALID_NAME = 123;
-inline constexpr NetStatus ERROR_MORE_DATA = 234;
-inline constexpr NetStatus ERROR_LOGON_FAILURE = 1326;
-inline constexpr NetStatus NERR_NetworkError = 2136;
-inline constexpr NetStatus NERR_UseNotFound = 2250;
-inline constexpr NetStatus NERR_NameNotFound = 2273;
+// produce, with the platform's own names beside them; any other value is
+// carried through unchanged. (The Windows headers define those names as
+// macros, so ours are different.)
+namespace netstatus {
+inline constexpr NetStatus Success = 0;            // NERR_Success
+inline constexpr NetStatus AccessDenied = 5;       // ERROR_ACCESS_DENIED
+inline constexpr NetStatus NotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr NetStatus NotSupported = 50;      // ERROR_NOT_SUPPORTED
+inline constexpr NetStatus BadNetPath = 53;        // ERROR_BAD_NETPATH
+inline constexpr NetStatus InvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr NetStatus InvalidName = 123;      // ERROR_INVALID_NAME
+inline constexpr NetStatus InvalidLevel = 124;     // ERROR_INVALID_LEVEL
+inline constexpr NetStatus MoreData = 234;         // ERROR_MORE_DATA
+inline constexpr NetStatus LogonFailure = 1326;    // ERROR_LOGON_FAILURE
+inline constexpr NetStatus NetworkError = 2136;    // NERR_NetworkError
+inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound
+inline constexpr NetStatus NameNotFound = 2273;    // NERR_NameNotFound
+inline constexpr NetStatus NetNameNotFound = 2310; // NERR_NetNameNotFound
+} // namespace netstatus
 
 // Record layouts as the platform hands them out, field for field the
 // Windows FILE_INFO_3 and SHARE_INFO_2. Strings are NUL-terminated UTF-16 and

@@ -123,7 +123,7 @@ class SambaPlatform final : public Platform {
         *entriesRead = 0;
         *totalEntries = 0;
         if (level != 3)
-            return ERROR_INVALID_LEVEL; // only level 3 is converted
+            return netstatus::InvalidLevel; // only level 3 is converted
         const auto server = ServerOrNull(serverName);
         const auto base = Utf8OrNull(basePath);
         const auto user = Utf8OrNull(userName);
@@ -150,7 +150,7 @@ class SambaPlatform final : public Platform {
         *entriesRead = 0;
         *totalEntries = 0;
         if (level != 2)
-            return ERROR_INVALID_LEVEL; // only level 2 is converted
+            return netstatus::InvalidLevel; // only level 2 is converted
         const auto server = ServerOrNull(serverName);
         return Call(
             [&](std::uint8_t** raw, std::uint32_t* read) {
@@ -168,7 +168,7 @@ class SambaPlatform final : public Platform {
                               std::uint32_t level, std::uint8_t** buffer) override {
         *buffer = nullptr;
         if (level != 2)
-            return ERROR_INVALID_LEVEL;
+            return netstatus::InvalidLevel;
         const auto server = ServerOrNull(serverName);
         const auto share = Utf8OrNull(netName);
         return Call(
@@ -210,15 +210,13 @@ class SambaPlatform final : public Platform {
     }
 
   private:
-    static constexpr NetStatus ERROR_INVALID_LEVEL = 124;
-
     // Runs one libnetapi call: `call` fills libnetapi's buffer and its count
     // of records, `pack` copies them into a buffer of ours, and libnetapi's
     // buffer is released at once. What libnetapi's client code prints goes
     // into the status instead of onto standard output.
     template <typename CallFn, typename PackFn>
     NetStatus Call(CallFn call, PackFn pack, std::uint8_t** buffer) {
-        if (const NetStatus status = EnsureContext(); status != NERR_Success)
+        if (const NetStatus status = EnsureContext(); status != netstatus::Success)
             return status;
         std::uint8_t* raw = nullptr;
         std::uint32_t read = 0;
@@ -231,7 +229,7 @@ class SambaPlatform final : public Platform {
             try {
                 *buffer = pack(raw, read);
             } catch (const std::bad_alloc&) {
-                return ERROR_NOT_ENOUGH_MEMORY;
+                return netstatus::NotEnoughMemory;
             }
         }
         return samba::TranslateConnectFailure(status, clientOutput);
@@ -242,17 +240,17 @@ class SambaPlatform final : public Platform {
     // a Kerberos ticket that the caller holds takes precedence.
     NetStatus EnsureContext() {
         if (ctx_ != nullptr)
-            return NERR_Success;
+            return netstatus::Success;
         StdoutCapture capture;
         const NetStatus status = libnetapi_init(&ctx_);
-        if (status != NERR_Success) {
+        if (status != netstatus::Success) {
             ctx_ = nullptr;
             return status;
         }
         libnetapi_set_debuglevel(ctx_, "0");
         if (HasKerberosTicket())
             libnetapi_set_use_ccache(ctx_);
-        return NERR_Success;
+        return netstatus::Success;
     }
 
     libnetapi_ctx* ctx_ = nullptr;

@@ -6,9 +6,6 @@
 // netapi32 hands out is passed on unchanged and released by NetApiBufferFree.
 // The checks below make the compiler prove that, since the program is built
 // here without a Windows machine to run it on.
-//
-// platform.h comes before <windows.h>: the Windows headers define the status
-// names (NERR_Success, ERROR_MORE_DATA, ...) as macros.
 #include "platform.h"
 
 #include "../utf.h"

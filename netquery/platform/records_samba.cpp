@@ -163,25 +163,25 @@ std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count) {
 }
 
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
-    if (status == NERR_Success || status == ERROR_MORE_DATA)
+    if (status == netstatus::Success || status == netstatus::MoreData)
         return status;
     if (clientOutput.find("Anonymous login successful") != std::string_view::npos)
-        return ERROR_LOGON_FAILURE;
+        return netstatus::LogonFailure;
     if (status != WERR_CAN_NOT_COMPLETE)
         return status;
     static constexpr struct {
         std::string_view ntStatus;
         NetStatus windows;
     } known[] = {
-        {"NT_STATUS_LOGON_FAILURE", ERROR_LOGON_FAILURE},
-        {"NT_STATUS_WRONG_PASSWORD", ERROR_LOGON_FAILURE},
-        {"NT_STATUS_NO_SUCH_USER", ERROR_LOGON_FAILURE},
+        {"NT_STATUS_LOGON_FAILURE", netstatus::LogonFailure},
+        {"NT_STATUS_WRONG_PASSWORD", netstatus::LogonFailure},
+        {"NT_STATUS_NO_SUCH_USER", netstatus::LogonFailure},
         {"NT_STATUS_ACCOUNT_RESTRICTION", 1327},
         {"NT_STATUS_PASSWORD_EXPIRED", 1330},
         {"NT_STATUS_ACCOUNT_DISABLED", 1331},
         {"NT_STATUS_PASSWORD_MUST_CHANGE", 1907},
         {"NT_STATUS_ACCOUNT_LOCKED_OUT", 1909},
-        {"NT_STATUS_ACCESS_DENIED", ERROR_ACCESS_DENIED},
+        {"NT_STATUS_ACCESS_DENIED", netstatus::AccessDenied},
         {"NT_STATUS_BAD_NETWORK_NAME", 67},
     };
     for (const auto& k : known)
@@ -189,7 +189,7 @@ NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutpu
             return k.windows;
     if (clientOutput.find("NT_STATUS_") != std::string_view::npos)
         return status; // a session failed for a reason we have no word for
-    return ERROR_BAD_NETPATH;
+    return netstatus::BadNetPath;
 }
 
 } // namespace quarnel::platform::samba

@@ -15,10 +15,12 @@
 
 namespace {
 
+namespace netstatus = platform::netstatus;
+
 using quarnel::frmQuarnel;
-using quarnel::platform::ERROR_BAD_NETPATH;
-using quarnel::platform::ERROR_MORE_DATA;
-using quarnel::platform::NERR_Success;
+using quarnel::platform::netstatus::BadNetPath;
+using quarnel::platform::netstatus::MoreData;
+using quarnel::platform::netstatus::Success;
 using quarnel::test::FakeFile;
 
 class MainWindow : public testing::Test {
@@ -30,7 +32,8 @@ class MainWindow : public testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
 
-    void Script(std::vector<FakeFile> files, quarnel::platform::NetStatus status = NERR_Success) {
+    void Script(std::vector<FakeFile> files,
+                quarnel::platform::NetStatus status = netstatus::Success) {
         platform.fileBatches.push_back({status, std::move(files)});
     }
 
@@ -150,8 +153,8 @@ TEST_F(MainWindow, EnterListsOnceWithTheButtonDisabledAndTheHourglassShown) {
     form->txtServer->setText("srv");
     form->txtBasePath->setText(" C:\\Data ");
     form->txtUser->setText("bob ");
-    Script({{7, 3, 0, u"C:\\Data\\a.doc", u"bob"}}, ERROR_MORE_DATA);
-    Script({}, NERR_Success);
+    Script({{7, 3, 0, u"C:\\Data\\a.doc", u"bob"}}, netstatus::MoreData);
+    Script({}, netstatus::Success);
     struct {
         bool disabled = false, hourglass = false;
         int rows = -1;
@@ -196,7 +199,7 @@ TEST_F(MainWindow, RowsShowPermissionLettersAndSignedNumbers) {
     Script({{1, 3, 0, u"C:\\rw.doc", u"ALICE"},
             {2, 2, 1, u"C:\\w.doc", u"BOB"},
             {3, 0, 12, u"C:\\none.doc", u"CAROL"}},
-           ERROR_MORE_DATA);
+           netstatus::MoreData);
     Script({{0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, u"C:\\all.doc", u"DAVE"},
             {5, 4 | 0x40, 2, std::nullopt, std::nullopt},
             {2147483647u, 1, 0, u"C:\\r.doc", u"EVE"}});
@@ -226,7 +229,7 @@ TEST_F(MainWindow, RowsShowPermissionLettersAndSignedNumbers) {
 TEST_F(MainWindow, AFailedOrEmptyListingShowsNothing) {
     Script({{4, 1, 0, u"d", u"u4"}});
     form->cmdListFiles->click();
-    platform.fileBatches.push_back({ERROR_BAD_NETPATH, {}});
+    platform.fileBatches.push_back({netstatus::BadNetPath, {}});
     form->cmdListFiles->click();
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
     EXPECT_TRUE(Idle());
@@ -236,8 +239,8 @@ TEST_F(MainWindow, AFailedOrEmptyListingShowsNothing) {
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
 
     // A failure after a batch keeps that batch's rows.
-    Script({{5, 1, 0, u"e", u"u5"}}, ERROR_MORE_DATA);
-    platform.fileBatches.push_back({ERROR_BAD_NETPATH, {}, true});
+    Script({{5, 1, 0, u"e", u"u5"}}, netstatus::MoreData);
+    platform.fileBatches.push_back({netstatus::BadNetPath, {}, true});
     form->cmdListFiles->click();
     EXPECT_EQ(Row(1).front(), "u5");
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
@@ -297,7 +300,7 @@ TEST_F(MainWindow, ClosingUnloadsTheMessageWindowThenTheServerPicker) {
 }
 
 TEST_F(MainWindow, WindowDeletedWhileTheEnumerationYieldsIsLeftAlone) {
-    Script({{1, 1, 0, u"a", u"u"}}, ERROR_MORE_DATA);
+    Script({{1, 1, 0, u"a", u"u"}}, netstatus::MoreData);
     Script({{2, 1, 0, u"b", u"u"}});
     platform.duringCall = [&] {
         if (platform.fileCalls.size() == 1)
@@ -320,7 +323,7 @@ TEST_F(MainWindow, HundredThousandRowsArriveWithOneReset) {
             files.push_back(
                 {id, 1, 0, u"D:\\share\\" + std::u16string(n.begin(), n.end()), u"user"});
         }
-        Script(std::move(files), b + 1 < Batches ? ERROR_MORE_DATA : NERR_Success);
+        Script(std::move(files), b + 1 < Batches ? netstatus::MoreData : netstatus::Success);
     }
     QSignalSpy resets(form->lvwFiles->model(), &QAbstractItemModel::modelReset);
     QSignalSpy inserts(form->lvwFiles->model(), &QAbstractItemModel::rowsInserted);

@@ -60,8 +60,8 @@ platform::NetStatus FakePlatform::NetFileEnum(const char16_t* server, const char
     *buffer = nullptr;
     *entriesRead = 0;
     *totalEntries = 0;
-    const bool succeeded =
-        batch.status == platform::NERR_Success || batch.status == platform::ERROR_MORE_DATA;
+    const bool succeeded = batch.status == platform::netstatus::Success ||
+                           batch.status == platform::netstatus::MoreData;
     if (succeeded || batch.bufferOnFailure) {
         std::size_t units = 0;
         for (const FakeFile& f : batch.records)
@@ -114,8 +114,8 @@ platform::NetStatus FakePlatform::NetShareEnum(const char16_t* server, std::uint
         throw std::logic_error("NetShareEnum called more often than scripted");
     FakeBatch<FakeShare> batch = std::move(shareBatches.front());
     shareBatches.pop_front();
-    const bool succeeded =
-        batch.status == platform::NERR_Success || batch.status == platform::ERROR_MORE_DATA;
+    const bool succeeded = batch.status == platform::netstatus::Success ||
+                           batch.status == platform::netstatus::MoreData;
     *buffer = succeeded || batch.bufferOnFailure ? PackShares(batch.records) : nullptr;
     *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
     *totalEntries = *entriesRead;
@@ -129,9 +129,9 @@ platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const 
     *buffer = nullptr;
     const auto found = shareInfo.find(netName ? netName : u"");
     if (found == shareInfo.end())
-        return 2310; // NERR_NetNameNotFound
+        return platform::netstatus::NetNameNotFound;
     const FakeBatch<FakeShare>& answer = found->second;
-    if (answer.status == platform::NERR_Success || answer.bufferOnFailure)
+    if (answer.status == platform::netstatus::Success || answer.bufferOnFailure)
         *buffer = PackShares(answer.records);
     return answer.status;
 }
@@ -160,9 +160,9 @@ void FakePlatform::NetApiBufferFree(void* buffer) {
 
 std::u16string FakePlatform::StatusText(platform::NetStatus status) {
     switch (status) {
-    case platform::ERROR_ACCESS_DENIED:
+    case platform::netstatus::AccessDenied:
         return u"Access is denied.";
-    case platform::ERROR_BAD_NETPATH:
+    case platform::netstatus::BadNetPath:
         return u"The network path was not found.";
     default: {
         const std::string number = std::to_string(status);

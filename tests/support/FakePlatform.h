@@ -40,7 +40,7 @@ struct FakeShare {
 };
 
 template <typename Record> struct FakeBatch {
-    platform::NetStatus status = platform::NERR_Success;
+    platform::NetStatus status = platform::netstatus::Success;
     std::vector<Record> records;
     bool bufferOnFailure = false; // hand out a buffer even though the status fails
 };

@@ -10,10 +10,9 @@
 namespace quarnel::test {
 namespace {
 
+namespace netstatus = platform::netstatus;
+
 using cli::Format;
-using platform::ERROR_ACCESS_DENIED;
-using platform::ERROR_MORE_DATA;
-using platform::NERR_Success;
 
 struct CliRun {
     int exitCode;
@@ -41,7 +40,7 @@ class CliFilesTest : public ::testing::Test {
     }
     void ScriptTwoFiles() {
         platform.fileBatches.push_back(
-            {NERR_Success,
+            {netstatus::Success,
              {{0x80000000u, 3, 2, u"C:\\Data\\Report, \"May\".doc", u"ann"},
               {7, 2, 0, u"C:\\Data\\Bücher.txt", u"bob"}}});
     }
@@ -98,16 +97,16 @@ TEST_F(CliFilesTest, TableAlignsColumnsByCharactersNotBytes) {
 }
 
 TEST_F(CliFilesTest, EmptyListingSucceedsWithHeaderOnly) {
-    platform.fileBatches.push_back({NERR_Success, {}});
+    platform.fileBatches.push_back({netstatus::Success, {}});
     EXPECT_EQ(Files(Options("srv", Format::Json)).out, "[]\n");
-    platform.fileBatches.push_back({NERR_Success, {}});
+    platform.fileBatches.push_back({netstatus::Success, {}});
     const CliRun csv = Files(Options("srv", Format::Csv));
     EXPECT_EQ(csv.exitCode, 0);
     EXPECT_EQ(csv.out, "User,Path,File ID,Permissions,# locks\r\n");
 }
 
 TEST_F(CliFilesTest, FailureNamesTheServerAndTheReasonOnOneLine) {
-    platform.fileBatches.push_back({ERROR_ACCESS_DENIED, {}});
+    platform.fileBatches.push_back({netstatus::AccessDenied, {}});
     const CliRun run = Files(Options("srv", Format::Json));
     EXPECT_NE(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
@@ -116,8 +115,8 @@ TEST_F(CliFilesTest, FailureNamesTheServerAndTheReasonOnOneLine) {
 }
 
 TEST_F(CliFilesTest, ListingThatStopsEarlyShowsItsRowsButDoesNotClaimSuccess) {
-    platform.fileBatches.push_back({ERROR_MORE_DATA, {{1, 1, 0, u"C:\\a", u"ann"}}});
-    platform.fileBatches.push_back({platform::ERROR_BAD_NETPATH, {}});
+    platform.fileBatches.push_back({netstatus::MoreData, {{1, 1, 0, u"C:\\a", u"ann"}}});
+    platform.fileBatches.push_back({platform::netstatus::BadNetPath, {}});
     const CliRun run = Files(Options("\\\\srv", Format::Csv));
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.out.find("ann,C:\\a,1,\"R  \",0"), std::string::npos);
@@ -126,7 +125,7 @@ TEST_F(CliFilesTest, ListingThatStopsEarlyShowsItsRowsButDoesNotClaimSuccess) {
 }
 
 TEST_F(CliFilesTest, PassesServerBasePathAndUserToTheQueryLayer) {
-    platform.fileBatches.push_back({NERR_Success, {}});
+    platform.fileBatches.push_back({netstatus::Success, {}});
     Files(Options("srv", Format::Table, "C:\\Däta", "bob"));
     ASSERT_EQ(platform.fileCalls.size(), 1u);
     EXPECT_EQ(platform.fileCalls[0].server, u"\\\\srv");
@@ -148,7 +147,7 @@ class CliSharesTest : public ::testing::Test {
 
 TEST_F(CliSharesTest, SharesInJsonHaveExactlyTheSevenKeysAndNoPassword) {
     platform.shareBatches.push_back(
-        {platform::NERR_Success,
+        {platform::netstatus::Success,
          {{u"data", 0, u"Team", 0x3F, 0xFFFFFFFFu, 2, u"E:\\Data", u"secret"},
           {u"IPC$", 0x80000003u, u"IPC", 0, 0xFFFFFFFFu, 1, std::nullopt, std::nullopt}}});
     ASSERT_EQ(cli::ListShares(platform, "srv", Format::Json, out, err), 0);
@@ -168,13 +167,13 @@ TEST_F(CliSharesTest, SharesInJsonHaveExactlyTheSevenKeysAndNoPassword) {
 
 TEST_F(CliSharesTest, ShareTableForPeopleShowsNameRemarkUsesAndPath) {
     platform.shareBatches.push_back(
-        {platform::NERR_Success, {{u"data", 0, u"Team", 0, 5, 2, u"E:\\Data", u"secret"}}});
+        {platform::netstatus::Success, {{u"data", 0, u"Team", 0, 5, 2, u"E:\\Data", u"secret"}}});
     ASSERT_EQ(cli::ListShares(platform, "srv", Format::Csv, out, err), 0);
     EXPECT_EQ(out.str(), "Name,Remark,Current uses,Path\r\ndata,Team,2,E:\\Data\r\n");
 }
 
 TEST_F(CliSharesTest, ResolutionInJsonAndItsFailuresInTheWindowsWords) {
-    platform.shareInfo[u"data"] = {platform::NERR_Success,
+    platform.shareInfo[u"data"] = {platform::netstatus::Success,
                                    {{u"data", 0, u"", 0, 0, 0, u"E:\\Data", u""}}};
     ASSERT_EQ(cli::ResolvePath(platform, "\\\\srv\\data\\Reports\\May.doc", Format::Json, out, err),
               0);

@@ -7,9 +7,7 @@
 namespace quarnel::test {
 namespace {
 
-using platform::ERROR_ACCESS_DENIED;
-using platform::ERROR_MORE_DATA;
-using platform::NERR_Success;
+namespace netstatus = platform::netstatus;
 
 FakeFile File(std::uint32_t id, std::u16string path, std::u16string user,
               std::uint32_t permissions = 1, std::uint32_t locks = 0) {
@@ -30,7 +28,7 @@ TEST_F(EnumOpenFilesTest, ServerNameGetsTwoBackslashesOnlyWhenItsFirstTwoCharact
         {u" srv", u"\\\\ srv"}, {u"SRV ", u"\\\\SRV "},
     };
     for (const Case& c : cases) {
-        platform.fileBatches.push_back({NERR_Success, {}});
+        platform.fileBatches.push_back({netstatus::Success, {}});
         api.EnumOpenFiles(c.given, u"", u"");
         ASSERT_TRUE(platform.fileCalls.back().server.has_value());
         EXPECT_EQ(*platform.fileCalls.back().server, c.expected);
@@ -38,8 +36,8 @@ TEST_F(EnumOpenFilesTest, ServerNameGetsTwoBackslashesOnlyWhenItsFirstTwoCharact
 }
 
 TEST_F(EnumOpenFilesTest, EmptyArgumentsGoAsNullAndOthersUnchanged) {
-    platform.fileBatches.push_back({NERR_Success, {}});
-    platform.fileBatches.push_back({NERR_Success, {}});
+    platform.fileBatches.push_back({netstatus::Success, {}});
+    platform.fileBatches.push_back({netstatus::Success, {}});
     api.EnumOpenFiles(u"", u"", u"");
     api.EnumOpenFiles(u"srv", u" D:\\Data ", u" bob");
 
@@ -56,10 +54,10 @@ TEST_F(EnumOpenFilesTest, EmptyArgumentsGoAsNullAndOthersUnchanged) {
 
 TEST_F(EnumOpenFilesTest, BatchesFillTheTableInPlatformOrderAndPassTheResumeHandleOn) {
     platform.fileBatches.push_back(
-        {ERROR_MORE_DATA,
+        {netstatus::MoreData,
          {File(1, u"C:\\a", u"ann"), File(2, u"C:\\b", u"bob"), File(3, u"C:\\c", u"cy")}});
     platform.fileBatches.push_back(
-        {NERR_Success, {File(4, u"C:\\d", u"dee"), File(5, u"C:\\e", u"eve")}});
+        {netstatus::Success, {File(4, u"C:\\d", u"dee"), File(5, u"C:\\e", u"eve")}});
 
     EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
 
@@ -78,8 +76,8 @@ TEST_F(EnumOpenFilesTest, BatchesFillTheTableInPlatformOrderAndPassTheResumeHand
 }
 
 TEST_F(EnumOpenFilesTest, EmptyBatchWithMoreDataLeadsToOneMoreCallAndAYield) {
-    platform.fileBatches.push_back({ERROR_MORE_DATA, {}});
-    platform.fileBatches.push_back({NERR_Success, {File(7, u"C:\\x", u"ann")}});
+    platform.fileBatches.push_back({netstatus::MoreData, {}});
+    platform.fileBatches.push_back({netstatus::Success, {File(7, u"C:\\x", u"ann")}});
 
     EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
     EXPECT_EQ(api.OpenFileCount, 1);
@@ -89,18 +87,18 @@ TEST_F(EnumOpenFilesTest, EmptyBatchWithMoreDataLeadsToOneMoreCallAndAYield) {
 }
 
 TEST_F(EnumOpenFilesTest, NoOpenFilesIsSuccessWithAnEmptyTable) {
-    platform.fileBatches.push_back({NERR_Success, {}});
+    platform.fileBatches.push_back({netstatus::Success, {}});
     EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
     EXPECT_EQ(api.OpenFileCount, 0);
     EXPECT_TRUE(api.OpenFiles.empty());
 }
 
 TEST_F(EnumOpenFilesTest, FailureOnTheFirstCallEmptiesTheTableOfTheLastListing) {
-    platform.fileBatches.push_back({NERR_Success, {File(1, u"C:\\a", u"ann")}});
+    platform.fileBatches.push_back({netstatus::Success, {File(1, u"C:\\a", u"ann")}});
     ASSERT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
     ASSERT_EQ(api.OpenFileCount, 1);
 
-    platform.fileBatches.push_back({ERROR_ACCESS_DENIED, {}, /*bufferOnFailure=*/true});
+    platform.fileBatches.push_back({netstatus::AccessDenied, {}, /*bufferOnFailure=*/true});
     EXPECT_FALSE(api.EnumOpenFiles(u"srv", u"", u""));
     EXPECT_EQ(api.OpenFileCount, 0);
     EXPECT_TRUE(api.OpenFiles.empty());
@@ -110,9 +108,9 @@ TEST_F(EnumOpenFilesTest, FailureOnTheFirstCallEmptiesTheTableOfTheLastListing) 
 }
 
 TEST_F(EnumOpenFilesTest, FailureAfterSomeBatchesKeepsTheirRecords) {
-    platform.fileBatches.push_back({ERROR_MORE_DATA, {File(1, u"C:\\a", u"ann")}});
-    platform.fileBatches.push_back({ERROR_MORE_DATA, {File(2, u"C:\\b", u"bob")}});
-    platform.fileBatches.push_back({platform::ERROR_BAD_NETPATH, {}, true});
+    platform.fileBatches.push_back({netstatus::MoreData, {File(1, u"C:\\a", u"ann")}});
+    platform.fileBatches.push_back({netstatus::MoreData, {File(2, u"C:\\b", u"bob")}});
+    platform.fileBatches.push_back({platform::netstatus::BadNetPath, {}, true});
 
     EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
     EXPECT_EQ(api.OpenFileCount, 2);
@@ -123,7 +121,7 @@ TEST_F(EnumOpenFilesTest, FailureAfterSomeBatchesKeepsTheirRecords) {
 
 TEST_F(EnumOpenFilesTest, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
     platform.fileBatches.push_back(
-        {NERR_Success,
+        {netstatus::Success,
          {{0x80000000u, 0xFFu, 7u, std::nullopt, u"ann"},
           {0xFFFFFFFFu, 0u, 0u, u"C:\\Daten\\Bücher \U0001F4D6.txt", std::nullopt}}});
 
@@ -145,7 +143,7 @@ TEST(ModApiInstancesTest, TablesBelongToTheirOwnObject) {
     FakePlatform platform;
     modApi first(platform);
     modApi second(platform);
-    platform.fileBatches.push_back({NERR_Success, {File(1, u"C:\\a", u"ann")}});
+    platform.fileBatches.push_back({netstatus::Success, {File(1, u"C:\\a", u"ann")}});
     ASSERT_TRUE(first.EnumOpenFiles(u"srv", u"", u""));
     EXPECT_EQ(first.OpenFileCount, 1);
     EXPECT_EQ(second.OpenFileCount, 0);

@@ -7,9 +7,7 @@
 namespace quarnel::test {
 namespace {
 
-using platform::ERROR_ACCESS_DENIED;
-using platform::ERROR_MORE_DATA;
-using platform::NERR_Success;
+namespace netstatus = platform::netstatus;
 
 FakeShare Share(std::u16string name, std::u16string path = u"", std::uint32_t type = 0) {
     return {std::move(name), type, u"remark of share", 0, 0xFFFFFFFFu, 3, std::move(path), u""};
@@ -22,9 +20,9 @@ class SharesTest : public ::testing::Test {
 };
 
 TEST_F(SharesTest, EnumSharesPreparesTheServerAndAsksForEverything) {
-    platform.shareBatches.push_back({NERR_Success, {}});
-    platform.shareBatches.push_back({NERR_Success, {}});
-    platform.shareBatches.push_back({NERR_Success, {}});
+    platform.shareBatches.push_back({netstatus::Success, {}});
+    platform.shareBatches.push_back({netstatus::Success, {}});
+    platform.shareBatches.push_back({netstatus::Success, {}});
     api.EnumShares(u"srv");
     api.EnumShares(u"\\srv");
     api.EnumShares(u"");
@@ -37,11 +35,12 @@ TEST_F(SharesTest, EnumSharesPreparesTheServerAndAsksForEverything) {
 
 TEST_F(SharesTest, BatchesKeepEveryShareInOrderWhateverItsType) {
     platform.shareBatches.push_back(
-        {ERROR_MORE_DATA,
+        {netstatus::MoreData,
          {Share(u"ADMIN$", u"C:\\Windows", 0x80000000u), Share(u"data", u"E:\\Data"),
           Share(u"IPC$", u"", 0x80000003u)}});
-    platform.shareBatches.push_back({ERROR_MORE_DATA, {}});
-    platform.shareBatches.push_back({NERR_Success, {Share(u"C$", u"C:\\"), Share(u"print$")}});
+    platform.shareBatches.push_back({netstatus::MoreData, {}});
+    platform.shareBatches.push_back(
+        {netstatus::Success, {Share(u"C$", u"C:\\"), Share(u"print$")}});
 
     EXPECT_TRUE(api.EnumShares(u"srv"));
     ASSERT_EQ(api.ShareCount, 5);
@@ -57,26 +56,26 @@ TEST_F(SharesTest, BatchesKeepEveryShareInOrderWhateverItsType) {
 }
 
 TEST_F(SharesTest, FailuresEmptyTheTableOrKeepTheBatchesBeforeThem) {
-    platform.shareBatches.push_back({NERR_Success, {Share(u"old")}});
+    platform.shareBatches.push_back({netstatus::Success, {Share(u"old")}});
     ASSERT_TRUE(api.EnumShares(u"srv"));
 
-    platform.shareBatches.push_back({ERROR_ACCESS_DENIED, {}, true});
+    platform.shareBatches.push_back({netstatus::AccessDenied, {}, true});
     EXPECT_FALSE(api.EnumShares(u"srv"));
     EXPECT_EQ(api.ShareCount, 0);
     EXPECT_TRUE(api.Shares.empty());
 
-    platform.shareBatches.push_back({ERROR_MORE_DATA, {Share(u"a")}});
-    platform.shareBatches.push_back({platform::ERROR_BAD_NETPATH, {}, true});
+    platform.shareBatches.push_back({netstatus::MoreData, {Share(u"a")}});
+    platform.shareBatches.push_back({platform::netstatus::BadNetPath, {}, true});
     EXPECT_TRUE(api.EnumShares(u"srv"));
     EXPECT_EQ(api.ShareCount, 1);
     EXPECT_TRUE(platform.allBuffersReleasedOnce());
 }
 
 TEST_F(SharesTest, GetShareInfoFillsAllEightFieldsAndLeavesTheTableAlone) {
-    platform.shareBatches.push_back({NERR_Success, {Share(u"listed")}});
+    platform.shareBatches.push_back({netstatus::Success, {Share(u"listed")}});
     ASSERT_TRUE(api.EnumShares(u"srv"));
     platform.shareInfo[u"data"] = {
-        NERR_Success, {{u"data", 7, u"Team data", 0x3F, 10, 2, u"E:\\Data", u"secret"}}};
+        netstatus::Success, {{u"data", 7, u"Team data", 0x3F, 10, 2, u"E:\\Data", u"secret"}}};
 
     ShareInfo info;
     ASSERT_TRUE(api.GetShareInfo(u"srv", u"data", info));
@@ -90,7 +89,7 @@ TEST_F(SharesTest, GetShareInfoFillsAllEightFieldsAndLeavesTheTableAlone) {
 
 TEST_F(SharesTest, GetShareInfoWithoutFolderOrNullStringsGivesEmptyFields) {
     platform.shareInfo[u"IPC$"] = {
-        NERR_Success, {{u"IPC$", 3, std::nullopt, 0, 0, 0, std::nullopt, std::nullopt}}};
+        netstatus::Success, {{u"IPC$", 3, std::nullopt, 0, 0, 0, std::nullopt, std::nullopt}}};
     ShareInfo info{u"x", 1, u"x", 1, 1, 1, u"x", u"x"};
     ASSERT_TRUE(api.GetShareInfo(u"srv", u"IPC$", info));
     EXPECT_EQ(info.Path, u"");
@@ -99,7 +98,7 @@ TEST_F(SharesTest, GetShareInfoWithoutFolderOrNullStringsGivesEmptyFields) {
 }
 
 TEST_F(SharesTest, FailedLookupLeavesTheCallersRecordAndReleasesTheBuffer) {
-    platform.shareInfo[u"locked"] = {ERROR_ACCESS_DENIED, {Share(u"locked")}, true};
+    platform.shareInfo[u"locked"] = {netstatus::AccessDenied, {Share(u"locked")}, true};
     const ShareInfo before{u"keep", 1, u"me", 2, 3, 4, u"as", u"is"};
     ShareInfo info = before;
     EXPECT_FALSE(api.GetShareInfo(u"srv", u"locked", info));

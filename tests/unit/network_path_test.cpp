@@ -7,15 +7,16 @@
 namespace quarnel::test {
 namespace {
 
-using platform::NERR_Success;
+namespace netstatus = platform::netstatus;
 
 class ResolveTest : public ::testing::Test {
   protected:
     ResolveTest() {
-        platform.shareInfo[u"data"] = {NERR_Success,
+        platform.shareInfo[u"data"] = {netstatus::Success,
                                        {{u"data", 0, u"", 0, 0, 0, u"E:\\Shares\\Data", u""}}};
-        platform.shareInfo[u"root"] = {NERR_Success, {{u"root", 0, u"", 0, 0, 0, u"D:\\", u""}}};
-        platform.shareInfo[u"IPC$"] = {NERR_Success, {{u"IPC$", 3, u"", 0, 0, 0, u"", u""}}};
+        platform.shareInfo[u"root"] = {netstatus::Success,
+                                       {{u"root", 0, u"", 0, 0, 0, u"D:\\", u""}}};
+        platform.shareInfo[u"IPC$"] = {netstatus::Success, {{u"IPC$", 3, u"", 0, 0, 0, u"", u""}}};
         platform.networkDrives[u"X:\\Reports\\May.doc"] = {true, u"\\\\srv\\data",
                                                            u"Reports\\May.doc"};
         platform.networkDrives[u"X:\\"] = {true, u"\\\\srv\\data", u""};

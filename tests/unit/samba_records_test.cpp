@@ -12,6 +12,8 @@
 namespace quarnel::platform::samba {
 namespace {
 
+namespace netstatus = platform::netstatus;
+
 TEST(LibnetapiServerNameTest, DropsExactlyTwoLeadingBackslashes) {
     EXPECT_EQ(LibnetapiServerName(u"\\\\srv"), u"srv");
     EXPECT_EQ(LibnetapiServerName(u"srv"), u"srv");
@@ -64,7 +66,7 @@ TEST(PackFileInfo3Test, ConvertsToUtf16KeepsNullsAndNarrows) {
 TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
                                       "session setup failed: NT_STATUS_LOGON_FAILURE\n"),
-              ERROR_LOGON_FAILURE);
+              netstatus::LogonFailure);
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
                                       "session setup failed: NT_STATUS_ACCOUNT_DISABLED\n"),
               1331u);
@@ -72,18 +74,19 @@ TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
     // whichever way the server then refuses that.
     const char* fellBack =
         "Anonymous login successful\ntree connect failed: NT_STATUS_ACCESS_DENIED\n";
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, fellBack), ERROR_LOGON_FAILURE);
-    EXPECT_EQ(TranslateConnectFailure(ERROR_ACCESS_DENIED, "Anonymous login successful\n"),
-              ERROR_LOGON_FAILURE);
-    EXPECT_EQ(TranslateConnectFailure(NERR_Success, "Anonymous login successful\n"), NERR_Success);
+    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, fellBack), netstatus::LogonFailure);
+    EXPECT_EQ(TranslateConnectFailure(netstatus::AccessDenied, "Anonymous login successful\n"),
+              netstatus::LogonFailure);
+    EXPECT_EQ(TranslateConnectFailure(netstatus::Success, "Anonymous login successful\n"),
+              netstatus::Success);
     // No session was set up at all: nobody answered at that address.
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, ""), ERROR_BAD_NETPATH);
+    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, ""), netstatus::BadNetPath);
     // A reason without a word of ours keeps libnetapi's status.
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, "NT_STATUS_INTERNAL_ERROR"),
               WERR_CAN_NOT_COMPLETE);
     // Other statuses come from the server and are already precise.
-    EXPECT_EQ(TranslateConnectFailure(ERROR_ACCESS_DENIED, "NT_STATUS_LOGON_FAILURE"),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TranslateConnectFailure(netstatus::AccessDenied, "NT_STATUS_LOGON_FAILURE"),
+              netstatus::AccessDenied);
 }
 
 TEST(UtfTest, RoundTripsAndReplacesMalformedInput) {
