@@ -1,12 +1,14 @@
 // Quarnel: which files are held open on a server, and by whom.
 
 #include "AppIcon.h"
+#include "CommandLine.h"
 #include "frmQuarnel.h"
 #include "modApi.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    const QString commandLine = quarnel::CommandLineText(argc, argv);
     QApplication app(argc, argv);
     QApplication::setWindowIcon(quarnel::AppIcon());
 
@@ -16,7 +18,9 @@ int main(int argc, char* argv[]) {
     platform.SetYieldHook([] { QCoreApplication::processEvents(); });
     quarnel::modApi api(platform);
 
-    quarnel::frmQuarnel form(api);
+    // A path on the command line is resolved and listed before the window
+    // is first shown; its message boxes come before the window.
+    quarnel::frmQuarnel form(api, commandLine);
     form.show();
     return QApplication::exec();
 }

@@ -1,6 +1,8 @@
 #include "frmQuarnel.h"
 
 #include "AppIcon.h"
+#include "MsgBox.h"
+#include "NetworkPath.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -46,7 +48,8 @@ QStringView TrimSpaces(QStringView s) {
 
 } // namespace
 
-frmQuarnel::frmQuarnel(modApi& api, QWidget* parent) : QWidget(parent), api_(api) {
+frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
+    : QWidget(parent), api_(api) {
     setWindowTitle(QStringLiteral("Quarnel"));
     setWindowIcon(AppIcon());
     QFont text = font();
@@ -95,10 +98,10 @@ frmQuarnel::frmQuarnel(modApi& api, QWidget* parent) : QWidget(parent), api_(api
     connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
     txtServer_Change();
 
-    Form_Load();
+    Form_Load(commandLine);
 }
 
-void frmQuarnel::Form_Load() {
+void frmQuarnel::Form_Load(const QString& commandLine) {
     // 1. Report view (the only view a ListView has), no editing of item texts
     //    by the user, one selected item at a time.
     lvwFiles->SetLabelEdit(ListView::LabelEditMode::Manual);
@@ -125,12 +128,37 @@ void frmQuarnel::Form_Load() {
     OLEDropManual(txtUser);
 
     // 6. Last, the start-up from a path given on the command line.
-    StartFromCommandLine();
+    StartFromCommandLine(commandLine);
 }
 
-void frmQuarnel::StartFromCommandLine() {
-    // Empty for now: starting from a path needs the network path resolution,
-    // which comes with it.
+void frmQuarnel::StartFromCommandLine(const QString& commandLine) {
+    // The whole text as it was given, quotes and all: a path, written with
+    // short or long names, on a network drive or in network form.
+    if (commandLine.isEmpty())
+        return;
+    const QString path =
+        QString::fromStdU16String(api_.ExpandLongPath(commandLine.toStdU16String()));
+    QString server;
+    QString localPath;
+    if (!ResolveNetworkPath(path, server, localPath))
+        return;
+    txtBasePath->setText(localPath);
+    txtServer->setText(server);
+    cmdListFiles_Click();
+}
+
+bool frmQuarnel::ResolveNetworkPath(const QString& path, QString& server, QString& localPath) {
+    const ResolvedPath resolved = ResolveClientPath(api_, path.toStdU16String());
+    if (const auto message = MessageFor(resolved.outcome))
+        MsgBox(this, QString::fromStdU16String(message->prompt), MsgBoxButtons::OK,
+               message->icon == ResolutionMessage::Icon::Exclamation ? MsgBoxIcon::Exclamation
+                                                                     : MsgBoxIcon::Information,
+               QString::fromStdU16String(message->title));
+    if (resolved.outcome != Resolution::Resolved)
+        return false;
+    server = QString::fromStdU16String(resolved.server);
+    localPath = QString::fromStdU16String(resolved.localPath);
+    return true;
 }
 
 void frmQuarnel::OLEDropManual(QLineEdit* box) {

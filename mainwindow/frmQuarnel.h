@@ -18,7 +18,9 @@ class frmQuarnel : public QWidget {
 
   public:
     // Builds the window and runs Form_Load. The listing goes through `api`.
-    explicit frmQuarnel(modApi& api, QWidget* parent = nullptr);
+    // `commandLine` is the text the program was started with after its name:
+    // a path whose open files are listed before the window is first shown.
+    explicit frmQuarnel(modApi& api, const QString& commandLine = {}, QWidget* parent = nullptr);
 
     // The controls, by the names the whole program knows them by. Other
     // windows write txtServer and txtBasePath; the listing fills lvwFiles.
@@ -55,11 +57,15 @@ class frmQuarnel : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void Form_Load();
+    void Form_Load(const QString& commandLine);
     void Form_Resize();
     void Form_QueryUnload();
     void OLEDropManual(QLineEdit* box);
-    void StartFromCommandLine();
+    void StartFromCommandLine(const QString& commandLine);
+    // Turns a client-side path into the server's name (with its two
+    // backslashes) and the path on that server; shows the messages a user
+    // can act on. On false the outputs mean nothing.
+    bool ResolveNetworkPath(const QString& path, QString& server, QString& localPath);
 
     modApi& api_;
     bool centred_ = false;

@@ -15,7 +15,7 @@
 
 namespace {
 
-namespace netstatus = platform::netstatus;
+namespace netstatus = quarnel::platform::netstatus;
 
 using quarnel::frmQuarnel;
 using quarnel::platform::netstatus::BadNetPath;
