@@ -1,0 +1,122 @@
+// Starting the main window with a path on the command line.
+#include "FakePlatform.h"
+#include "MsgBox.h"
+#include "frmQuarnel.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using quarnel::frmQuarnel;
+using quarnel::MsgBoxButtons;
+using quarnel::MsgBoxIcon;
+using quarnel::MsgBoxResult;
+using quarnel::platform::netstatus::Success;
+
+struct ShownBox {
+    QString prompt, title;
+    MsgBoxIcon icon;
+    bool windowVisible; // whether any window of ours was on screen by then
+};
+
+class StartFromPath : public testing::Test {
+  protected:
+    void SetUp() override {
+        quarnel::SetMsgBoxHandler(
+            [this](const QString& prompt, MsgBoxButtons, MsgBoxIcon icon, const QString& title) {
+                bool visible = false;
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    visible = visible || w->isVisible();
+                boxes.push_back({prompt, title, icon, visible});
+                return MsgBoxResult::OK;
+            });
+        // X: is mapped to \\srv\data, whose folder on the server is E:\Shares\Data.
+        platform.entries = {{u"X:\\REPORT~1", u"Reports 2026"},
+                            {u"X:\\REPORT~1\\MAYBUD~1.DOC", u"May budget.doc"}};
+        platform.networkDrives[u"X:\\Reports 2026\\May budget.doc"] = {
+            true, u"\\\\srv\\data", u"Reports 2026\\May budget.doc"};
+        platform.shareInfo[u"data"] = {Success,
+                                       {{u"data", 0, u"", 0, 0, 0, u"E:\\Shares\\Data", u""}}};
+    }
+    void TearDown() override { quarnel::SetMsgBoxHandler({}); }
+
+    std::unique_ptr<frmQuarnel> Start(const QString& commandLine) {
+        auto form = std::make_unique<frmQuarnel>(api, commandLine);
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+
+    quarnel::test::FakePlatform platform;
+    quarnel::modApi api{platform};
+    std::vector<ShownBox> boxes;
+};
+
+TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists) {
+    platform.fileBatches.push_back(
+        {Success, {{9, 3, 1, u"E:\\Shares\\Data\\Reports 2026\\May budget.doc", u"ann"}}});
+
+    auto form = Start(QStringLiteral("X:\\REPORT~1\\MAYBUD~1.DOC"));
+
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(form->txtServer->text(), "\\\\srv");
+    EXPECT_EQ(form->txtBasePath->text(), "E:\\Shares\\Data\\Reports 2026\\May budget.doc");
+    EXPECT_TRUE(form->cmdShares->isEnabled());
+    ASSERT_EQ(platform.fileCalls.size(), 1u);
+    EXPECT_EQ(platform.fileCalls[0].server, u"\\\\srv");
+    EXPECT_EQ(platform.fileCalls[0].basePath, u"E:\\Shares\\Data\\Reports 2026\\May budget.doc");
+    EXPECT_FALSE(platform.fileCalls[0].userName.has_value());
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
+    EXPECT_EQ(form->lvwFiles->ListItemAt(1).Text(), "ann");
+    EXPECT_TRUE(form->cmdListFiles->isEnabled());
+}
+
+TEST_F(StartFromPath, LocalPathWarnsBeforeTheWindowAndListsNothing) {
+    auto form = Start(QStringLiteral("C:\\Windows"));
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "No network drive");
+    EXPECT_EQ(boxes[0].prompt, "Only files or folders on a NETWORK drive can be selected.\r\n"
+                               "You can't use this program for a local Computer.");
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Exclamation);
+    EXPECT_FALSE(boxes[0].windowVisible);
+    EXPECT_TRUE(form->txtServer->text().isEmpty());
+    EXPECT_TRUE(form->txtBasePath->text().isEmpty());
+    EXPECT_FALSE(form->cmdShares->isEnabled());
+    EXPECT_TRUE(platform.fileCalls.empty());
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
+}
+
+TEST_F(StartFromPath, UnknownShareIsANoticeAndServerOnlyPathsSayNothing) {
+    auto unknown = Start(QStringLiteral("\\\\srv\\nosuch\\a.doc"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Problem finding share");
+    EXPECT_EQ(boxes[0].prompt, "It seems I have some problems getting Share Information");
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Information);
+    EXPECT_TRUE(unknown->txtServer->text().isEmpty());
+
+    auto serverOnly = Start(QStringLiteral("\\\\srv"));
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(platform.fileCalls.empty());
+}
+
+TEST_F(StartFromPath, TheCommandLineIsOneTextQuotesAndAll) {
+    auto form = Start(QStringLiteral("\"X:\\REPORT~1\\MAYBUD~1.DOC\""));
+    ASSERT_FALSE(platform.driveLookups.empty());
+    EXPECT_EQ(platform.driveLookups[0], u"\"X:\\REPORT~1\\MAYBUD~1.DOC\"");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "No network drive");
+}
+
+TEST_F(StartFromPath, WithoutACommandLineNothingIsLookedUp) {
+    auto form = Start(QString());
+    EXPECT_TRUE(platform.entryLookups.empty());
+    EXPECT_TRUE(platform.driveLookups.empty());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(QApplication::focusWidget(), form->txtServer);
+}
+
+} // namespace
