@@ -202,6 +202,13 @@ void frmQuarnel::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+// The window manager adds its frame after the window was first laid out, and
+// moves the window when it does: the outer size is read again then.
+void frmQuarnel::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    Form_Resize();
+}
+
 void frmQuarnel::Form_Resize() {
     // The two steps stand alone: a size the list refuses (negative, when the
     // window gets very small) leaves that dimension as it was.

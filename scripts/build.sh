@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Configures and builds Quarnel for this machine into build/ (or $1).
+# Configures and builds Quarnel for this machine into build/ (or $1); the
+# targets named after it, or everything.
+#   scripts/build.sh [build-dir [target...]]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
+shift || true
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build"
+if [ $# -gt 0 ]; then
+    cmake --build "$build" --target "$@"
+else
+    cmake --build "$build"
+fi

@@ -7,9 +7,10 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh" "$top/build"
+"$top/scripts/build.sh" "$top/build" quarnel quarnel-cli
 
 demo=$(mktemp -d /tmp/quarnel-demo.XXXXXX)
+chmod 0755 "$demo" # the server's users reach their share through it
 holders=()
 cleanup() {
     exec 3>&- || true
@@ -36,8 +37,10 @@ hold() {
     local user=$1 password=$2 out
     shift 2
     out=$demo/holder.$user
-    "$top/scripts/hold-open.py" --server "$QUARNEL_SERVER" --user "$user" \
-        --password "$password" --share "$QUARNEL_SHARE" "$@" <&3 >"$out" &
+    # The pipe is the holder's input only: were descriptor 3 inherited too,
+    # the holder would keep its own input open.
+    PASSWD=$password "$top/scripts/hold-open.py" --server "$QUARNEL_SERVER" --user "$user" \
+        --share "$QUARNEL_SHARE" "$@" <&3 3<&- >"$out" &
     holders+=($!)
     for _ in $(seq 200); do
         grep -q ready "$out" 2>/dev/null && return 0

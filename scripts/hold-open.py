@@ -3,8 +3,11 @@
 for Quarnel's tests and demo, until its standard input closes or it is
 told to stop.
 
-    hold-open.py --server 127.0.0.1 --user U --password P --share share \
+    PASSWD=P hold-open.py --server 127.0.0.1 --user U --share share \
         PATH:ACCESS[:LOCKS] ...
+
+The password comes from the PASSWD environment variable, as Samba's own
+tools take it, so that it shows on no command line.
 
 ACCESS is r (read only), w (write only) or rw (read and write); LOCKS is the
 number of one-byte exclusive locks to take on that open file. Each PATH is
@@ -12,6 +15,7 @@ created when it does not exist. Prints "ready" once every file is open and
 locked, then waits.
 """
 import argparse
+import os
 import sys
 
 from impacket.nt_errors import STATUS_SUCCESS
@@ -55,13 +59,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", required=True)
     parser.add_argument("--user", required=True)
-    parser.add_argument("--password", required=True)
     parser.add_argument("--share", required=True)
     parser.add_argument("files", nargs="+", metavar="PATH:ACCESS[:LOCKS]")
     args = parser.parse_args()
 
     connection = SMBConnection(args.server, args.server, sess_port=445)
-    connection.login(args.user, args.password)
+    connection.login(args.user, os.environ.get("PASSWD", ""))
     tree = connection.connectTree(args.share)
     for spec in args.files:
         path, access, *rest = spec.split(":")

@@ -89,7 +89,12 @@ CONF
     # Samba lists open files only for members of BUILTIN\Administrators.
     net -s "$conf" groupmap add sid="$ADMINISTRATORS_SID" unixgroup="$ADMIN_GROUP" \
         type=builtin ntgroup=Administrators >/dev/null
+    chmod 0755 "$dir"
     chmod 0777 "$dir/$SHARE"
+    # smbd opens files as the connected user, who must be able to reach the
+    # shared folder through every folder above it.
+    runuser -u "$PLAIN_USER" -- test -w "$dir/$SHARE" ||
+        die "$dir/$SHARE is out of reach of other users (a folder above it is private); choose a folder elsewhere, for example under /tmp"
 
     smbd --daemon --configfile="$conf" || die "smbd did not start; see $dir/log"
     local i

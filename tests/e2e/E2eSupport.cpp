@@ -84,13 +84,13 @@ HeldFiles::HeldFiles(const std::string& user, const std::string& password,
                      const std::vector<std::string>& specs)
     : process_(std::make_unique<QProcess>()) {
     const TestServer& server = TestServer::Get();
-    QStringList args{"--server",   QString::fromStdString(server.address),
-                     "--user",     QString::fromStdString(user),
-                     "--password", QString::fromStdString(password),
-                     "--share",    QString::fromStdString(server.share)};
+    QStringList args{"--server", QString::fromStdString(server.address),
+                     "--user",   QString::fromStdString(user),
+                     "--share",  QString::fromStdString(server.share)};
     for (const std::string& spec : specs)
         args << QString::fromStdString(spec);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_->setProcessEnvironment(WithCredentials(user, password));
     process_->start(QUARNEL_HOLD_OPEN, args);
     if (!process_->waitForStarted(10000)) {
         ADD_FAILURE() << "could not start the SMB client that holds files open";
