@@ -202,17 +202,21 @@ void frmQuarnel::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
-// The window manager adds its frame after the window was first laid out, and
-// moves the window when it does: the outer size is read again then.
-void frmQuarnel::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    Form_Resize();
+// The window manager may add its frame only after the window was first laid
+// out, with no resize of the window itself: the list follows the outer size
+// whenever it has changed since the last layout.
+bool frmQuarnel::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (isVisible() && frameGeometry().size() != laidOutFrame_)
+        Form_Resize();
+    return handled;
 }
 
 void frmQuarnel::Form_Resize() {
     // The two steps stand alone: a size the list refuses (negative, when the
     // window gets very small) leaves that dimension as it was.
     const QRect outer = frameGeometry();
+    laidOutFrame_ = outer.size();
     lvwFiles->SetWidth(twips::FromPixels(outer.width()) - ListWidthAllowance);
     lvwFiles->SetHeight(twips::FromPixels(outer.height()) - ListHeightAllowance);
 }

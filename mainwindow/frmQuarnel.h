@@ -52,7 +52,7 @@ class frmQuarnel : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +70,7 @@ class frmQuarnel : public QWidget {
 
     modApi& api_;
     bool centred_ = false;
+    QSize laidOutFrame_; // the outer size the list was last laid out for
 };
 
 } // namespace quarnel

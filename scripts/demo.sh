@@ -37,10 +37,11 @@ hold() {
     local user=$1 password=$2 out
     shift 2
     out=$demo/holder.$user
-    # The pipe is the holder's input only: were descriptor 3 inherited too,
-    # the holder would keep its own input open.
+    # The holder reads the pipe through a descriptor of its own that only
+    # reads: with a copy of descriptor 3, which also writes, it would hold
+    # its own input open.
     PASSWD=$password "$top/scripts/hold-open.py" --server "$QUARNEL_SERVER" --user "$user" \
-        --share "$QUARNEL_SHARE" "$@" <&3 3<&- >"$out" &
+        --share "$QUARNEL_SHARE" "$@" <"$demo/hold" 3<&- >"$out" &
     holders+=($!)
     for _ in $(seq 200); do
         grep -q ready "$out" 2>/dev/null && return 0
