@@ -35,6 +35,12 @@ class RecordingPlatform final : public platform::Platform {
                                         std::uint32_t level, std::uint8_t** buffer) override {
         return Record(inner_.NetShareGetInfo(serverName, netName, level, buffer));
     }
+    platform::NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
+                                             const char16_t* fromName, const std::uint8_t* buffer,
+                                             std::uint32_t byteLength) override {
+        return Record(
+            inner_.NetMessageBufferSend(serverName, msgName, fromName, buffer, byteLength));
+    }
     platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
         return inner_.LookUpNetworkDrive(path);
     }

@@ -132,6 +132,54 @@ bool modApi::GetShareInfo(const std::u16string& server, const std::u16string& ne
     return true;
 }
 
+std::u16string modApi::NetErrorText(NetStatus status) {
+    switch (status) {
+    case netstatus::Success:
+        return u"Operation succeeded";
+    case netstatus::AccessDenied:
+        return u"Access denied";
+    case netstatus::NotSupported:
+        return u"not supported";
+    case netstatus::BadNetPath:
+        return u"Bad network path";
+    case netstatus::InvalidParameter:
+        return u"Invalid parameter";
+    case netstatus::InvalidName:
+        return u"Invalid name";
+    case netstatus::NetworkError:
+        return u"General network error";
+    case netstatus::UseNotFound:
+        return u"Network connection could not be found.";
+    case netstatus::NameNotFound:
+        return u"Message alias could not be found on the network.";
+    default:
+        return u"Unknown error";
+    }
+}
+
+bool modApi::SendNetMessage(const std::u16string& message, const std::u16string& recipient,
+                            std::u16string& errorText, const std::u16string& senderName,
+                            const std::u16string& serverName) {
+    // Only the test sees the recipient without its spaces; the platform gets
+    // it as it was given.
+    if (recipient.find_first_not_of(u' ') == std::u16string::npos) {
+        errorText = u"No recipient selected";
+        return false;
+    }
+    // The text as UTF-16 little-endian bytes, without a terminating NUL.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(message.size() * 2);
+    for (const char16_t unit : message) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    const NetStatus status = platform_.NetMessageBufferSend(
+        NullIfEmpty(serverName), recipient.c_str(), NullIfEmpty(senderName),
+        bytes.empty() ? nullptr : bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    errorText = NetErrorText(status);
+    return status == netstatus::Success;
+}
+
 // Walks the path from its last component back to its first, asking the file
 // system for each prefix's stored name. The root before the first separator
 // stays as it is.

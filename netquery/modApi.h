@@ -81,6 +81,21 @@ class modApi {
     // Converts one platform share record into the tool's own.
     static void CopyShareInfo(const platform::ShareInfo2& record, ShareInfo& info);
 
+    // Sends `message` to one recipient and tells the outcome in words: true
+    // exactly when the platform answered 0. `errorText` is always set: to the
+    // network error text of the platform's answer ("Operation succeeded" on
+    // success), or to "No recipient selected", without asking the platform,
+    // when the recipient holds nothing but spaces. The recipient goes as it
+    // was given, spaces included; empty sender and server names are not
+    // given (the platform names the sender, the local computer sends).
+    bool SendNetMessage(const std::u16string& message, const std::u16string& recipient,
+                        std::u16string& errorText, const std::u16string& senderName,
+                        const std::u16string& serverName);
+
+    // The network error text of a message-sending status: one of a fixed
+    // table, "Unknown error" for any status the table lacks.
+    static std::u16string NetErrorText(platform::NetStatus status);
+
     // `path` with the long name of every component, as the file system
     // stores it. A path whose last component does not exist comes back
     // unchanged; one that cannot be searched gives an empty result (a lone

@@ -93,6 +93,17 @@ class Platform {
     virtual NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
                                       std::uint32_t level, std::uint8_t** buffer) = 0;
 
+    // Delivers a network message to `msgName`: a user name, a computer name
+    // or another message alias. `buffer` holds `byteLength` bytes of UTF-16LE
+    // text without a terminating NUL (null and 0 for an empty text). A null
+    // `fromName` lets the platform name the sender; a null `serverName` sends
+    // from the local computer. The Windows backend hands all of it to
+    // netapi32 unchanged; see platform_samba.cpp for what the names mean on
+    // Linux.
+    virtual NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
+                                           const char16_t* fromName, const std::uint8_t* buffer,
+                                           std::uint32_t byteLength) = 0;
+
     // Releases a buffer that one of the operations above handed out.
     virtual void NetApiBufferFree(void* buffer) = 0;
 

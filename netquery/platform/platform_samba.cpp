@@ -4,6 +4,7 @@
 // copied at once into a buffer of ours in the UTF-16 record layout of the
 // platform interface, and libnetapi's buffer is released on the spot.
 #include "directory_samba.h"
+#include "message_samba.h"
 #include "mounts_samba.h"
 #include "platform.h"
 #include "records_samba.h"
@@ -180,6 +181,35 @@ class SambaPlatform final : public Platform {
                 return samba::PackShareInfo2(reinterpret_cast<const SHARE_INFO_2*>(raw), read);
             },
             buffer);
+    }
+
+    // smbclient delivers the message (message_samba.h). Without a server
+    // name it resolves the recipient's NetBIOS name as Samba's configuration
+    // says, as the Windows messenger resolves it on its network; with one it
+    // delivers to that host instead (Linux has no remote computer "carry out"
+    // the sending, so the name says where the message goes). QUARNEL_SMB_CONF
+    // names another Samba configuration for it, so that a private network,
+    // such as the one the tests run on loopback, resolves names its own way.
+    NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
+                                   const char16_t* fromName, const std::uint8_t* buffer,
+                                   std::uint32_t byteLength) override {
+        const std::optional<std::u16string> text = samba::DecodeMessageBuffer(buffer, byteLength);
+        if (!text || msgName == nullptr || *msgName == u'\0')
+            return netstatus::InvalidParameter;
+        samba::MessageRequest request;
+        request.recipient = msgName;
+        request.server = serverName ? serverName : u"";
+        request.sender = fromName ? fromName : u"";
+        if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
+            request.configFile = conf;
+        const auto arguments = samba::SmbclientMessageArguments(request);
+        if (!arguments)
+            return netstatus::InvalidName;
+        // smbclient gives up on a silent peer after 20 seconds by itself;
+        // the limit only catches a run that hangs beyond that.
+        constexpr std::chrono::seconds limit(30);
+        return samba::MessageStatus(
+            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), limit));
     }
 
     NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {

@@ -176,6 +176,15 @@ class WindowsPlatform final : public Platform {
         return ::NetShareGetInfo(Wide(serverName), Wide(netName), level, buffer);
     }
 
+    // The message goes out as it is: UTF-16LE bytes and their number. The
+    // system declares the buffer LPBYTE but only reads it.
+    NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
+                                   const char16_t* fromName, const std::uint8_t* buffer,
+                                   std::uint32_t byteLength) override {
+        return ::NetMessageBufferSend(Wide(serverName), Wide(msgName), Wide(fromName),
+                                      const_cast<LPBYTE>(buffer), byteLength);
+    }
+
     // The drive is the path's first two characters, a letter and a colon,
     // without a backslash. The wide forms keep share and server names that
     // lie outside the ANSI code page.

@@ -136,6 +136,25 @@ platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const 
     return answer.status;
 }
 
+platform::NetStatus FakePlatform::NetMessageBufferSend(const char16_t* server,
+                                                       const char16_t* msgName,
+                                                       const char16_t* fromName,
+                                                       const std::uint8_t* buffer,
+                                                       std::uint32_t byteLength) {
+    MessageCall call{Capture(server), Capture(msgName), Capture(fromName), buffer == nullptr, {},
+                     byteLength};
+    if (buffer != nullptr)
+        call.bytes.assign(buffer, buffer + byteLength);
+    messageCalls.push_back(std::move(call));
+    if (duringCall)
+        duringCall();
+    if (messageStatuses.empty())
+        return platform::netstatus::Success;
+    const platform::NetStatus status = messageStatuses.front();
+    messageStatuses.pop_front();
+    return status;
+}
+
 platform::NetworkDrive FakePlatform::LookUpNetworkDrive(const std::u16string& path) {
     driveLookups.push_back(path);
     const auto found = networkDrives.find(path);

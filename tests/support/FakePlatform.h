@@ -65,6 +65,15 @@ struct ShareInfoCall {
     std::uint32_t level = 0;
 };
 
+// What one call of NetMessageBufferSend was given: the strings, whether the
+// buffer was null, the bytes it held and the length it came with.
+struct MessageCall {
+    FakeString server, msgName, fromName;
+    bool nullBuffer = true;
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t byteLength = 0;
+};
+
 class FakePlatform : public platform::Platform {
   public:
     std::deque<FakeBatch<FakeFile>> fileBatches;
@@ -78,6 +87,11 @@ class FakePlatform : public platform::Platform {
     // a buffer (bufferOnFailure) to test that it is released.
     std::map<std::u16string, FakeBatch<FakeShare>> shareInfo;
     std::vector<ShareInfoCall> shareInfoCalls;
+
+    // NetMessageBufferSend answers with these statuses, one per call in
+    // turn, and with success once they are used up.
+    std::deque<platform::NetStatus> messageStatuses;
+    std::vector<MessageCall> messageCalls;
 
     // Client-side paths: the answer for each path; any other path lies on
     // no network drive.
@@ -111,6 +125,9 @@ class FakePlatform : public platform::Platform {
                                      std::uint32_t* resumeHandle) override;
     platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
                                         std::uint32_t level, std::uint8_t** buffer) override;
+    platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
+                                             const char16_t* fromName, const std::uint8_t* buffer,
+                                             std::uint32_t byteLength) override;
     platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override;
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override;
     char16_t PathSeparator() const override { return separator; }

@@ -1,0 +1,156 @@
+// The Linux backend's message sending without a server: smbclient's command
+// line and input, what its runs stand for, and the runner that starts it.
+#include "modApi.h"
+#include "platform/message_samba.h"
+#include "platform/process_samba.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace quarnel::platform::samba {
+namespace {
+
+using End = ProcessOutcome::End;
+
+ProcessOutcome Exited(int code, std::string output) {
+    return {End::Exited, code, 0, std::move(output)};
+}
+
+TEST(SmbclientMessageArgumentsTest, RecipientAloneLetsSmbclientResolveIt) {
+    const auto arguments = SmbclientMessageArguments({u"QUARNELTEST", u"", u"", ""});
+    ASSERT_TRUE(arguments);
+    EXPECT_EQ(*arguments, (std::vector<std::string>{"smbclient", "--message=QUARNELTEST",
+                                                    "--no-pass", "--debuglevel=0"}));
+}
+
+TEST(SmbclientMessageArgumentsTest, ServerConfigurationAndSenderJoinTheirOptions) {
+    const auto arguments = SmbclientMessageArguments(
+        {u"-bob\u00E9", u"\\\\127.0.0.1", u"admin", "/tmp/private/smb.conf"});
+    ASSERT_TRUE(arguments);
+    EXPECT_EQ(*arguments,
+              (std::vector<std::string>{"smbclient", "--configfile=/tmp/private/smb.conf",
+                                        "--message=-bob\xC3\xA9", "--ip-address=127.0.0.1",
+                                        "--user=admin", "--no-pass", "--debuglevel=0"}));
+    // A server without backslashes goes as it is.
+    EXPECT_EQ(SmbclientMessageArguments({u"bob", u"srv", u"", ""})->at(2), "--ip-address=srv");
+}
+
+TEST(SmbclientMessageArgumentsTest, SenderWithPercentSignIsRefused) {
+    // smbclient would read "a%b" as user a with password b.
+    EXPECT_FALSE(SmbclientMessageArguments({u"bob", u"", u"a%b", ""}));
+}
+
+TEST(DecodeMessageBufferTest, ReadsLittleEndianUnitsAndRejectsBrokenLengths) {
+    const std::uint8_t bytes[] = {0x61, 0x00, 0xAC, 0x20};
+    EXPECT_EQ(DecodeMessageBuffer(bytes, 4), u"a\u20AC");
+    EXPECT_EQ(DecodeMessageBuffer(nullptr, 0), u"");
+    EXPECT_EQ(DecodeMessageBuffer(bytes, 0), u"");
+    EXPECT_FALSE(DecodeMessageBuffer(bytes, 3));
+    EXPECT_FALSE(DecodeMessageBuffer(nullptr, 2));
+}
+
+TEST(SmbclientMessageTextTest, Utf8WithEachCrLfAsOneLf) {
+    // smbclient turns every LF back into CR LF, so the receiver gets the
+    // line breaks as typed; a lone CR or LF stays what it is.
+    EXPECT_EQ(SmbclientMessageText(u"one\r\ntwo\r\n\r\nend"), "one\ntwo\n\nend");
+    EXPECT_EQ(SmbclientMessageText(u"a\rb\nc\r"), "a\rb\nc\r");
+    EXPECT_EQ(SmbclientMessageText(u"Gr\u00FC\u00DFe \u20AC"), "Gr\xC3\xBC\xC3\x9F"
+                                                               "e \xE2\x82\xAC");
+    EXPECT_EQ(SmbclientMessageText(u""), "");
+}
+
+// The outputs are the ones smbclient 4.17 printed against the test server.
+TEST(MessageStatusTest, ObservedOutcomesMapToTheWindowsStatuses) {
+    EXPECT_EQ(MessageStatus(Exited(0, "Type your message, ending it with a Control-D\n")),
+              netstatus::Success);
+    EXPECT_EQ(
+        MessageStatus(Exited(1, "Connection to nosuchname failed. Error NT_STATUS_NOT_FOUND\n")),
+        netstatus::NameNotFound);
+    EXPECT_EQ(MessageStatus(Exited(
+                  1, "Connection to averyveryverylongname failed. Error NT_STATUS_UNSUCCESSFUL\n")),
+              netstatus::NameNotFound);
+    EXPECT_EQ(MessageStatus(
+                  Exited(1, "Connection to QUARNELTEST failed. Error NT_STATUS_INVALID_ADDRESS\n")),
+              netstatus::NameNotFound);
+    EXPECT_EQ(MessageStatus(Exited(
+                  1, "Connection to 127.0.0.1 failed. Error NT_STATUS_CONNECTION_REFUSED\n")),
+              netstatus::BadNetPath);
+    EXPECT_EQ(
+        MessageStatus(Exited(1, "Connection to QUARNELTEST failed. Error NT_STATUS_IO_TIMEOUT\n")),
+        netstatus::NetworkError);
+}
+
+TEST(MessageStatusTest, FailedDeliveryCountsDespiteExitStatusZero) {
+    // Once connected, smbclient reports a refused message on standard error
+    // but still ends with 0.
+    EXPECT_EQ(MessageStatus(Exited(0, "Type your message, ending it with a Control-D\n"
+                                      "cli_message returned NT_STATUS_REQUEST_NOT_ACCEPTED\n")),
+              netstatus::NameNotFound);
+    EXPECT_EQ(MessageStatus(Exited(0, "cli_message returned NT_STATUS_CONNECTION_DISCONNECTED\n")),
+              netstatus::NetworkError);
+    EXPECT_EQ(MessageStatus(Exited(0, "cli_message returned NT_STATUS_ACCESS_DENIED\n")),
+              netstatus::AccessDenied);
+}
+
+TEST(MessageStatusTest, TheLastReportedStatusCountsNotARecipientThatLooksLikeOne) {
+    EXPECT_EQ(MessageStatus(Exited(1, "Connection to Error NT_STATUS_ACCESS_DENIED failed. "
+                                      "Error NT_STATUS_NOT_FOUND\n")),
+              netstatus::NameNotFound);
+    // A status name that is not given as the reason means nothing.
+    EXPECT_EQ(MessageStatus(Exited(0, "Type your message for NT_STATUS_ACCESS_DENIED\n")),
+              netstatus::Success);
+}
+
+TEST(MessageStatusTest, RunsThatSayNothingUsefulAreUnknownErrors) {
+    EXPECT_EQ(MessageStatus(Exited(1, "Connection to x failed. Error NT_STATUS_WHATEVER_NEW\n")),
+              GenFailure);
+    EXPECT_EQ(MessageStatus(Exited(1, "Can't load /nowhere/smb.conf - run testparm to debug it\n")),
+              GenFailure);
+    EXPECT_EQ(MessageStatus({End::Signalled, -1, 0, ""}), GenFailure);
+    EXPECT_EQ(modApi::NetErrorText(GenFailure), u"Unknown error");
+}
+
+TEST(MessageStatusTest, NoSmbclientMeansNotSupportedAndAHangANetworkError) {
+    EXPECT_EQ(MessageStatus({End::NotStarted, -1, ENOENT, ""}), netstatus::NotSupported);
+    EXPECT_EQ(MessageStatus({End::NotStarted, -1, EACCES, ""}), netstatus::NotSupported);
+    EXPECT_EQ(MessageStatus({End::NotStarted, -1, ENOMEM, ""}), GenFailure);
+    EXPECT_EQ(MessageStatus(Exited(1, "NetBIOS over TCP disabled.\n")), netstatus::NotSupported);
+    EXPECT_EQ(MessageStatus({End::TimedOut, -1, 0, "Type your message"}), netstatus::NetworkError);
+}
+
+TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheExitStatus) {
+    const ProcessOutcome run = RunProcess({"sh", "-c", "cat; echo; echo to-stderr >&2; exit 3"},
+                                          "line one\nline two", std::chrono::seconds(30));
+    EXPECT_EQ(run.end, End::Exited);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.output, "line one\nline two\nto-stderr\n");
+}
+
+TEST(RunProcessTest, AProgramThatReadsNothingOfALargeInputStillEnds) {
+    const ProcessOutcome run =
+        RunProcess({"true"}, std::string(1 << 20, 'x'), std::chrono::seconds(30));
+    EXPECT_EQ(run.end, End::Exited);
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(RunProcessTest, MissingProgramIsNotStarted) {
+    const ProcessOutcome run =
+        RunProcess({"quarnel-no-such-program"}, "", std::chrono::seconds(30));
+    EXPECT_EQ(run.end, End::NotStarted);
+    EXPECT_EQ(run.startError, ENOENT);
+}
+
+TEST(RunProcessTest, ARunPastTheLimitIsKilledWithItsOutputKept) {
+    // Also when it has closed its output and only goes on running.
+    const ProcessOutcome talking =
+        RunProcess({"sh", "-c", "echo started; exec sleep 60"}, "", std::chrono::milliseconds(300));
+    EXPECT_EQ(talking.end, End::TimedOut);
+    EXPECT_EQ(talking.output, "started\n");
+    const ProcessOutcome silent = RunProcess({"sh", "-c", "exec >&- 2>&-; exec sleep 60"}, "",
+                                             std::chrono::milliseconds(300));
+    EXPECT_EQ(silent.end, End::TimedOut);
+}
+
+} // namespace
+} // namespace quarnel::platform::samba
