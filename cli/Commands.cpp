@@ -131,4 +131,41 @@ int ResolvePath(platform::Platform& platform, const std::string& path, Format fo
     return 0;
 }
 
+std::string MessageFromInput(std::string input) {
+    if (input.ends_with('\n'))
+        input.pop_back();
+    if (input.ends_with('\r'))
+        input.pop_back();
+    return input;
+}
+
+int SendMessages(platform::Platform& platform, const std::vector<std::string>& recipients,
+                 const std::string& message, const std::string& server, std::ostream& out,
+                 std::ostream& err) {
+    if (message.find_first_not_of(' ') == std::string::npos) {
+        err << "quarnel-cli: Can not send an empty message!\n";
+        return 1;
+    }
+    // Line breaks as the window's message field gives them: CR LF.
+    std::u16string text;
+    for (const char16_t c : FromUtf8(message)) {
+        if (c == u'\n' && (text.empty() || text.back() != u'\r'))
+            text += u'\r';
+        text += c;
+    }
+    modApi api(platform);
+    bool allSent = true;
+    for (const std::string& recipient : recipients) {
+        std::u16string errorText;
+        if (api.SendNetMessage(text, FromUtf8(recipient), errorText, u"", FromUtf8(server))) {
+            out << "Message to " << recipient << " send successfully\n";
+        } else {
+            out << "Sending message to " << recipient << " failed (" << ToUtf8(errorText) << ")\n";
+            allSent = false;
+        }
+        out.flush(); // each outcome as soon as it is known
+    }
+    return allSent ? 0 : 1;
+}
+
 } // namespace quarnel::cli

@@ -9,6 +9,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace quarnel::cli {
 
@@ -38,5 +39,18 @@ int ShowShare(platform::Platform& platform, const std::string& server, const std
 // server and the path on it.
 int ResolvePath(platform::Platform& platform, const std::string& path, Format format,
                 std::ostream& out, std::ostream& err);
+
+// Sends `message` to each recipient in turn, as the send-message window
+// does, and writes one line per recipient with the outcome in the window's
+// words. Line breaks go as CR LF. Fails (1) when any send failed, or at once
+// when the message holds nothing but spaces. `server` is handed to the
+// platform as it is (empty: not given).
+int SendMessages(platform::Platform& platform, const std::vector<std::string>& recipients,
+                 const std::string& message, const std::string& server, std::ostream& out,
+                 std::ostream& err);
+
+// A message read from standard input: its last line break is the end of the
+// input, not part of the message.
+std::string MessageFromInput(std::string input);
 
 } // namespace quarnel::cli

@@ -12,4 +12,7 @@ void PrepareConsole();
 // The program's arguments in UTF-8, without the program's name.
 std::vector<std::string> Arguments(int argc, char** argv);
 
+// All of standard input, in UTF-8.
+std::string ReadInput();
+
 } // namespace quarnel::cli

@@ -1,5 +1,8 @@
 #include "Console.h"
 
+#include <iostream>
+#include <iterator>
+
 namespace quarnel::cli {
 
 // A POSIX terminal takes the UTF-8 that the program writes as it is, and the
@@ -8,6 +11,11 @@ void PrepareConsole() {}
 
 std::vector<std::string> Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Input arrives in UTF-8 as well.
+std::string ReadInput() {
+    return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
 }
 
 } // namespace quarnel::cli

@@ -2,7 +2,10 @@
 
 #include "utf.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <shellapi.h>
@@ -42,6 +45,38 @@ std::vector<std::string> Arguments(int, char**) {
         arguments.push_back(ToUtf8(reinterpret_cast<const char16_t*>(wide[i])));
     LocalFree(wide);
     return arguments;
+}
+
+// A console hands out typed text in UTF-16 (the console's code page would
+// lose characters), up to Ctrl+Z; redirected input is taken as UTF-8.
+std::string ReadInput() {
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(in, &mode)) {
+        std::u16string text;
+        wchar_t chunk[1024];
+        DWORD read = 0;
+        while (ReadConsoleW(in, chunk, 1024, &read, nullptr) && read > 0) {
+            const std::u16string part(chunk, chunk + read);
+            const auto end = part.find(u'\x1A');
+            text += part.substr(0, end);
+            if (end != std::u16string::npos)
+                break;
+        }
+        std::string utf8 = ToUtf8(text);
+        std::string lines; // the console ends lines with CR LF
+        for (std::size_t i = 0; i < utf8.size(); ++i)
+            if (utf8[i] != '\r' || i + 1 >= utf8.size() || utf8[i + 1] != '\n')
+                lines += utf8[i];
+        return lines;
+    }
+    _setmode(_fileno(stdin), _O_BINARY);
+    std::string bytes;
+    char chunk[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0)
+        bytes.append(chunk, n);
+    return bytes;
 }
 
 } // namespace quarnel::cli

@@ -72,6 +72,21 @@ int main(int argc, char** argv) {
         ->required();
     AddFormatOption(resolveCommand, format);
 
+    std::vector<std::string> recipients;
+    std::string message;
+    std::string messageServer;
+    CLI::App* sendCommand = app.add_subcommand(
+        "send", "Send a network message to each RECIPIENT in turn (user, computer or other "
+                "message alias), one line per recipient with the outcome.");
+    sendCommand->add_option("RECIPIENT", recipients, "who receives the message")->required();
+    auto* messageOption =
+        sendCommand->add_option("--message", message,
+                                "the text; read from standard input when not given (the input's "
+                                "last line break is left out)");
+    sendCommand->add_option("--server", messageServer,
+                            "the computer that is to send it (Windows); on Linux, the host the "
+                            "message is delivered to instead of resolving the recipient's name");
+
     std::vector<std::string> arguments = Arguments(argc, argv);
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {
@@ -92,5 +107,9 @@ int main(int argc, char** argv) {
         return ShowShare(platform, server, shareName, chosen, std::cout, std::cerr);
     if (*resolveCommand)
         return ResolvePath(platform, path, chosen, std::cout, std::cerr);
+    if (*sendCommand) {
+        const std::string text = *messageOption ? message : MessageFromInput(ReadInput());
+        return SendMessages(platform, recipients, text, messageServer, std::cout, std::cerr);
+    }
     return 2;
 }
