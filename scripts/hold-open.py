@@ -66,8 +66,8 @@ def main():
     connection = SMBConnection(args.server, args.server, sess_port=445)
     connection.login(args.user, os.environ.get("PASSWD", ""))
     tree = connection.connectTree(args.share)
-    for spec in args.files:
-        path, access, *rest = spec.split(":")
+    for held in args.files:
+        path, access, *rest = held.split(":")
         locks = int(rest[0]) if rest else 0
         file_id = connection.openFile(
             tree, path.replace("/", "\\"), desiredAccess=ACCESS[access],

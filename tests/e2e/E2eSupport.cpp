@@ -81,14 +81,14 @@ std::string TestServer::NetworkPath(const std::string& relative) const {
 }
 
 HeldFiles::HeldFiles(const std::string& user, const std::string& password,
-                     const std::vector<std::string>& specs)
+                     const std::vector<std::string>& files)
     : process_(std::make_unique<QProcess>()) {
     const TestServer& server = TestServer::Get();
     QStringList args{"--server", QString::fromStdString(server.address),
                      "--user",   QString::fromStdString(user),
                      "--share",  QString::fromStdString(server.share)};
-    for (const std::string& spec : specs)
-        args << QString::fromStdString(spec);
+    for (const std::string& file : files)
+        args << QString::fromStdString(file);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->setProcessEnvironment(WithCredentials(user, password));
     process_->start(QUARNEL_HOLD_OPEN, args);

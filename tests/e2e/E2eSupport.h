@@ -38,11 +38,12 @@ struct TestServer {
 };
 
 // Files held open through a real SMB client (scripts/hold-open.py) for as
-// long as the object lives. Each spec is PATH:ACCESS[:LOCKS], ACCESS r, w or rw.
+// long as the object lives. Each file is given as PATH:ACCESS[:LOCKS], ACCESS
+// r, w or rw.
 class HeldFiles {
   public:
     HeldFiles(const std::string& user, const std::string& password,
-              const std::vector<std::string>& specs);
+              const std::vector<std::string>& files);
     ~HeldFiles();
     HeldFiles(const HeldFiles&) = delete;
     HeldFiles& operator=(const HeldFiles&) = delete;
