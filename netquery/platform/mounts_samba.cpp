@@ -81,6 +81,15 @@ bool Holds(std::string_view mountPoint, std::string_view path) {
            (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
 }
 
+// \\server\share, or \\server alone when no share is named.
+std::u16string NetworkName(std::string_view server, std::string_view share) {
+    std::u16string name = u"\\\\";
+    name.append(FromUtf8(server));
+    if (!share.empty())
+        name.append(u"\\").append(FromUtf8(share));
+    return name;
+}
+
 NetworkDrive FromUrl(std::string_view url) {
     // smb://server/share/path: the network path \\server\share\path.
     std::string_view rest = url.substr(6);
@@ -97,10 +106,7 @@ NetworkDrive FromUrl(std::string_view url) {
     const std::string_view share = remaining.substr(0, remaining.find('/'));
     remaining.remove_prefix(std::min(remaining.size(), share.size() + 1));
 
-    std::u16string remoteName = u"\\\\" + FromUtf8(server);
-    if (!share.empty())
-        remoteName += u"\\" + FromUtf8(share);
-    return {true, remoteName, WithBackslashes(remaining)};
+    return {true, NetworkName(server, share), WithBackslashes(remaining)};
 }
 
 // GVfs mounts each SMB share as a folder named
@@ -129,8 +135,7 @@ std::optional<NetworkDrive> FromGvfsFolder(std::string_view path) {
     }
     if (server.empty() || share.empty())
         return std::nullopt;
-    return NetworkDrive{true, u"\\\\" + FromUtf8(server) + u"\\" + FromUtf8(share),
-                        WithBackslashes(rest)};
+    return NetworkDrive{true, NetworkName(server, share), WithBackslashes(rest)};
 }
 
 } // namespace
