@@ -3,6 +3,7 @@
 #include "AppIcon.h"
 #include "MsgBox.h"
 #include "NetworkPath.h"
+#include "frmMessage.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -96,6 +97,7 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
 
     connect(cmdListFiles, &QPushButton::clicked, this, &frmQuarnel::cmdListFiles_Click);
     connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
+    connect(cmdMessage, &QPushButton::clicked, this, &frmQuarnel::cmdMessage_Click);
     txtServer_Change();
 
     Form_Load(commandLine);
@@ -252,6 +254,27 @@ void frmQuarnel::keyPressEvent(QKeyEvent* event) {
     if (button == nullptr)
         button = cmdListFiles;
     button->click(); // may close this window: nothing may follow
+}
+
+quarnel::frmMessage& frmQuarnel::MessageWindow() {
+    auto* window = qobject_cast<quarnel::frmMessage*>(frmMessage.data());
+    if (window == nullptr) {
+        window = new quarnel::frmMessage(api_, this);
+        frmMessage = window;
+    }
+    return *window;
+}
+
+void frmQuarnel::cmdMessage_Click() {
+    quarnel::frmMessage& window = MessageWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void frmQuarnel::AddMessageRecipient(const QString& name) {
+    MessageWindow().AddRecipient(name);
+    cmdMessage_Click();
 }
 
 void frmQuarnel::txtServer_Change() {

@@ -13,6 +13,8 @@
 
 namespace quarnel {
 
+class frmMessage;
+
 class frmQuarnel : public QWidget {
     Q_OBJECT
 
@@ -48,6 +50,14 @@ class frmQuarnel : public QWidget {
     void cmdListFiles_Click();
     // Keeps cmdShares enabled exactly while txtServer holds more than spaces.
     void txtServer_Change();
+    // Shows the send-message window modeless, owned by this window; when
+    // none is loaded, one is created first, which places it.
+    void cmdMessage_Click();
+
+  public:
+    // Appends `name` unchanged to the recipients of the send-message window
+    // (creating it when none is loaded), then shows it as cmdMessage does.
+    void AddMessageRecipient(const QString& name);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +77,8 @@ class frmQuarnel : public QWidget {
     // backslashes) and the path on that server; shows the messages a user
     // can act on. On false the outputs mean nothing.
     bool ResolveNetworkPath(const QString& path, QString& server, QString& localPath);
+    // The loaded send-message window, loaded first when there is none.
+    quarnel::frmMessage& MessageWindow();
 
     modApi& api_;
     bool centred_ = false;

@@ -1,0 +1,350 @@
+// The send-message window over the scripted platform, opened from the main
+// window as the user opens it; message boxes are answered by a handler.
+#include "FakePlatform.h"
+#include "MsgBox.h"
+#include "frmMessage.h"
+#include "frmQuarnel.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+namespace netstatus = quarnel::platform::netstatus;
+
+using quarnel::frmMessage;
+using quarnel::frmQuarnel;
+using quarnel::MsgBoxButtons;
+using quarnel::MsgBoxIcon;
+using quarnel::MsgBoxResult;
+
+struct Box {
+    QString prompt, title;
+    MsgBoxButtons buttons;
+    MsgBoxIcon icon;
+};
+
+class MessageWindow : public testing::Test {
+  protected:
+    void SetUp() override {
+        quarnel::SetMsgBoxHandler([this](const QString& prompt, MsgBoxButtons buttons,
+                                         MsgBoxIcon icon, const QString& title) {
+            boxes.push_back({prompt, title, buttons, icon});
+            return answers.empty() ? MsgBoxResult::OK : answers.takeFirst();
+        });
+        main = std::make_unique<frmQuarnel>(api);
+        main->move(100, 50);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        window = Open();
+    }
+
+    void TearDown() override {
+        quarnel::SetMsgBoxHandler({});
+        main.reset();
+    }
+
+    frmMessage* Open() {
+        main->cmdMessage->click();
+        auto* opened = qobject_cast<frmMessage*>(main->frmMessage.data());
+        EXPECT_NE(opened, nullptr);
+        if (opened != nullptr) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(opened));
+        }
+        return opened;
+    }
+
+    void Add(const QString& name) {
+        window->txtRecip->setText(name);
+        window->cmdAdd->click();
+    }
+
+    QStringList Recipients() const {
+        QStringList names;
+        for (int i = 0; i < window->lstRecip->count(); ++i)
+            names << window->lstRecip->item(i)->text();
+        return names;
+    }
+
+    std::u16string Sent(std::size_t call) const {
+        const auto& bytes = platform.messageCalls.at(call).bytes;
+        std::u16string text;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        return text;
+    }
+
+    quarnel::test::FakePlatform platform;
+    quarnel::modApi api{platform};
+    std::unique_ptr<frmQuarnel> main;
+    frmMessage* window = nullptr;
+    std::vector<Box> boxes;
+    QList<MsgBoxResult> answers;
+};
+
+TEST_F(MessageWindow, OpensBesideTheMainWindowWithItsLayoutAndEmpty) {
+    EXPECT_EQ(window->windowTitle(), "Send Network Message");
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_EQ(window->parentWidget(), main.get());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_FALSE(window->isModal());
+    EXPECT_EQ(window->pos(), main->pos() + QPoint(133, 67)); // 2000 and 1000 twips
+    EXPECT_EQ(window->size(), QSize(367, 290));              // 5505 x 4350 twips
+
+    const struct {
+        QWidget* control;
+        QRect place;
+    } places[] = {
+        {window->txtRecip, quarnel::twips::Rect(60, 90, 3540, 285)},
+        {window->cmdAdd, quarnel::twips::Rect(3615, 45, 1110, 375)},
+        {window->lstRecip, quarnel::twips::Rect(0, 690, 1575, 2790)},
+        {window->txtMessage, quarnel::twips::Rect(1560, 690, 3855, 2790)},
+        {window->cmdSend, quarnel::twips::Rect(1485, 3585, 1110, 375)},
+        {window->stbStatus, quarnel::twips::Rect(0, 4035, 5505, 315)},
+    };
+    for (const auto& p : places)
+        EXPECT_EQ(p.control->geometry(), p.place) << p.control->metaObject()->className();
+
+    EXPECT_EQ(window->cmdAdd->text(), "&Add");
+    EXPECT_EQ(window->cmdClear->text(), "&Clear list");
+    EXPECT_EQ(window->cmdSend->text(), "&Send");
+    EXPECT_EQ(window->cmdHide->text(), "&Hide");
+    EXPECT_EQ(window->cmdClose->text(), "&Close");
+    for (QPushButton* b :
+         {window->cmdAdd, window->cmdClear, window->cmdSend, window->cmdHide, window->cmdClose})
+        EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
+    EXPECT_TRUE(window->txtRecip->text().isEmpty());
+    EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
+    EXPECT_TRUE(window->StatusText().isEmpty());
+    EXPECT_EQ(window->lstRecip->count(), 0);
+}
+
+TEST_F(MessageWindow, TabOrderStartsInTheMessageAndSkipsLabels) {
+    QApplication::setActiveWindow(window);
+    EXPECT_EQ(QApplication::focusWidget(), window->txtMessage);
+    const QWidget* expected[] = {window->txtRecip, window->cmdAdd,    window->lstRecip,
+                                 window->cmdSend,  window->cmdHide,   window->cmdClose,
+                                 window->cmdClear, window->txtMessage};
+    for (const QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty()); // Tab typed nothing
+}
+
+TEST_F(MessageWindow, StatusBarFollowsTheBottomEdgeOverTheFullWidth) {
+    window->resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
+    EXPECT_EQ(window->cmdSend->geometry(), quarnel::twips::Rect(1485, 3585, 1110, 375));
+}
+
+TEST_F(MessageWindow, AddTrimsSpacesKeepsFocusOnTheButtonAndAllowsDuplicates) {
+    QApplication::setActiveWindow(window);
+    window->txtRecip->setFocus();
+    Add("   ");
+    EXPECT_EQ(window->lstRecip->count(), 0);
+    // The access key clicks the button at once, typed ahead or not, and the
+    // focus ends on it.
+    window->txtRecip->setText("  carl ");
+    QTest::keyClick(window, Qt::Key_A, Qt::AltModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "xyz");
+    EXPECT_EQ(Recipients(), QStringList({"carl"}));
+    EXPECT_EQ(window->txtRecip->text(), "  carl "); // the field keeps its text
+    EXPECT_EQ(QApplication::focusWidget(), window->cmdAdd);
+    Add("Bob");
+    Add("alice");
+    Add("Bob");
+    window->AddRecipient(" dave "); // from outside: unchanged
+    // Alphabetical, upper and lower case alike.
+    EXPECT_EQ(Recipients(), QStringList({" dave ", "alice", "Bob", "Bob", "carl"}));
+
+    window->txtMessage->setPlainText("Please close the file");
+    window->cmdSend->click();
+    ASSERT_EQ(platform.messageCalls.size(), 5u);
+    EXPECT_EQ(platform.messageCalls[0].msgName, u" dave ");
+    EXPECT_EQ(platform.messageCalls[2].msgName, u"Bob");
+    EXPECT_EQ(platform.messageCalls[3].msgName, u"Bob");
+    EXPECT_EQ(window->StatusText(), "Message to carl send successfully");
+    EXPECT_EQ(window->lstRecip->count(), 5); // sending removes nobody
+}
+
+TEST_F(MessageWindow, GettingFocusSelectsTheWholeRecipient) {
+    QApplication::setActiveWindow(window);
+    window->txtRecip->setText("someone");
+    window->txtRecip->deselect();
+    window->txtRecip->setFocus();
+    EXPECT_EQ(window->txtRecip->selectedText(), "someone");
+}
+
+TEST_F(MessageWindow, DeleteRemovesTheSelectedEntryWhateverTheModifiers) {
+    for (const char* name : {"ann", "bob", "carl"})
+        window->AddRecipient(name);
+    window->lstRecip->setFocus();
+    QTest::keyClick(window->lstRecip, Qt::Key_Delete); // nothing selected
+    EXPECT_EQ(window->lstRecip->count(), 3);
+
+    window->lstRecip->item(1)->setSelected(true);
+    QTest::keyClick(window->lstRecip, Qt::Key_Backspace);
+    EXPECT_EQ(window->lstRecip->count(), 3);
+    QTest::keyClick(window->lstRecip, Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(Recipients(), QStringList({"ann", "carl"}));
+    QTest::keyClick(window->lstRecip, Qt::Key_Delete); // nothing is selected any more
+    EXPECT_EQ(window->lstRecip->count(), 2);
+
+    window->cmdClear->click();
+    EXPECT_EQ(window->lstRecip->count(), 0);
+}
+
+TEST_F(MessageWindow, EmptyListIsReportedBeforeAnEmptyMessage) {
+    window->cmdSend->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, "No recipient selected");
+    EXPECT_EQ(boxes[0].title, "Select at least one recipient");
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Exclamation);
+    EXPECT_EQ(boxes[0].buttons, MsgBoxButtons::OK);
+
+    window->AddRecipient("ann");
+    window->txtMessage->setPlainText("    ");
+    window->cmdSend->click();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].prompt, "Can not send an empty message!");
+    EXPECT_EQ(boxes[1].title, "No message text");
+    EXPECT_EQ(boxes[1].icon, MsgBoxIcon::Exclamation);
+    EXPECT_TRUE(platform.messageCalls.empty());
+    EXPECT_TRUE(window->StatusText().isEmpty());
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MessageWindow, MessageOfLineBreaksIsSentAsTypedWithCrLf) {
+    window->AddRecipient("ann");
+    window->txtMessage->setPlainText("\n\n");
+    window->cmdSend->click();
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(platform.messageCalls.size(), 1u);
+    EXPECT_EQ(Sent(0), u"\r\n\r\n");
+    EXPECT_FALSE(platform.messageCalls[0].server.has_value());
+    EXPECT_FALSE(platform.messageCalls[0].fromName.has_value());
+}
+
+TEST_F(MessageWindow, ProgressShowsDuringEachCallUnderTheHourglass) {
+    window->AddRecipient("ann");
+    window->AddRecipient("bob");
+    window->txtMessage->setPlainText(" hi ");
+    QStringList seen;
+    platform.duringCall = [&] {
+        seen << window->StatusText();
+        EXPECT_EQ(window->cursor().shape(), Qt::WaitCursor);
+    };
+    window->cmdSend->click();
+    EXPECT_EQ(seen, QStringList({"Sending message to ann", "Sending message to bob"}));
+    EXPECT_EQ(Sent(1), u" hi "); // not trimmed
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MessageWindow, CancelAfterAFailureLeavesTheOthersWithoutAMessage) {
+    for (const char* name : {"ann", "bob", "carl"})
+        window->AddRecipient(name);
+    window->txtMessage->setPlainText("hello");
+    platform.messageStatuses = {netstatus::NameNotFound};
+    answers = {MsgBoxResult::Cancel};
+    window->cmdSend->click();
+
+    EXPECT_EQ(platform.messageCalls.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, "Error sending message to : ann\r\n"
+                               "Message alias could not be found on the network.\r\n\r\n"
+                               "Press cancel to abort all messages");
+    EXPECT_EQ(boxes[0].title, "Message not send");
+    EXPECT_EQ(boxes[0].buttons, MsgBoxButtons::OKCancel);
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Exclamation);
+    EXPECT_EQ(window->StatusText(),
+              "Sending message to ann failed (Message alias could not be found on the network.)");
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MessageWindow, OkAfterAFailureGoesOnAndTheLastOutcomeStays) {
+    for (const char* name : {"ann", "bob", "carl"})
+        window->AddRecipient(name);
+    window->txtMessage->setPlainText("hello");
+    platform.messageStatuses = {netstatus::BadNetPath, netstatus::Success, 1};
+    window->cmdSend->click();
+    EXPECT_EQ(platform.messageCalls.size(), 3u);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[0].prompt.startsWith("Error sending message to : ann\r\nBad network path"));
+    EXPECT_EQ(window->StatusText(), "Sending message to carl failed (Unknown error)");
+}
+
+TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
+    window->AddRecipient("ann");
+    window->txtMessage->setPlainText("keep me");
+    window->cmdSend->click();
+    const QPoint placed = window->pos();
+
+    window->cmdHide->click();
+    EXPECT_FALSE(window->isVisible());
+    main->move(main->pos() + QPoint(40, 40));
+    EXPECT_EQ(Open(), window); // the same instance, where it was
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->pos(), placed);
+    EXPECT_EQ(Recipients(), QStringList({"ann"}));
+    EXPECT_EQ(window->txtMessage->toPlainText(), "keep me");
+    EXPECT_EQ(window->StatusText(), "Message to ann send successfully");
+
+    window->cmdClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main->frmMessage.isNull());
+    window = Open(); // a fresh instance, placed anew
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->lstRecip->count(), 0);
+    EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
+    EXPECT_TRUE(window->StatusText().isEmpty());
+    EXPECT_EQ(window->pos(), main->pos() + QPoint(133, 67));
+
+    window->close(); // the close box does what Close does
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main->frmMessage.isNull());
+}
+
+TEST_F(MessageWindow, RecipientFromOutsideOpensTheWindowWithItUnchanged) {
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    main->AddMessageRecipient(" holder ");
+    auto* opened = qobject_cast<frmMessage*>(main->frmMessage.data());
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(opened->isVisible());
+    ASSERT_EQ(opened->lstRecip->count(), 1);
+    EXPECT_EQ(opened->lstRecip->item(0)->text(), " holder ");
+}
+
+TEST_F(MessageWindow, MessageIsLimitedAsSentAndALongPasteIsCut) {
+    QPlainTextEdit* text = window->txtMessage;
+    text->insertPlainText(QString(1000, u'x'));
+    EXPECT_EQ(text->toPlainText().size(), 890);
+
+    // Typing at the limit adds nothing; a line break counts as CR LF.
+    text->setPlainText(QString(889, u'y'));
+    text->moveCursor(QTextCursor::End);
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(text->toPlainText(), QString(889, u'y'));
+    QTest::keyClick(text, Qt::Key_Z);
+    EXPECT_EQ(window->MessageText().size(), 890);
+
+    // A paste in the middle is cut; what stood after it stays.
+    text->setPlainText(QString(880, u'a') + "END");
+    QTextCursor cursor = text->textCursor();
+    cursor.setPosition(10);
+    text->setTextCursor(cursor);
+    text->insertPlainText(QString(50, u'b'));
+    const QString result = text->toPlainText();
+    EXPECT_EQ(result.size(), 890);
+    EXPECT_TRUE(result.endsWith("aaaEND"));
+    EXPECT_EQ(result.count(u'b'), 7);
+}
+
+} // namespace
