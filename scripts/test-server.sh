@@ -11,8 +11,16 @@
 #   QUARNEL_SERVER, QUARNEL_SHARE, QUARNEL_SHARE_DIR,
 #   QUARNEL_ADMIN_USER/_PASSWORD (lists open files: a member of the
 #   Administrators group through a group mapping),
-#   QUARNEL_PLAIN_USER/_PASSWORD (an ordinary user).
-# Whoever starts a server stops it. Needs root: smbd binds port 445.
+#   QUARNEL_PLAIN_USER/_PASSWORD (an ordinary user),
+#   QUARNEL_NETBIOS_NAME (the server's NetBIOS name),
+#   QUARNEL_MESSAGE_DIR (every network message the server receives, one file
+#   each, named after its sender; written once complete),
+#   QUARNEL_SMB_CONF (a Samba client configuration that resolves NetBIOS
+#   names through the WINS server below, and only through it).
+# Network messages reach smbd over SMB1 on port 139. A WINS server of the
+# test network (scripts/wins-server.py, on $ADDRESS:137) names the server and
+# the two users (messenger names, as if both were logged on at the server).
+# Whoever starts a server stops it. Needs root: smbd binds ports 445 and 139.
 set -euo pipefail
 
 ADDRESS=127.0.0.1
@@ -43,14 +51,19 @@ start() {
     local dir=$1
     [ "$(id -u)" -eq 0 ] || die "must run as root (smbd binds port 445 and needs local accounts)"
     command -v smbd >/dev/null || die "smbd is not installed (scripts/install-deps.sh installs it)"
-    if port_open 445; then
-        die "port 445 on $ADDRESS is already in use, probably by the system's Samba server; stop it first (for example: systemctl stop smbd)"
-    fi
+    local port
+    for port in 445 139; do
+        if port_open $port; then
+            die "port $port on $ADDRESS is already in use, probably by the system's Samba server; stop it first (for example: systemctl stop smbd)"
+        fi
+    done
     mkdir -p "$dir"
     dir=$(cd "$dir" && pwd)
     local conf=$dir/smb.conf
-    rm -rf "${dir:?}"/{run,lock,state,cache,private,log,ncalrpc}
-    mkdir -p "$dir"/{run,lock,state,cache,private,log,ncalrpc,"$SHARE"}
+    rm -rf "${dir:?}"/{run,lock,state,cache,private,log,ncalrpc,messages,client}
+    mkdir -p "$dir"/{run,lock,state,cache,private,log,ncalrpc,messages,client,"$SHARE"}
+    # The message command runs as the guest account.
+    chmod 1777 "$dir/messages"
     cat >"$conf" <<CONF
 [global]
     workgroup = QUARNEL
@@ -58,7 +71,13 @@ start() {
     server role = standalone server
     interfaces = $ADDRESS
     bind interfaces only = yes
-    smb ports = 445
+    smb ports = 445 139
+    # The messenger requests exist only in SMB1.
+    server min protocol = NT1
+    # %s is the file that holds the message, %f its sender (%t would be the
+    # time here, not the recipient). Each message is stored under a name of
+    # its own and appears only once written.
+    message command = /bin/sh -c 'cat %s >"$dir/messages/.%f.\$\$" && mv "$dir/messages/.%f.\$\$" "$dir/messages/%f.\$\$"; rm -f %s' &
     pid directory = $dir/run
     lock directory = $dir/lock
     state directory = $dir/state
@@ -99,10 +118,35 @@ CONF
     smbd --daemon --configfile="$conf" || die "smbd did not start; see $dir/log"
     local i
     for i in $(seq 100); do
-        port_open 445 && break
+        port_open 445 && port_open 139 && break
         sleep 0.1
     done
     port_open 445 || die "smbd is not answering on $ADDRESS:445; see $dir/log"
+    port_open 139 || die "smbd is not answering on $ADDRESS:139; see $dir/log"
+
+    # The test network's WINS server, detached from the caller's output so
+    # that whoever waits for this script does not wait for it too.
+    setsid "$(dirname "$0")/wins-server.py" --address "$ADDRESS" \
+        QUARNELTEST#00 QUARNELTEST#03 QUARNELTEST#20 "$ADMIN_USER#03" "$PLAIN_USER#03" \
+        </dev/null >"$dir/log/wins.log" 2>&1 &
+    echo $! >"$dir/run/wins.pid"
+    for i in $(seq 100); do
+        grep -qsx ready "$dir/log/wins.log" && break
+        sleep 0.1
+    done
+    grep -qx ready "$dir/log/wins.log" ||
+        die "the WINS server did not start on $ADDRESS:137: $(cat "$dir/log/wins.log")"
+    # Clients find names through that WINS server alone (never by broadcast
+    # or DNS), and keep their name cache here rather than in the system's.
+    cat >"$dir/client.conf" <<CONF
+[global]
+    workgroup = QUARNEL
+    name resolve order = wins
+    wins server = $ADDRESS
+    cache directory = $dir/client
+    lock directory = $dir/client
+    state directory = $dir/client
+CONF
 
     cat >"$dir/server.env" <<ENV
 QUARNEL_SERVER=$ADDRESS
@@ -112,12 +156,19 @@ QUARNEL_ADMIN_USER=$ADMIN_USER
 QUARNEL_ADMIN_PASSWORD='$ADMIN_PASSWORD'
 QUARNEL_PLAIN_USER=$PLAIN_USER
 QUARNEL_PLAIN_PASSWORD='$PLAIN_PASSWORD'
+QUARNEL_NETBIOS_NAME=QUARNELTEST
+QUARNEL_MESSAGE_DIR=$dir/messages
+QUARNEL_SMB_CONF=$dir/client.conf
 ENV
     echo "test-server: smbd serves \\\\$ADDRESS\\$SHARE from $dir/$SHARE"
 }
 
 stop() {
     local dir=$1 pidfile pid i
+    if [ -f "$dir/run/wins.pid" ]; then
+        kill "$(cat "$dir/run/wins.pid")" 2>/dev/null || true
+        rm -f "$dir/run/wins.pid"
+    fi
     pidfile=$(ls "$dir"/run/smbd*.pid 2>/dev/null | head -n 1 || true)
     [ -n "$pidfile" ] || return 0
     pid=$(cat "$pidfile")

@@ -45,7 +45,8 @@ const TestServer& TestServer::Get() {
         return TestServer{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
                           v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
                           v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],
-                          v["QUARNEL_PLAIN_PASSWORD"]};
+                          v["QUARNEL_PLAIN_PASSWORD"], v["QUARNEL_NETBIOS_NAME"],
+                          v["QUARNEL_MESSAGE_DIR"],    v["QUARNEL_SMB_CONF"]};
     }();
     if (server.address.empty())
         ADD_FAILURE() << "the test server is not running: run the end-to-end tests "
@@ -112,13 +113,15 @@ HeldFiles::~HeldFiles() {
 }
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
-                 const std::string& password) {
+                 const std::string& password, const std::string& input) {
     QProcess cli;
     cli.setProcessEnvironment(WithCredentials(user, password));
     QStringList arguments;
     for (const std::string& a : args)
         arguments << QString::fromStdString(a);
     cli.start(QUARNEL_CLI, arguments);
+    cli.write(input.data(), static_cast<qint64>(input.size()));
+    cli.closeWriteChannel();
     CliResult result;
     if (!cli.waitForFinished(60000)) {
         ADD_FAILURE() << "quarnel-cli did not finish";

@@ -18,6 +18,9 @@ struct TestServer {
     std::string shareDir; // the shared folder on this machine
     std::string adminUser, adminPassword;
     std::string plainUser, plainPassword;
+    std::string netbiosName;
+    std::string messageDir; // one file for each network message the server received
+    std::string smbConf;    // a Samba client configuration for the test network
 
     // Fails the calling test (fatally) when the server is not running.
     static const TestServer& Get();
@@ -58,8 +61,8 @@ struct CliResult {
 };
 
 // Runs quarnel-cli with the given arguments and USER / PASSWD set as Samba's
-// tools read them.
+// tools read them; `input` is all of its standard input.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
-                 const std::string& password);
+                 const std::string& password, const std::string& input = {});
 
 } // namespace quarnel::e2e

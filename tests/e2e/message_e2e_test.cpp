@@ -1,0 +1,202 @@
+// Network messages to the private Samba server, through quarnel-cli and
+// through the real send-message window over the system's platform. The
+// server stores every message it receives (one file each, named after the
+// sender); names are resolved by the test network's WINS server on loopback,
+// never by broadcast or DNS.
+#include "E2eSupport.h"
+#include "MsgBox.h"
+#include "frmMessage.h"
+#include "frmQuarnel.h"
+#include "modApi.h"
+
+#include <QRandomGenerator>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+namespace quarnel::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string NotFound = "Message alias could not be found on the network.";
+
+class MessageE2eTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(server.messageDir.empty()) << "the test server takes no messages";
+        ASSERT_FALSE(server.smbConf.empty());
+        qputenv("QUARNEL_SMB_CONF", QByteArray::fromStdString(server.smbConf));
+        for (const auto& [name, text] : Stored())
+            before.insert(name);
+        token = std::to_string(QRandomGenerator::global()->generate());
+    }
+
+    // Every message the server has stored completely: file name and text.
+    std::map<std::string, std::string> Stored() const {
+        std::map<std::string, std::string> messages;
+        for (const auto& entry : fs::directory_iterator(server.messageDir)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with('.'))
+                continue; // still being written
+            std::ifstream file(entry.path(), std::ios::binary);
+            std::ostringstream text;
+            text << file.rdbuf();
+            messages[name] = text.str();
+        }
+        return messages;
+    }
+
+    // The texts of the messages that arrived during this test, once there
+    // are at least `count` of them: the server stores each in the
+    // background after the sender is done. Those whose text holds this
+    // test's token only, sorted.
+    std::vector<std::pair<std::string, std::string>> Arrived(std::size_t count) const {
+        std::vector<std::pair<std::string, std::string>> arrived;
+        for (int wait = 0; wait < 200; ++wait) {
+            arrived.clear();
+            for (const auto& [name, text] : Stored())
+                if (!before.contains(name) && text.find(token) != std::string::npos)
+                    arrived.emplace_back(name, text);
+            if (arrived.size() >= count)
+                break;
+            QThread::msleep(50);
+        }
+        return arrived;
+    }
+
+    const TestServer& server = TestServer::Get();
+    std::set<std::string> before;
+    std::string token;
+};
+
+TEST_F(MessageE2eTest, CliDeliversToTheServerAndAUserNameWithTheSenderFilledIn) {
+    const std::string message = "Please close budget.xlsx " + token + "\nThanks";
+    const CliResult run =
+        RunCli({"send", server.netbiosName, server.adminUser, "--message", message},
+               server.adminUser, server.adminPassword);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "Message to " + server.netbiosName + " send successfully\nMessage to " +
+                           server.adminUser + " send successfully\n");
+
+    const auto arrived = Arrived(2);
+    ASSERT_EQ(arrived.size(), 2u);
+    for (const auto& [name, text] : arrived) {
+        // The line break went as CR LF; the server stores it as LF.
+        EXPECT_EQ(text, message);
+        // smbclient named the sender after USER.
+        EXPECT_TRUE(name.starts_with(server.adminUser + ".")) << name;
+    }
+}
+
+TEST_F(MessageE2eTest, CliReadsTheMessageFromStandardInput) {
+    const CliResult run = RunCli({"send", server.netbiosName}, server.plainUser,
+                                 server.plainPassword, "from a script " + token + "\n");
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    const auto arrived = Arrived(1);
+    ASSERT_EQ(arrived.size(), 1u);
+    EXPECT_EQ(arrived[0].second, "from a script " + token);
+}
+
+TEST_F(MessageE2eTest, CliTellsAnUnknownNameAndStillServesTheOthers) {
+    const CliResult run =
+        RunCli({"send", "nosuchname", server.netbiosName, "--message", "still there " + token},
+               server.adminUser, server.adminPassword);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Sending message to nosuchname failed (" + NotFound + ")\nMessage to " +
+                           server.netbiosName + " send successfully\n");
+    EXPECT_EQ(Arrived(1).size(), 1u);
+}
+
+TEST_F(MessageE2eTest, CliWithAServerDeliversThereWhateverTheName) {
+    // No name resolution: the message goes straight to the server's address.
+    const CliResult run = RunCli({"send", "not-in-wins", "--server", "\\\\" + server.address,
+                                  "--message", "by address " + token},
+                                 server.adminUser, server.adminPassword);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(Arrived(1).size(), 1u);
+}
+
+class MessageWindowE2eTest : public MessageE2eTest {
+  protected:
+    void SetUp() override {
+        MessageE2eTest::SetUp();
+        SetMsgBoxHandler(
+            [this](const QString& prompt, MsgBoxButtons, MsgBoxIcon, const QString& title) {
+                boxes << title + ": " + prompt;
+                return answer;
+            });
+        main = std::make_unique<frmQuarnel>(api);
+        main->show();
+        main->cmdMessage->click();
+        window = qobject_cast<frmMessage*>(main->frmMessage.data());
+        ASSERT_NE(window, nullptr);
+    }
+
+    void TearDown() override {
+        SetMsgBoxHandler({});
+        main.reset();
+    }
+
+    void Add(const std::string& name) {
+        window->txtRecip->setText(QString::fromStdString(name));
+        window->cmdAdd->click();
+    }
+
+    modApi api{platform::SystemPlatform()};
+    std::unique_ptr<frmQuarnel> main;
+    frmMessage* window = nullptr;
+    QStringList boxes;
+    MsgBoxResult answer = MsgBoxResult::OK;
+};
+
+TEST_F(MessageWindowE2eTest, WindowDeliversToEachRecipientAsTyped) {
+    Add(server.netbiosName);
+    Add(" " + server.plainUser + " ");
+    const std::string message = "Hello from the window " + token + "\nsecond line";
+    window->txtMessage->setPlainText(QString::fromStdString(message));
+    window->cmdSend->click();
+
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
+    // The user sorts after the server: the last outcome is the user's.
+    EXPECT_EQ(window->StatusText().toStdString(),
+              "Message to " + server.plainUser + " send successfully");
+    const auto arrived = Arrived(2);
+    ASSERT_EQ(arrived.size(), 2u);
+    for (const auto& [name, text] : arrived)
+        EXPECT_EQ(text, message);
+}
+
+TEST_F(MessageWindowE2eTest, UnknownNameIsToldAndCancelSparesTheRest) {
+    Add("nosuchname");
+    Add(server.netbiosName); // sorted after it
+    window->txtMessage->setPlainText(QString::fromStdString("never sent " + token));
+    answer = MsgBoxResult::Cancel;
+    window->cmdSend->click();
+
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].toStdString(),
+              "Message not send: Error sending message to : nosuchname\r\n" + NotFound +
+                  "\r\n\r\nPress cancel to abort all messages");
+    EXPECT_EQ(window->StatusText().toStdString(),
+              "Sending message to nosuchname failed (" + NotFound + ")");
+
+    // A later message arrives, the cancelled one never does.
+    const std::string later = "sent later " + token;
+    delete window->lstRecip->takeItem(0);
+    window->txtMessage->setPlainText(QString::fromStdString(later));
+    window->cmdSend->click();
+    const auto arrived = Arrived(1);
+    ASSERT_EQ(arrived.size(), 1u);
+    EXPECT_EQ(arrived[0].second, later);
+}
+
+} // namespace
+} // namespace quarnel::e2e
