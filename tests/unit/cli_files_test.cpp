@@ -96,15 +96,6 @@ TEST_F(CliFilesTest, TableAlignsColumnsByCharactersNotBytes) {
     EXPECT_EQ(column(first, "RW "), column(second, " W "));
 }
 
-TEST_F(CliFilesTest, EmptyListingSucceedsWithHeaderOnly) {
-    platform.fileBatches.push_back({netstatus::Success, {}});
-    EXPECT_EQ(Files(Options("srv", Format::Json)).out, "[]\n");
-    platform.fileBatches.push_back({netstatus::Success, {}});
-    const CliRun csv = Files(Options("srv", Format::Csv));
-    EXPECT_EQ(csv.exitCode, 0);
-    EXPECT_EQ(csv.out, "User,Path,File ID,Permissions,# locks\r\n");
-}
-
 TEST_F(CliFilesTest, FailureNamesTheServerAndTheReasonOnOneLine) {
     platform.fileBatches.push_back({netstatus::AccessDenied, {}});
     const CliRun run = Files(Options("srv", Format::Json));
@@ -122,15 +113,6 @@ TEST_F(CliFilesTest, ListingThatStopsEarlyShowsItsRowsButDoesNotClaimSuccess) {
     EXPECT_NE(run.out.find("ann,C:\\a,1,\"R  \",0"), std::string::npos);
     EXPECT_NE(run.err.find("stopped early"), std::string::npos);
     EXPECT_NE(run.err.find("\\\\srv"), std::string::npos);
-}
-
-TEST_F(CliFilesTest, PassesServerBasePathAndUserToTheQueryLayer) {
-    platform.fileBatches.push_back({netstatus::Success, {}});
-    Files(Options("srv", Format::Table, "C:\\Däta", "bob"));
-    ASSERT_EQ(platform.fileCalls.size(), 1u);
-    EXPECT_EQ(platform.fileCalls[0].server, u"\\\\srv");
-    EXPECT_EQ(platform.fileCalls[0].basePath, u"C:\\Däta");
-    EXPECT_EQ(platform.fileCalls[0].userName, u"bob");
 }
 
 } // namespace
