@@ -1,6 +1,6 @@
 #include "frmQuarnel.h"
 
-#include "AppIcon.h"
+#include "Form.h"
 #include "MsgBox.h"
 #include "NetworkPath.h"
 #include "frmMessage.h"
@@ -13,9 +13,6 @@
 namespace quarnel {
 
 namespace {
-
-// The places in twips are made for text of eight points.
-constexpr int FontPointSize = 8;
 
 // The client area, in twips.
 constexpr int FormWidth = 7950;
@@ -38,25 +35,11 @@ constexpr ColumnSetup FileColumns[] = {
     {"locks", "# locks", 500},
 };
 
-// The text less its leading and trailing spaces (spaces only, not all white space).
-QStringView TrimSpaces(QStringView s) {
-    while (!s.isEmpty() && s.front() == u' ')
-        s = s.sliced(1);
-    while (!s.isEmpty() && s.back() == u' ')
-        s.chop(1);
-    return s;
-}
-
 } // namespace
 
 frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     : QWidget(parent), api_(api) {
-    setWindowTitle(QStringLiteral("Quarnel"));
-    setWindowIcon(AppIcon());
-    QFont text = font();
-    text.setPointSize(FontPointSize);
-    setFont(text);
-    resize(twips::ToPixels(FormWidth), twips::ToPixels(FormHeight));
+    form::SetUp(*this, QStringLiteral("Quarnel"), FormWidth, FormHeight);
 
     lblserver->setText(QStringLiteral("Server"));
     cmdservers->setText(QStringLiteral("..."));
@@ -73,26 +56,25 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     for (QLabel* label : {lblserver, lblBasePath, Label1})
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    const struct {
-        QWidget* control;
-        int left, top, width, height;
-    } places[] = {
-        {lblserver, 0, 75, 855, 255},       {txtServer, 960, 45, 4215, 285},
-        {cmdservers, 5160, 30, 255, 285},   {lblBasePath, 0, 375, 855, 255},
-        {txtBasePath, 960, 345, 4215, 285}, {cmdShares, 5160, 345, 255, 285},
-        {cmdBrowse, 5415, 345, 255, 285},   {Label1, 0, 660, 855, 255},
-        {txtUser, 960, 630, 4215, 285},     {cmdListFiles, 5880, 30, 1695, 375},
-        {cmdMessage, 5880, 435, 1695, 375}, {lvwFiles, -15, 930, 7905, 3720},
-    };
-    for (const auto& p : places)
-        p.control->setGeometry(twips::Rect(p.left, p.top, p.width, p.height));
+    form::PlaceControls({
+        {lblserver, 0, 75, 855, 255},
+        {txtServer, 960, 45, 4215, 285},
+        {cmdservers, 5160, 30, 255, 285},
+        {lblBasePath, 0, 375, 855, 255},
+        {txtBasePath, 960, 345, 4215, 285},
+        {cmdShares, 5160, 345, 255, 285},
+        {cmdBrowse, 5415, 345, 255, 285},
+        {Label1, 0, 660, 855, 255},
+        {txtUser, 960, 630, 4215, 285},
+        {cmdListFiles, 5880, 30, 1695, 375},
+        {cmdMessage, 5880, 435, 1695, 375},
+        {lvwFiles, -15, 930, 7905, 3720},
+    });
 
     // The keyboard order; labels take no focus. Qt passes over cmdShares
     // while it is disabled.
-    QWidget* const tabOrder[] = {txtServer, txtBasePath, cmdListFiles, cmdMessage, cmdservers,
-                                 cmdShares, txtUser,     cmdBrowse,    lvwFiles};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    form::SetTabOrder({txtServer, txtBasePath, cmdListFiles, cmdMessage, cmdservers, cmdShares,
+                       txtUser, cmdBrowse, lvwFiles});
     txtServer->setFocus();
 
     connect(cmdListFiles, &QPushButton::clicked, this, &frmQuarnel::cmdListFiles_Click);
@@ -278,7 +260,7 @@ void frmQuarnel::AddMessageRecipient(const QString& name) {
 }
 
 void frmQuarnel::txtServer_Change() {
-    cmdShares->setEnabled(!TrimSpaces(txtServer->text()).isEmpty());
+    cmdShares->setEnabled(!form::TrimSpaces(txtServer->text()).isEmpty());
 }
 
 void frmQuarnel::cmdListFiles_Click() {

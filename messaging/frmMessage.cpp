@@ -1,6 +1,6 @@
 #include "frmMessage.h"
 
-#include "AppIcon.h"
+#include "Form.h"
 #include "MsgBox.h"
 #include "twips.h"
 
@@ -14,9 +14,6 @@ namespace quarnel {
 
 namespace {
 
-// The places in twips are made for text of eight points.
-constexpr int FontPointSize = 8;
-
 // The client area and the status bar's height, in twips.
 constexpr int FormWidth = 5505;
 constexpr int FormHeight = 4350;
@@ -28,16 +25,6 @@ constexpr int OffsetFromOwnerLeft = 2000;
 constexpr int OffsetFromOwnerTop = 1000;
 
 constexpr int vbKeyDelete = 46;
-
-// The text less its leading and trailing spaces (spaces only, not all white
-// space).
-QStringView TrimSpaces(QStringView s) {
-    while (!s.isEmpty() && s.front() == u' ')
-        s = s.sliced(1);
-    while (!s.isEmpty() && s.back() == u' ')
-        s.chop(1);
-    return s;
-}
 
 // A recipient in the list: the list keeps them in alphabetical order, upper
 // and lower case alike, which Qt's own item order (by character code) does
@@ -54,12 +41,7 @@ class RecipientItem : public QListWidgetItem {
 
 frmMessage::frmMessage(modApi& api, QWidget* owner) : QWidget(owner, Qt::Window), api_(api) {
     setAttribute(Qt::WA_DeleteOnClose); // closing unloads
-    setWindowTitle(QStringLiteral("Send Network Message"));
-    setWindowIcon(AppIcon());
-    QFont text = font();
-    text.setPointSize(FontPointSize);
-    setFont(text);
-    resize(twips::ToPixels(FormWidth), twips::ToPixels(FormHeight));
+    form::SetUp(*this, QStringLiteral("Send Network Message"), FormWidth, FormHeight);
 
     cmdAdd->setText(QStringLiteral("&Add"));
     Label1->setText(QStringLiteral("To"));
@@ -81,25 +63,23 @@ frmMessage::frmMessage(modApi& api, QWidget* owner) : QWidget(owner, Qt::Window)
     txtMessage->setTabChangesFocus(true); // Tab moves on, as in every other field
     stbStatus->addWidget(statusPanel_, 1);
 
-    const struct {
-        QWidget* control;
-        int left, top, width, height;
-    } places[] = {
-        {txtRecip, 60, 90, 3540, 285},    {cmdAdd, 3615, 45, 1110, 375},
-        {Label1, 120, 450, 495, 255},     {Label2, 1680, 450, 975, 255},
-        {lstRecip, 0, 690, 1575, 2790},   {txtMessage, 1560, 690, 3855, 2790},
-        {cmdClear, 165, 3585, 1110, 375}, {cmdSend, 1485, 3585, 1110, 375},
-        {cmdHide, 2805, 3585, 1110, 375}, {cmdClose, 4125, 3585, 1110, 375},
+    form::PlaceControls({
+        {txtRecip, 60, 90, 3540, 285},
+        {cmdAdd, 3615, 45, 1110, 375},
+        {Label1, 120, 450, 495, 255},
+        {Label2, 1680, 450, 975, 255},
+        {lstRecip, 0, 690, 1575, 2790},
+        {txtMessage, 1560, 690, 3855, 2790},
+        {cmdClear, 165, 3585, 1110, 375},
+        {cmdSend, 1485, 3585, 1110, 375},
+        {cmdHide, 2805, 3585, 1110, 375},
+        {cmdClose, 4125, 3585, 1110, 375},
         {stbStatus, 0, 4035, 5505, 315},
-    };
-    for (const auto& p : places)
-        p.control->setGeometry(twips::Rect(p.left, p.top, p.width, p.height));
+    });
 
     // The keyboard order; the labels and the status bar take no focus.
-    QWidget* const tabOrder[] = {txtMessage, txtRecip, cmdAdd,   lstRecip,
-                                 cmdSend,    cmdHide,  cmdClose, cmdClear};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    form::SetTabOrder(
+        {txtMessage, txtRecip, cmdAdd, lstRecip, cmdSend, cmdHide, cmdClose, cmdClear});
     stbStatus->setFocusPolicy(Qt::NoFocus);
     txtMessage->setFocus();
 
@@ -214,7 +194,7 @@ void frmMessage::txtMessage_Change() {
 }
 
 void frmMessage::cmdAdd_Click() {
-    const QStringView name = TrimSpaces(txtRecip->text());
+    const QStringView name = form::TrimSpaces(txtRecip->text());
     if (!name.isEmpty())
         AddRecipient(name.toString());
     // The focus stays on the button, where the click or the access key put
@@ -243,7 +223,7 @@ void frmMessage::cmdSend_Click() {
         return;
     }
     const QString message = MessageText();
-    if (TrimSpaces(message).isEmpty()) {
+    if (form::TrimSpaces(message).isEmpty()) {
         MsgBox(this, QStringLiteral("Can not send an empty message!"), MsgBoxButtons::OK,
                MsgBoxIcon::Exclamation, QStringLiteral("No message text"));
         return;

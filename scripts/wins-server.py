@@ -72,10 +72,10 @@ def answer(packet, known, address):
     return header + record
 
 
-def parse_name(spec):
-    name, _, suffix = spec.partition("#")
+def parse_name(text):
+    name, _, suffix = text.partition("#")
     if not name or len(name) > 15 or not suffix:
-        raise argparse.ArgumentTypeError(f"not NAME#TYPE: {spec}")
+        raise argparse.ArgumentTypeError(f"not NAME#TYPE: {text}")
     return name.upper(), int(suffix, 16)
 
 
