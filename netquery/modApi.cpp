@@ -197,7 +197,6 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
         remaining.pop_back();
     const std::u16string lone = trailing ? std::u16string(1, sep) : std::u16string();
 
-    std::u16string longPath;
     if (remaining.find(sep) == std::u16string::npos) {
         const auto name = platform_.FindEntryName(remaining);
         if (!name)
@@ -211,7 +210,7 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
         return lone;
     if (last->empty())
         return path;
-    longPath = *last;
+    std::u16string longPath = *last;
     remaining.erase(remaining.rfind(sep));
 
     // The folders above it. A folder the file system cannot name keeps the
