@@ -149,35 +149,5 @@ TEST(ModApiInstancesTest, TablesBelongToTheirOwnObject) {
     EXPECT_EQ(second.OpenFileCount, 0);
 }
 
-// Closing goes to the server as the listing names it, with the identifier's
-// bits as the server gave them, and tells a refusal in the platform's words.
-TEST(CloseOpenFileTest, AsksTheServerAsTheListingDoesAndTellsARefusal) {
-    struct Case {
-        std::u16string server;
-        std::int32_t id;
-        platform::NetStatus status;
-        const char16_t* calledServer; // null: not given
-        std::uint32_t calledId;
-        std::u16string errorText;
-    } cases[] = {
-        {u"srv", -2147483647 - 1, netstatus::Success, u"\\\\srv", 0x80000000u, u""},
-        {u"\\\\srv", -1, netstatus::AccessDenied, u"\\\\srv", 0xFFFFFFFFu, u"Access is denied."},
-        {u"", 7, netstatus::FileIdNotFound, nullptr, 7,
-         u"There is not an open file with that identification number."},
-    };
-    for (const Case& c : cases) {
-        FakePlatform platform;
-        modApi api{platform};
-        platform.closeStatuses.push_back(c.status);
-        std::u16string errorText = u"left over";
-        EXPECT_EQ(api.CloseOpenFile(c.server, c.id, errorText), c.status == netstatus::Success);
-        ASSERT_EQ(platform.closeCalls.size(), 1u);
-        EXPECT_EQ(platform.closeCalls[0].server,
-                  c.calledServer ? FakeString(c.calledServer) : FakeString());
-        EXPECT_EQ(platform.closeCalls[0].fileId, c.calledId);
-        EXPECT_EQ(errorText, c.errorText);
-    }
-}
-
 } // namespace
 } // namespace quarnel::test
