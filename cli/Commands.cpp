@@ -171,10 +171,6 @@ int SendMessages(platform::Platform& platform, const std::vector<std::string>& r
     return allSent ? 0 : 1;
 }
 
-} // namespace quarnel::cli
-
-namespace quarnel::cli {
-
 std::optional<std::int32_t> ParseFileId(const std::string& text) {
     std::int64_t value = 0;
     const char* end = text.data() + text.size();

@@ -40,20 +40,16 @@ QString ServerForMessage(const QString& server) {
     return QString::fromStdU16String(modApi::PrepareServerName(server.toStdU16String()));
 }
 
-QAction* NewAction(QObject* owner, const QString& caption) {
-    return new QAction(caption, owner);
-}
-
 } // namespace
 
 FilesMenu::FilesMenu(frmQuarnel& form, modApi& api)
     : QObject(&form), form_(form), api_(api), menu_(new QMenu(&form)),
-      mnuSendMessage(NewAction(this, {})),
-      mnuCloseFile(NewAction(this, QStringLiteral("Close File..."))),
-      mnuCopyPath(NewAction(this, QStringLiteral("Copy Path"))),
-      mnuCopyRow(NewAction(this, QStringLiteral("Copy Row"))),
-      mnuRefresh(NewAction(this, QStringLiteral("Refresh"))),
-      mnuExportList(NewAction(this, QStringLiteral("Export List..."))) {
+      mnuSendMessage(new QAction(this)),
+      mnuCloseFile(new QAction(QStringLiteral("Close File..."), this)),
+      mnuCopyPath(new QAction(QStringLiteral("Copy Path"), this)),
+      mnuCopyRow(new QAction(QStringLiteral("Copy Row"), this)),
+      mnuRefresh(new QAction(QStringLiteral("Refresh"), this)),
+      mnuExportList(new QAction(QStringLiteral("Export List..."), this)) {
     menu_->addActions({mnuSendMessage, mnuCloseFile, mnuCopyPath, mnuCopyRow});
     menu_->addSeparator();
     menu_->addActions({mnuRefresh, mnuExportList});
