@@ -109,7 +109,7 @@ CONF
     # Samba lists open files only for members of BUILTIN\Administrators.
     net -s "$conf" groupmap add sid="$ADMINISTRATORS_SID" unixgroup="$ADMIN_GROUP" \
         type=builtin ntgroup=Administrators >/dev/null
-    # It lets close them only root and holders of the disk operator right.
+    # It lets only root and holders of the disk operator right close them.
     net -s "$conf" sam rights grant 'BUILTIN\Administrators' SeDiskOperatorPrivilege >/dev/null
     chmod 0755 "$dir"
     chmod 0777 "$dir/$SHARE"
