@@ -5,6 +5,9 @@
 #include "modApi.h"
 #include "utf.h"
 
+#include <charconv>
+#include <limits>
+
 namespace quarnel::cli {
 
 namespace {
@@ -166,6 +169,58 @@ int SendMessages(platform::Platform& platform, const std::vector<std::string>& r
         out.flush(); // each outcome as soon as it is known
     }
     return allSent ? 0 : 1;
+}
+
+std::optional<std::int32_t> ParseFileId(const std::string& text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end ||
+        value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::uint32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+int CloseOpenFiles(platform::Platform& platform, const std::vector<std::string>& arguments,
+                   std::ostream& out, std::ostream& err) {
+    auto first = arguments.begin();
+    std::string server;
+    if (first != arguments.end() && !ParseFileId(*first))
+        server = *first++;
+    if (first == arguments.end()) {
+        err << "quarnel-cli: name the open files to close by the identifiers that "
+               "`quarnel-cli files` lists\n";
+        return 1;
+    }
+    std::vector<std::int32_t> ids;
+    for (auto it = first; it != arguments.end(); ++it) {
+        const auto id = ParseFileId(*it);
+        if (!id) {
+            err << "quarnel-cli: " << *it << " is not the identifier of an open file; nothing "
+                << "was closed\n";
+            return 1;
+        }
+        ids.push_back(*id);
+    }
+
+    RecordingPlatform recorder(platform);
+    modApi api(recorder);
+    const std::string on = " on " + ServerForMessage(server);
+    bool allClosed = true;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const std::string& given = first[static_cast<std::ptrdiff_t>(i)];
+        std::u16string errorText;
+        if (api.CloseOpenFile(FromUtf8(server), ids[i], errorText)) {
+            out << "Closed open file " << given << on << '\n';
+        } else {
+            out << "Could not close open file " << given << on << ": "
+                << Reason(platform, recorder.LastFailure()) << '\n';
+            allClosed = false;
+        }
+        out.flush(); // each outcome as soon as it is known
+    }
+    return allClosed ? 0 : 1;
 }
 
 } // namespace quarnel::cli

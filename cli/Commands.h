@@ -7,6 +7,8 @@
 #include "Output.h"
 #include "platform/platform.h"
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -48,6 +50,20 @@ int ResolvePath(platform::Platform& platform, const std::string& path, Format fo
 int SendMessages(platform::Platform& platform, const std::vector<std::string>& recipients,
                  const std::string& message, const std::string& server, std::ostream& out,
                  std::ostream& err);
+
+// Closes open files on a server, as an administrator does when their holder
+// cannot be asked to. `arguments` are [SERVER] ID...: the first is the server
+// unless it is an identifier (the local computer then; a server named like a
+// number is written with its two backslashes). Writes one line per
+// identifier with the outcome, and fails (1) when any close failed, or at
+// once, closing nothing, when no identifier is given or one is no number.
+int CloseOpenFiles(platform::Platform& platform, const std::vector<std::string>& arguments,
+                   std::ostream& out, std::ostream& err);
+
+// An open file's identifier as the listing shows it (a signed 32-bit
+// number) or as the server knows it (the same bits unsigned); nullopt for
+// anything else.
+std::optional<std::int32_t> ParseFileId(const std::string& text);
 
 // A message read from standard input: its last line break is the end of the
 // input, not part of the message.

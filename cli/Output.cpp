@@ -110,13 +110,16 @@ std::string CsvField(const std::string& text) {
     return field + '"';
 }
 
+std::vector<Column> OpenFileColumns() {
+    return {{"User", "user"},
+            {"Path", "path"},
+            {"File ID", "id", true},
+            {"Permissions", "permissions"},
+            {"# locks", "locks", true}};
+}
+
 Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count) {
-    Listing listing{{{"User", "user"},
-                     {"Path", "path"},
-                     {"File ID", "id", true},
-                     {"Permissions", "permissions"},
-                     {"# locks", "locks", true}},
-                    {}};
+    Listing listing{OpenFileColumns(), {}};
     for (std::int32_t i = 0; i < count; ++i) {
         const OpenFileInfo& f = files[static_cast<std::size_t>(i)];
         listing.rows.push_back({ToUtf8(f.UserName), ToUtf8(f.PathName), std::to_string(f.Id),

@@ -26,6 +26,9 @@ struct Listing {
     std::vector<std::vector<std::string>> rows;
 };
 
+// The five columns of the open-file list, as the window shows them.
+std::vector<Column> OpenFileColumns();
+
 // The five columns of the open-file list, one row per entry of the table.
 Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count);
 

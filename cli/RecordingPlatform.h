@@ -35,6 +35,9 @@ class RecordingPlatform final : public platform::Platform {
                                         std::uint32_t level, std::uint8_t** buffer) override {
         return Record(inner_.NetShareGetInfo(serverName, netName, level, buffer));
     }
+    platform::NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
+        return Record(inner_.NetFileClose(serverName, fileId));
+    }
     platform::NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,
                                              std::uint32_t byteLength) override {

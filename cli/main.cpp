@@ -87,6 +87,16 @@ int main(int argc, char** argv) {
                             "the computer that is to send it (Windows); on Linux, the host the "
                             "message is delivered to instead of resolving the recipient's name");
 
+    std::vector<std::string> closeArguments;
+    CLI::App* closeCommand = app.add_subcommand(
+        "close", "Close open files on SERVER (the local computer when not given), one line per "
+                 "identifier with the outcome. Their holders lose what they had not saved.");
+    closeCommand
+        ->add_option("ID", closeArguments,
+                     "[SERVER] ID...: the identifiers that `files` lists (as it shows them, or "
+                     "unsigned); a server named like a number is written with its \\\\")
+        ->required();
+
     std::vector<std::string> arguments = Arguments(argc, argv);
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {
@@ -111,5 +121,7 @@ int main(int argc, char** argv) {
         const std::string text = *messageOption ? message : MessageFromInput(ReadInput());
         return SendMessages(platform, recipients, text, messageServer, std::cout, std::cerr);
     }
+    if (*closeCommand)
+        return CloseOpenFiles(platform, closeArguments, std::cout, std::cerr);
     return 2;
 }

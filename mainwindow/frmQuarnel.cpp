@@ -1,5 +1,6 @@
 #include "frmQuarnel.h"
 
+#include "FilesMenu.h"
 #include "Form.h"
 #include "MsgBox.h"
 #include "NetworkPath.h"
@@ -81,6 +82,7 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
     connect(cmdMessage, &QPushButton::clicked, this, &frmQuarnel::cmdMessage_Click);
     txtServer_Change();
+    new FilesMenu(*this, api_); // the list's context menu, and F5
 
     Form_Load(commandLine);
 }
@@ -291,6 +293,7 @@ void frmQuarnel::cmdListFiles_Click() {
     } restore{alive, hadFocus, focusMovedTo};
 
     lvwFiles->ClearListItems();
+    mListedServer = txtServer->text();
     const bool found =
         api_.EnumOpenFiles(txtServer->text().toStdU16String(), txtBasePath->text().toStdU16String(),
                            txtUser->text().toStdU16String());

@@ -59,6 +59,10 @@ class frmQuarnel : public QWidget {
     // (creating it when none is loaded), then shows it as cmdMessage does.
     void AddMessageRecipient(const QString& name);
 
+    // The server whose open files lvwFiles holds: txtServer as the latest
+    // listing read it.
+    const QString& ListedServer() const { return mListedServer; }
+
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -81,6 +85,7 @@ class frmQuarnel : public QWidget {
     quarnel::frmMessage& MessageWindow();
 
     modApi& api_;
+    QString mListedServer;
     bool centred_ = false;
     QSize laidOutFrame_; // the outer size the list was last laid out for
 };

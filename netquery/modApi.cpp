@@ -132,6 +132,15 @@ bool modApi::GetShareInfo(const std::u16string& server, const std::u16string& ne
     return true;
 }
 
+bool modApi::CloseOpenFile(const std::u16string& server, std::int32_t id,
+                           std::u16string& errorText) {
+    const std::u16string serverName = PrepareServerName(server);
+    const NetStatus status =
+        platform_.NetFileClose(NullIfEmpty(serverName), static_cast<std::uint32_t>(id));
+    errorText = status == netstatus::Success ? u"" : platform_.StatusText(status);
+    return status == netstatus::Success;
+}
+
 std::u16string modApi::NetErrorText(NetStatus status) {
     switch (status) {
     case netstatus::Success:

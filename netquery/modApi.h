@@ -81,6 +81,12 @@ class modApi {
     // Converts one platform share record into the tool's own.
     static void CopyShareInfo(const platform::ShareInfo2& record, ShareInfo& info);
 
+    // Closes the open file that the listing of `server` (empty: the local
+    // computer) gave the identifier `id`: its holder's handle is gone, with
+    // whatever the holder had not saved. True when the server closed it; on
+    // failure `errorText` holds the platform's words for its answer.
+    bool CloseOpenFile(const std::u16string& server, std::int32_t id, std::u16string& errorText);
+
     // Sends `message` to one recipient and tells the outcome in words: true
     // exactly when the platform answered 0. `errorText` is always set: to the
     // network error text of the platform's answer ("Operation succeeded" on

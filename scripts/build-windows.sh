@@ -42,7 +42,7 @@ built_file() {
 # import pointer (__imp_Name) or a direct call that the linker resolves.
 netquery="$(built_file libnetquery.a)"
 imports="$("$nm" --undefined-only --format=posix "$netquery" | awk '$2 == "U" { sub(/^__imp_/, "", $1); print $1 }' | sort -u)"
-for call in NetFileEnum NetMessageBufferSend NetApiBufferFree FormatMessageW; do
+for call in NetFileEnum NetFileClose NetMessageBufferSend NetApiBufferFree FormatMessageW; do
     grep -qx "$call" <<<"$imports" || fail "libnetquery.a does not call $call"
 done
 # An ANSI entry point (GetDriveTypeA, WNetGetConnectionA, ...) would pass
@@ -63,6 +63,7 @@ if grep -qE '(^|[. ])quarnel-cli(:|$)' <<<"$targets"; then
     grep -qx NetFileEnum <<<"$netapi_imports" || fail "$exe does not import NetFileEnum from NETAPI32.dll"
     grep -qx NetMessageBufferSend <<<"$netapi_imports" ||
         fail "$exe does not import NetMessageBufferSend from NETAPI32.dll"
+    grep -qx NetFileClose <<<"$netapi_imports" || fail "$exe does not import NetFileClose from NETAPI32.dll"
     # Linked statically: a Windows machine has none of these.
     if runtime="$(grep -oiE 'DLL Name: (libstdc\+\+|libgcc|libwinpthread)[^ ]*' <<<"$pe" | sed 's/^DLL Name: //')"; then
         fail "$exe needs MinGW runtime DLLs: $(tr '\n' ' ' <<<"$runtime")"

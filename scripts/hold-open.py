@@ -13,6 +13,12 @@ ACCESS is r (read only), w (write only) or rw (read and write); LOCKS is the
 number of one-byte exclusive locks to take on that open file. Each PATH is
 created when it does not exist. Prints "ready" once every file is open and
 locked, then waits.
+
+While it waits, it takes commands on its standard input, one a line:
+
+    read PATH   reads from its open file PATH and prints "read ok", or
+                "read failed" and the server's answer (say, once an
+                administrator has closed the file on the server)
 """
 import argparse
 import os
@@ -66,6 +72,7 @@ def main():
     connection = SMBConnection(args.server, args.server, sess_port=445)
     connection.login(args.user, os.environ.get("PASSWD", ""))
     tree = connection.connectTree(args.share)
+    handles = {}
     for held in args.files:
         path, access, *rest = held.split(":")
         locks = int(rest[0]) if rest else 0
@@ -75,8 +82,18 @@ def main():
             creationOption=FILE_NON_DIRECTORY_FILE, creationDisposition=FILE_OPEN_IF)
         for n in range(locks):
             lock_bytes(connection, tree, file_id, n * 2)
+        handles[path] = file_id
     print("ready", flush=True)
-    sys.stdin.read()  # hold until the caller closes our input
+    for line in sys.stdin:  # hold until the caller closes our input
+        command, _, path = line.strip().partition(" ")
+        if command != "read":
+            print("unknown command", flush=True)
+            continue
+        try:
+            connection.readFile(tree, handles[path], 0, 1)
+            print("read ok", flush=True)
+        except Exception as e:  # the server's refusal, or an unknown PATH
+            print("read failed", e, flush=True)
 
 
 if __name__ == "__main__":

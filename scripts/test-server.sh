@@ -9,8 +9,9 @@
 #
 # DIR/server.env holds what a client needs, as shell assignments:
 #   QUARNEL_SERVER, QUARNEL_SHARE, QUARNEL_SHARE_DIR,
-#   QUARNEL_ADMIN_USER/_PASSWORD (lists open files: a member of the
-#   Administrators group through a group mapping),
+#   QUARNEL_ADMIN_USER/_PASSWORD (lists and closes open files: a member of
+#   the Administrators group through a group mapping, which holds the disk
+#   operator right),
 #   QUARNEL_PLAIN_USER/_PASSWORD (an ordinary user),
 #   QUARNEL_NETBIOS_NAME (the server's NetBIOS name),
 #   QUARNEL_MESSAGE_DIR (every network message the server receives, one file
@@ -108,6 +109,8 @@ CONF
     # Samba lists open files only for members of BUILTIN\Administrators.
     net -s "$conf" groupmap add sid="$ADMINISTRATORS_SID" unixgroup="$ADMIN_GROUP" \
         type=builtin ntgroup=Administrators >/dev/null
+    # It lets only root and holders of the disk operator right close them.
+    net -s "$conf" sam rights grant 'BUILTIN\Administrators' SeDiskOperatorPrivilege >/dev/null
     chmod 0755 "$dir"
     chmod 0777 "$dir/$SHARE"
     # smbd opens files as the connected user, who must be able to reach the

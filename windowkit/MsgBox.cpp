@@ -21,15 +21,29 @@ MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons button
                     const QString& title) {
     if (Handler())
         return Handler()(prompt, buttons, icon, title);
-    QMessageBox box(icon == MsgBoxIcon::Exclamation ? QMessageBox::Warning
-                                                    : QMessageBox::Information,
-                    title, QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                    buttons == MsgBoxButtons::OKCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                       : QMessageBox::Ok,
-                    parent);
+    QMessageBox::StandardButtons shown = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+    if (buttons == MsgBoxButtons::OKCancel)
+        shown = QMessageBox::Ok | QMessageBox::Cancel;
+    if (buttons == MsgBoxButtons::YesNo) {
+        shown = QMessageBox::Yes | QMessageBox::No;
+        defaultButton = QMessageBox::No;
+    }
+    QMessageBox box(
+        icon == MsgBoxIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
+        QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), shown, parent);
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Cancel ? MsgBoxResult::Cancel : MsgBoxResult::OK;
+    box.setDefaultButton(defaultButton);
+    switch (box.exec()) {
+    case QMessageBox::Cancel:
+        return MsgBoxResult::Cancel;
+    case QMessageBox::Yes:
+        return MsgBoxResult::Yes;
+    case QMessageBox::No:
+        return MsgBoxResult::No;
+    default:
+        return MsgBoxResult::OK;
+    }
 }
 
 } // namespace quarnel

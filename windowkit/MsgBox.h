@@ -10,8 +10,9 @@ class QWidget;
 namespace quarnel {
 
 enum class MsgBoxIcon { Exclamation, Information };
-enum class MsgBoxButtons { OK, OKCancel };
-enum class MsgBoxResult { OK, Cancel };
+// YesNo asks before something that cannot be undone: No is the default.
+enum class MsgBoxButtons { OK, OKCancel, YesNo };
+enum class MsgBoxResult { OK, Cancel, Yes, No };
 
 // Shows a modal box over `parent` and returns the button pressed. Lines of
 // the prompt are separated by CR LF.

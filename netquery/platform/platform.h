@@ -21,6 +21,7 @@ using NetStatus = std::uint32_t;
 // macros, so ours are different.)
 namespace netstatus {
 inline constexpr NetStatus Success = 0;            // NERR_Success
+inline constexpr NetStatus FileNotFound = 2;       // ERROR_FILE_NOT_FOUND
 inline constexpr NetStatus AccessDenied = 5;       // ERROR_ACCESS_DENIED
 inline constexpr NetStatus NotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr NetStatus NotSupported = 50;      // ERROR_NOT_SUPPORTED
@@ -34,6 +35,7 @@ inline constexpr NetStatus NetworkError = 2136;    // NERR_NetworkError
 inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound
 inline constexpr NetStatus NameNotFound = 2273;    // NERR_NameNotFound
 inline constexpr NetStatus NetNameNotFound = 2310; // NERR_NetNameNotFound
+inline constexpr NetStatus FileIdNotFound = 2314;  // NERR_FileIdNotFound
 } // namespace netstatus
 
 // Record layouts as the platform hands them out, field for field the
@@ -103,6 +105,11 @@ class Platform {
     virtual NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                            const char16_t* fromName, const std::uint8_t* buffer,
                                            std::uint32_t byteLength) = 0;
+
+    // Closes one open file on a server, by the identifier NetFileEnum gave
+    // it: the holder's handle is gone, and with it whatever the holder had
+    // not yet written. A null server is the local computer.
+    virtual NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) = 0;
 
     // Releases a buffer that one of the operations above handed out.
     virtual void NetApiBufferFree(void* buffer) = 0;

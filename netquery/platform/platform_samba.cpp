@@ -183,6 +183,20 @@ class SambaPlatform final : public Platform {
             buffer);
     }
 
+    // Samba's server answers "file not found" for an identifier that it
+    // holds no open file under, where a Windows server names the identifier
+    // itself; callers hear the Windows status. The server closes the file
+    // a moment after it answers: it asks the process that serves the
+    // holder's connection to close it.
+    NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
+        const auto server = ServerOrNull(serverName);
+        std::uint8_t* none = nullptr;
+        const NetStatus status = Call(
+            [&](std::uint8_t**, std::uint32_t*) { return ::NetFileClose(CStr(server), fileId); },
+            [](const std::uint8_t*, std::uint32_t) -> std::uint8_t* { return nullptr; }, &none);
+        return status == netstatus::FileNotFound ? netstatus::FileIdNotFound : status;
+    }
+
     // smbclient delivers the message (message_samba.h). Without a server
     // name it resolves the recipient's NetBIOS name as Samba's configuration
     // says, as the Windows messenger resolves it on its network; with one it

@@ -176,6 +176,10 @@ class WindowsPlatform final : public Platform {
         return ::NetShareGetInfo(Wide(serverName), Wide(netName), level, buffer);
     }
 
+    NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
+        return ::NetFileClose(Wide(serverName), fileId);
+    }
+
     // The message goes out as it is: UTF-16LE bytes and their number. The
     // system declares the buffer LPBYTE but only reads it.
     NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,

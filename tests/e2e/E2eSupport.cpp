@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -104,12 +105,31 @@ HeldFiles::HeldFiles(const std::string& user, const std::string& password,
         ADD_FAILURE() << "the SMB client did not open the files: " << line.toStdString();
 }
 
+bool HeldFiles::CanRead(const std::string& path) {
+    process_->write(QByteArray::fromStdString("read " + path + "\n"));
+    while (!process_->canReadLine() && process_->state() == QProcess::Running)
+        process_->waitForReadyRead(20000);
+    const QByteArray line = process_->readLine().trimmed();
+    EXPECT_TRUE(line.startsWith("read "))
+        << "the SMB client did not answer: " << line.toStdString();
+    return line == "read ok";
+}
+
 HeldFiles::~HeldFiles() {
     process_->closeWriteChannel();
     if (!process_->waitForFinished(10000)) {
         process_->kill();
         process_->waitForFinished(5000);
     }
+}
+
+bool Eventually(const std::function<bool()>& done) {
+    for (int i = 0; i < 100; ++i) {
+        if (done())
+            return true;
+        QThread::msleep(100);
+    }
+    return done();
 }
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,

@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,9 +52,17 @@ class HeldFiles {
     HeldFiles(const HeldFiles&) = delete;
     HeldFiles& operator=(const HeldFiles&) = delete;
 
+    // Reads from the open file PATH through the client's handle: true while
+    // the server still holds the file open for it.
+    bool CanRead(const std::string& path);
+
   private:
     std::unique_ptr<QProcess> process_;
 };
+
+// Asks `done` every tenth of a second until it answers true, for at most ten
+// seconds: Samba's server closes a file a moment after it said it would.
+bool Eventually(const std::function<bool()>& done);
 
 struct CliResult {
     int exitCode = -1;

@@ -1,6 +1,7 @@
 // The real main window over the system's platform against the private Samba
 // server: what it lists when the user presses Enter, and when it is started
 // with a path.
+#include "ContextMenu.h"
 #include "E2eSupport.h"
 #include "MsgBox.h"
 #include "frmQuarnel.h"
@@ -19,10 +20,11 @@ using Row = std::tuple<std::string, std::string, std::string, int>; // user, pat
 class WindowE2eTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        SetMsgBoxHandler([this](const QString&, MsgBoxButtons, MsgBoxIcon, const QString& title) {
-            boxTitles.push_back(title.toStdString());
-            return MsgBoxResult::OK;
-        });
+        SetMsgBoxHandler(
+            [this](const QString&, MsgBoxButtons buttons, MsgBoxIcon, const QString& title) {
+                boxTitles.push_back(title.toStdString());
+                return buttons == MsgBoxButtons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::OK;
+            });
     }
     void TearDown() override { SetMsgBoxHandler({}); }
 
@@ -172,6 +174,26 @@ TEST_F(WindowE2eTest, StartedWithAnUnknownShareOrALocalPathTellsWhy) {
     EXPECT_TRUE(unknown->txtServer->text().isEmpty());
     EXPECT_TRUE(local->txtBasePath->text().isEmpty());
     EXPECT_EQ(unknown->lvwFiles->ListItemCount(), 0);
+}
+
+TEST_F(WindowE2eTest, CloseFileFromTheMenuClosesTheFileOnTheServer) {
+    LogOnAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-close");
+    HeldFiles holder(server.plainUser, server.plainPassword, {dir + "/a.txt:r", dir + "/b.txt:r"});
+    auto form = Open();
+    ListWith(*form, server.address, server.ServerPath(dir), "");
+    ASSERT_EQ(form->lvwFiles->ListItemCount(), 2);
+    const int row = form->lvwFiles->ListItemAt(1).SubItem(1).endsWith("a.txt") ? 1 : 2;
+
+    test::RightClick(*form->lvwFiles, row, "Close File...");
+    EXPECT_EQ(boxTitles, std::vector<std::string>{"Close File"}); // asked, and no failure
+    EXPECT_TRUE(Eventually([&] { return !holder.CanRead(dir + "/a.txt"); }));
+    EXPECT_TRUE(holder.CanRead(dir + "/b.txt"));
+    EXPECT_TRUE(Eventually([&] {
+        QTest::keyClick(form->txtServer, Qt::Key_F5);
+        return form->lvwFiles->ListItemCount() == 1;
+    }));
+    EXPECT_TRUE(form->lvwFiles->ListItemAt(1).SubItem(1).endsWith("b.txt"));
 }
 
 } // namespace

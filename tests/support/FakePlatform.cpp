@@ -136,6 +136,26 @@ platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const 
     return answer.status;
 }
 
+namespace {
+
+// The next scripted status, success once the script is used up.
+platform::NetStatus NextStatus(std::deque<platform::NetStatus>& statuses) {
+    if (statuses.empty())
+        return platform::netstatus::Success;
+    const platform::NetStatus status = statuses.front();
+    statuses.pop_front();
+    return status;
+}
+
+} // namespace
+
+platform::NetStatus FakePlatform::NetFileClose(const char16_t* server, std::uint32_t fileId) {
+    closeCalls.push_back({Capture(server), fileId});
+    if (duringCall)
+        duringCall();
+    return NextStatus(closeStatuses);
+}
+
 platform::NetStatus FakePlatform::NetMessageBufferSend(const char16_t* server,
                                                        const char16_t* msgName,
                                                        const char16_t* fromName,
@@ -148,11 +168,7 @@ platform::NetStatus FakePlatform::NetMessageBufferSend(const char16_t* server,
     messageCalls.push_back(std::move(call));
     if (duringCall)
         duringCall();
-    if (messageStatuses.empty())
-        return platform::netstatus::Success;
-    const platform::NetStatus status = messageStatuses.front();
-    messageStatuses.pop_front();
-    return status;
+    return NextStatus(messageStatuses);
 }
 
 platform::NetworkDrive FakePlatform::LookUpNetworkDrive(const std::u16string& path) {
@@ -183,6 +199,8 @@ std::u16string FakePlatform::StatusText(platform::NetStatus status) {
         return u"Access is denied.";
     case platform::netstatus::BadNetPath:
         return u"The network path was not found.";
+    case platform::netstatus::FileIdNotFound:
+        return u"There is not an open file with that identification number.";
     default: {
         const std::string number = std::to_string(status);
         return u"Status " + std::u16string(number.begin(), number.end());

@@ -74,6 +74,13 @@ struct MessageCall {
     std::uint32_t byteLength = 0;
 };
 
+// What one call of NetFileClose was given.
+struct FileCloseCall {
+    FakeString server;
+    std::uint32_t fileId = 0;
+    bool operator==(const FileCloseCall&) const = default;
+};
+
 class FakePlatform : public platform::Platform {
   public:
     std::deque<FakeBatch<FakeFile>> fileBatches;
@@ -87,6 +94,11 @@ class FakePlatform : public platform::Platform {
     // a buffer (bufferOnFailure) to test that it is released.
     std::map<std::u16string, FakeBatch<FakeShare>> shareInfo;
     std::vector<ShareInfoCall> shareInfoCalls;
+
+    // NetFileClose answers with these statuses, one per call in turn, and
+    // with success once they are used up.
+    std::deque<platform::NetStatus> closeStatuses;
+    std::vector<FileCloseCall> closeCalls;
 
     // NetMessageBufferSend answers with these statuses, one per call in
     // turn, and with success once they are used up.
@@ -125,6 +137,7 @@ class FakePlatform : public platform::Platform {
                                      std::uint32_t* resumeHandle) override;
     platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
                                         std::uint32_t level, std::uint8_t** buffer) override;
+    platform::NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override;
     platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,
                                              std::uint32_t byteLength) override;

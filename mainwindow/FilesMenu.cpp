@@ -1,0 +1,220 @@
+#include "FilesMenu.h"
+
+#include "Form.h"
+#include "MsgBox.h"
+#include "Output.h"
+#include "SaveDialog.h"
+#include "frmQuarnel.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSaveFile>
+
+#include <sstream>
+
+namespace quarnel {
+
+namespace {
+
+// The columns of lvwFiles that these items read (the row's own text is 0).
+constexpr int PathColumn = 1;
+constexpr int IdColumn = 2;
+
+// The texts of a row, column by column, as the list shows them.
+QStringList Cells(const ListView& list, const ListItem& row) {
+    QStringList cells;
+    for (int k = 0; k < list.ColumnHeaderCount(); ++k)
+        cells << row.SubItem(k);
+    return cells;
+}
+
+// The server as the messages name it: with its two backslashes, as the
+// platform is asked.
+QString ServerForMessage(const QString& server) {
+    if (server.isEmpty())
+        return QStringLiteral("the local computer");
+    return QString::fromStdU16String(modApi::PrepareServerName(server.toStdU16String()));
+}
+
+} // namespace
+
+FilesMenu::FilesMenu(frmQuarnel& form, modApi& api)
+    : QObject(&form), form_(form), api_(api), menu_(new QMenu(&form)),
+      mnuSendMessage(new QAction(this)),
+      mnuCloseFile(new QAction(QStringLiteral("Close File..."), this)),
+      mnuCopyPath(new QAction(QStringLiteral("Copy Path"), this)),
+      mnuCopyRow(new QAction(QStringLiteral("Copy Row"), this)),
+      mnuRefresh(new QAction(QStringLiteral("Refresh"), this)),
+      mnuExportList(new QAction(QStringLiteral("Export List..."), this)) {
+    menu_->addActions({mnuSendMessage, mnuCloseFile, mnuCopyPath, mnuCopyRow});
+    menu_->addSeparator();
+    menu_->addActions({mnuRefresh, mnuExportList});
+
+    // F5 lists again wherever the focus is in the window, menu or not.
+    mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuRefresh->setShortcutContext(Qt::WindowShortcut);
+    form.addAction(mnuRefresh);
+
+    connect(mnuSendMessage, &QAction::triggered, this, &FilesMenu::mnuSendMessage_Click);
+    connect(mnuCloseFile, &QAction::triggered, this, &FilesMenu::mnuCloseFile_Click);
+    connect(mnuCopyPath, &QAction::triggered, this, &FilesMenu::mnuCopyPath_Click);
+    connect(mnuCopyRow, &QAction::triggered, this, &FilesMenu::mnuCopyRow_Click);
+    connect(mnuRefresh, &QAction::triggered, this, &FilesMenu::mnuRefresh_Click);
+    connect(mnuExportList, &QAction::triggered, this, &FilesMenu::mnuExportList_Click);
+
+    // A right-click reaches the list's viewport, the menu key the list.
+    form.lvwFiles->installEventFilter(this);
+    form.lvwFiles->viewport()->installEventFilter(this);
+}
+
+bool FilesMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ContextMenu)
+        return QObject::eventFilter(watched, event);
+    ListView& list = *form_.lvwFiles;
+    const auto* request = static_cast<QContextMenuEvent*>(event);
+    if (request->reason() == QContextMenuEvent::Mouse) {
+        // The row under the pointer, which the press has selected; none off
+        // the rows.
+        const QModelIndex at = list.indexAt(list.viewport()->mapFromGlobal(request->globalPos()));
+        Popup(at.isValid() ? list.ListItemAt(at.row() + 1) : ListItem(), request->globalPos());
+    } else {
+        // The selected row, with the menu below it.
+        const ListItem row = list.SelectedItem();
+        QPoint at(0, 0);
+        if (row.IsValid())
+            at = list.visualRect(list.model()->index(row.Index() - 1, 0)).bottomLeft();
+        Popup(row, list.viewport()->mapToGlobal(at));
+    }
+    return true;
+}
+
+void FilesMenu::Popup(const ListItem& row, const QPoint& at) {
+    row_ = row;
+    const bool onRow = row.IsValid();
+    const QString user = row.Text();
+    const bool hasUser = onRow && !form::TrimSpaces(user).isEmpty();
+    // An "&" in a name is no access key.
+    mnuSendMessage->setText(hasUser ? QStringLiteral("Send Message to %1...")
+                                          .arg(QString(user).replace('&', QStringLiteral("&&")))
+                                    : QStringLiteral("Send Message..."));
+    mnuSendMessage->setEnabled(hasUser);
+    bool numeric = false;
+    row.SubItem(IdColumn).toInt(&numeric);
+    mnuCloseFile->setEnabled(onRow && numeric);
+    mnuCopyPath->setEnabled(onRow);
+    mnuCopyRow->setEnabled(onRow);
+    // While a listing is under way its button is disabled; the list is
+    // then empty and nothing is to be listed or exported yet.
+    const bool idle = form_.cmdListFiles->isEnabled();
+    mnuRefresh->setEnabled(idle);
+    mnuExportList->setEnabled(idle);
+    menu_->exec(at);
+    mnuRefresh->setEnabled(true); // F5 stays available
+}
+
+void FilesMenu::mnuSendMessage_Click() {
+    if (row_.IsValid())
+        form_.AddMessageRecipient(row_.Text());
+}
+
+void FilesMenu::mnuCloseFile_Click() {
+    if (!row_.IsValid())
+        return;
+    const QString user = row_.Text();
+    const QString path = row_.SubItem(PathColumn);
+    bool numeric = false;
+    const std::int32_t id = row_.SubItem(IdColumn).toInt(&numeric);
+    if (!numeric)
+        return;
+    const QString server = form_.ListedServer();
+    const QString title = QStringLiteral("Close File");
+    const QString prompt =
+        QStringLiteral("Close this file, which %2 holds open on %3?\r\n%1\r\n\r\n"
+                       "Changes that %2 has not saved to it may be lost.")
+            .arg(path, user, ServerForMessage(server));
+    if (MsgBox(&form_, prompt, MsgBoxButtons::YesNo, MsgBoxIcon::Exclamation, title) !=
+        MsgBoxResult::Yes)
+        return;
+
+    std::u16string reason;
+    form_.setCursor(Qt::WaitCursor);
+    const bool closed = api_.CloseOpenFile(server.toStdU16String(), id, reason);
+    form_.unsetCursor();
+    if (!closed) {
+        MsgBox(&form_,
+               QStringLiteral("The file could not be closed on %1:\r\n%2\r\n\r\n%3")
+                   .arg(ServerForMessage(server), path, QString::fromStdU16String(reason)),
+               MsgBoxButtons::OK, MsgBoxIcon::Exclamation, title);
+        return;
+    }
+    mnuRefresh_Click();
+}
+
+void FilesMenu::mnuCopyPath_Click() {
+    if (row_.IsValid())
+        QGuiApplication::clipboard()->setText(row_.SubItem(PathColumn));
+}
+
+void FilesMenu::mnuCopyRow_Click() {
+    if (row_.IsValid())
+        QGuiApplication::clipboard()->setText(Cells(*form_.lvwFiles, row_).join('\t'));
+}
+
+void FilesMenu::mnuRefresh_Click() {
+    form_.cmdListFiles->click(); // ignored while a listing is under way
+}
+
+void FilesMenu::mnuExportList_Click() {
+    const QString title = QStringLiteral("Export List");
+    const QString target = SaveFileName(&form_, title, QStringLiteral("open-files.csv"),
+                                        {{QStringLiteral("CSV files"), QStringLiteral("csv")},
+                                         {QStringLiteral("JSON files"), QStringLiteral("json")}});
+    if (target.isEmpty())
+        return;
+    QString reason;
+    if (!WriteList(target, reason))
+        MsgBox(
+            &form_,
+            QStringLiteral("The list could not be exported to\r\n%1\r\n\r\n%2").arg(target, reason),
+            MsgBoxButtons::OK, MsgBoxIcon::Exclamation, title);
+}
+
+bool FilesMenu::WriteList(const QString& target, QString& reason) const {
+    const ListView& list = *form_.lvwFiles;
+    cli::Listing listing{cli::OpenFileColumns(), {}};
+    for (int i = 1; i <= list.ListItemCount(); ++i) {
+        std::vector<std::string> cells;
+        for (const QString& cell : Cells(list, list.ListItemAt(i)))
+            cells.push_back(cell.toStdString());
+        listing.rows.push_back(std::move(cells));
+    }
+    const bool json =
+        QFileInfo(target).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
+    std::ostringstream text;
+    try {
+        cli::Write(text, listing, json ? cli::Format::Json : cli::Format::Csv);
+    } catch (const std::exception& e) {
+        reason = QString::fromUtf8(e.what());
+        return false;
+    }
+
+    // The rows go to a temporary file beside the target, which takes the
+    // target's place only once all of it is written: a failed export leaves
+    // no half file, and an older file of that name as it was.
+    QSaveFile file(target);
+    const std::string bytes = text.str();
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace quarnel

@@ -1,0 +1,72 @@
+// quarnel-cli close against the private Samba server: a file held open
+// through a real SMB client is closed under its holder, and refusals are
+// told.
+#include "E2eSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace quarnel::e2e {
+namespace {
+
+class CliCloseE2eTest : public ::testing::Test {
+  protected:
+    const TestServer& server = TestServer::Get();
+
+    // The identifier that `files --format json` gives the file at
+    // `serverPath`; empty while it is not listed.
+    std::string IdOf(const std::string& serverPath) const {
+        const CliResult run = RunCli({"files", server.address, "--format", "json"},
+                                     server.adminUser, server.adminPassword);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        for (const auto& file : nlohmann::json::parse(run.out))
+            if (file["path"] == serverPath)
+                return std::to_string(file["id"].get<long long>());
+        return {};
+    }
+};
+
+TEST_F(CliCloseE2eTest, ClosesTheFileUnderItsHolderAndNoOtherOne) {
+    const std::string dir = server.MakeFolder("cli-close");
+    HeldFiles holder(server.plainUser, server.plainPassword, {dir + "/a.txt:r", dir + "/b.txt:r"});
+    const std::string a = server.ServerPath(dir + "/a.txt");
+    const std::string id = IdOf(a);
+    ASSERT_FALSE(id.empty());
+
+    const CliResult run =
+        RunCli({"close", server.address, id}, server.adminUser, server.adminPassword);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "Closed open file " + id + " on \\\\" + server.address + "\n");
+    EXPECT_TRUE(Eventually([&] { return !holder.CanRead(dir + "/a.txt"); }));
+    EXPECT_TRUE(Eventually([&] { return IdOf(a).empty(); }));
+    EXPECT_TRUE(holder.CanRead(dir + "/b.txt"));
+    EXPECT_FALSE(IdOf(server.ServerPath(dir + "/b.txt")).empty());
+}
+
+TEST_F(CliCloseE2eTest, AnUnknownIdentifierAndANonAdministratorAreRefusedWithAReason) {
+    const std::string dir = server.MakeFolder("cli-close-refused");
+    HeldFiles holder(server.plainUser, server.plainPassword, {dir + "/kept.txt:r"});
+    const std::string kept = server.ServerPath(dir + "/kept.txt");
+    const std::string id = IdOf(kept);
+    ASSERT_FALSE(id.empty());
+    const struct {
+        std::string id, user, password, reason;
+    } cases[] = {
+        // Samba makes an identifier's upper half the number of the process
+        // that serves the holder, and no process has the number 0.
+        {"1", server.adminUser, server.adminPassword,
+         "not an open file with that identification number"},
+        {id, server.plainUser, server.plainPassword, "Access is denied"},
+    };
+    for (const auto& c : cases) {
+        const CliResult run = RunCli({"close", server.address, c.id}, c.user, c.password);
+        EXPECT_EQ(run.exitCode, 1) << c.reason;
+        EXPECT_NE(run.out.find("Could not close open file " + c.id), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(c.reason), std::string::npos) << run.out;
+    }
+    EXPECT_TRUE(holder.CanRead(dir + "/kept.txt"));
+    EXPECT_EQ(IdOf(kept), id);
+}
+
+} // namespace
+} // namespace quarnel::e2e

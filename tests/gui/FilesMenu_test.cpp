@@ -1,0 +1,256 @@
+// The open-file list's context menu, driven as the user drives it: a
+// right-click or the menu key on the list, an item chosen from the menu.
+#include "ContextMenu.h"
+#include "FakePlatform.h"
+#include "MsgBox.h"
+#include "SaveDialog.h"
+#include "frmMessage.h"
+#include "frmQuarnel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
+namespace {
+
+namespace netstatus = quarnel::platform::netstatus;
+
+using quarnel::MsgBoxButtons;
+using quarnel::MsgBoxIcon;
+using quarnel::MsgBoxResult;
+using quarnel::test::FakeFile;
+using quarnel::test::MenuItem;
+
+struct Box {
+    QString prompt, title;
+    MsgBoxButtons buttons;
+};
+
+// The records of a CSV text (RFC 4180: quoted fields, doubled quotes, CR LF).
+std::vector<QStringList> ParseCsv(const QString& text) {
+    std::vector<QStringList> records(1);
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == '"' && quoted && text.mid(i + 1, 1) == "\"") {
+            field += text[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == ',' || text.mid(i, 2) == "\r\n")) {
+            records.back() << std::exchange(field, {});
+            if (c != ',' && ++i < text.size() - 1)
+                records.emplace_back();
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+QString ReadText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+class FilesMenuTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        platform.SetYieldHook([] { QCoreApplication::processEvents(); });
+        quarnel::SetMsgBoxHandler(
+            [this](const QString& prompt, MsgBoxButtons buttons, MsgBoxIcon, const QString& title) {
+                boxes.push_back({prompt, title, buttons});
+                return buttons == MsgBoxButtons::YesNo ? answer : MsgBoxResult::OK;
+            });
+        quarnel::SetSaveFileNameHandler([this](const QString&) { return saveAs; });
+        form = std::make_unique<quarnel::frmQuarnel>(api);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void TearDown() override {
+        quarnel::SetMsgBoxHandler({});
+        quarnel::SetSaveFileNameHandler({});
+    }
+
+    void List(std::vector<FakeFile> files, const QString& server = QStringLiteral("srv")) {
+        platform.fileBatches.push_back({netstatus::Success, std::move(files)});
+        form->txtServer->setText(server);
+        form->cmdListFiles->click();
+    }
+
+    std::vector<MenuItem> RightClick(int row, const QString& choose = {}) {
+        return quarnel::test::RightClick(*form->lvwFiles, row, choose);
+    }
+    std::vector<MenuItem> MenuKey(int row, const QString& choose = {}) {
+        return quarnel::test::MenuKey(*form->lvwFiles, row, choose);
+    }
+
+    QStringList Row(int index) const {
+        const quarnel::ListItem item = form->lvwFiles->ListItemAt(index);
+        QStringList cells;
+        for (int k = 0; k < 5; ++k)
+            cells << item.SubItem(k);
+        return cells;
+    }
+
+    quarnel::test::FakePlatform platform;
+    quarnel::modApi api{platform};
+    std::unique_ptr<quarnel::frmQuarnel> form;
+    std::vector<Box> boxes;
+    MsgBoxResult answer = MsgBoxResult::Yes;
+    QString saveAs;
+};
+
+TEST_F(FilesMenuTest, RowItemsAreEnabledOnlyForARowAndSendOnlyForOneWithAUser) {
+    List({{7, 3, 2, u"C:\\Data\\a.doc", u"R&D"}, {8, 1, 0, u"C:\\Data\\b.doc", u"  "}});
+    const auto menu = [](const QString& send, bool onRow, bool hasUser) {
+        return std::vector<MenuItem>{{send, hasUser},      {"Close File...", onRow},
+                                     {"Copy Path", onRow}, {"Copy Row", onRow},
+                                     {"Refresh", true},    {"Export List...", true}};
+    };
+    const auto withUser = menu("Send Message to R&&D...", true, true);
+    const auto blankUser = menu("Send Message...", true, false);
+    const auto noRow = menu("Send Message...", false, false);
+    EXPECT_EQ(RightClick(1), withUser);
+    EXPECT_EQ(RightClick(2), blankUser);
+    EXPECT_EQ(RightClick(0), noRow);
+    EXPECT_EQ(MenuKey(1), withUser);
+    EXPECT_EQ(MenuKey(0), noRow);
+}
+
+TEST_F(FilesMenuTest, RowItemsActOnTheRowAsShown) {
+    List({{0x80000000u, 3, 2, u"C:\\Data\\a.doc", u"ann"}});
+    RightClick(1, "Copy Path");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "C:\\Data\\a.doc");
+    RightClick(1, "Copy Row");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ann\tC:\\Data\\a.doc\t-2147483648\tRW \t2");
+
+    RightClick(1, "Send Message to ann...");
+    RightClick(1, "Send Message to ann..."); // as a double click, it adds the user again
+    auto* message = qobject_cast<quarnel::frmMessage*>(form->frmMessage.data());
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(message->isVisible());
+    ASSERT_EQ(message->lstRecip->count(), 2);
+    EXPECT_EQ(message->lstRecip->item(1)->text(), "ann");
+}
+
+TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
+    List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}});
+    form->txtServer->setText("other"); // typed after the listing: not where the row is
+
+    answer = MsgBoxResult::No;
+    RightClick(1, "Close File...");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, MsgBoxButtons::YesNo);
+    EXPECT_EQ(boxes[0].title, "Close File");
+    for (const char* named : {"C:\\Data\\a.doc", "ann", "\\\\srv", "may be lost"})
+        EXPECT_TRUE(boxes[0].prompt.contains(named)) << named;
+    EXPECT_TRUE(platform.closeCalls.empty());
+
+    answer = MsgBoxResult::Yes;
+    platform.fileBatches.push_back({netstatus::Success, {}});
+    RightClick(1, "Close File...");
+    EXPECT_EQ(platform.closeCalls,
+              (std::vector<quarnel::test::FileCloseCall>{{u"\\\\srv", 0x80000000u}}));
+    EXPECT_EQ(boxes.size(), 2u); // the question only
+    ASSERT_EQ(platform.fileCalls.size(), 2u);
+    EXPECT_EQ(platform.fileCalls[1].server, u"\\\\other"); // listed again, as Refresh does
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
+}
+
+TEST_F(FilesMenuTest, AFailedCloseIsToldInWordsAndTheListStays) {
+    List({{7, 3, 0, u"C:\\Data\\a.doc", u"ann"}});
+    platform.closeStatuses.push_back(netstatus::FileIdNotFound);
+    RightClick(1, "Close File...");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[1].prompt.contains("not an open file with that identification number"))
+        << boxes[1].prompt.toStdString();
+    EXPECT_EQ(boxes[1].buttons, MsgBoxButtons::OK);
+    EXPECT_EQ(platform.fileCalls.size(), 1u);
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
+}
+
+TEST_F(FilesMenuTest, F5AndRefreshListAgainWithTheCurrentInputs) {
+    List({});
+    form->txtUser->setText("bob");
+    platform.fileBatches.push_back({netstatus::Success, {}});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get())); // shortcuts reach the active window
+    QTest::keyClick(form->txtServer, Qt::Key_F5);
+    platform.fileBatches.push_back({netstatus::Success, {}});
+    RightClick(0, "Refresh");
+    ASSERT_EQ(platform.fileCalls.size(), 3u);
+    EXPECT_EQ(platform.fileCalls[1].userName, u"bob");
+    EXPECT_EQ(platform.fileCalls[2].userName, u"bob");
+}
+
+TEST_F(FilesMenuTest, ExportWritesTheRowsAsShownAsCsvOrJsonByTheSuffix) {
+    List({{7, 3, 2, u"C:\\Data\\b, \"q\".doc", u"ann"},
+          {12, 1, 0, u"C:\\Data\\a.doc", u"bob"},
+          {40, 2, 1, u"C:\\Data\\Bücher.txt", u"cy"}});
+    form->lvwFiles->SetSortKey(1);
+    form->lvwFiles->SetSortOrder(Qt::DescendingOrder);
+    form->lvwFiles->SetSorted(true);
+    const QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+
+    saveAs = dir.filePath("list.csv");
+    RightClick(0, "Export List...");
+    const auto csv = ParseCsv(ReadText(saveAs));
+    ASSERT_EQ(csv.size(), 4u);
+    EXPECT_EQ(csv[0], QStringList({"User", "Path", "File ID", "Permissions", "# locks"}));
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(csv[static_cast<std::size_t>(i)], Row(i)) << i;
+
+    saveAs = dir.filePath("list.JSON");
+    RightClick(0, "Export List...");
+    const auto json = nlohmann::json::parse(ReadText(saveAs).toStdString());
+    ASSERT_EQ(json.size(), 3u);
+    for (int i = 1; i <= 3; ++i) {
+        const auto& file = json[static_cast<std::size_t>(i - 1)];
+        EXPECT_EQ(QStringList({QString::fromStdString(file["user"].get<std::string>()),
+                               QString::fromStdString(file["path"].get<std::string>()),
+                               QString::number(file["id"].get<int>()),
+                               QString::fromStdString(file["permissions"].get<std::string>()),
+                               QString::number(file["locks"].get<int>())}),
+                  Row(i));
+    }
+
+    List({});
+    saveAs = dir.filePath("list.csv"); // replaced
+    RightClick(0, "Export List...");
+    EXPECT_EQ(ReadText(saveAs), "User,Path,File ID,Permissions,# locks\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"list.csv", "list.JSON"}));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(FilesMenuTest, AnExportThatCannotBeWrittenIsToldAndLeavesNoFile) {
+    List({{7, 3, 2, u"C:\\a.doc", u"ann"}});
+    const QTemporaryDir dir;
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    // Folders that no one can write into, root included: one that is not
+    // there and one that is a file.
+    for (const QString& target : {dir.filePath("gone/list.csv"), dir.filePath("plain/list.csv")}) {
+        boxes.clear();
+        saveAs = target;
+        RightClick(0, "Export List...");
+        ASSERT_EQ(boxes.size(), 1u) << target.toStdString();
+        EXPECT_EQ(boxes[0].title, "Export List");
+        EXPECT_TRUE(boxes[0].prompt.contains(target)) << boxes[0].prompt.toStdString();
+        EXPECT_FALSE(boxes[0].prompt.section("\r\n\r\n", 1).trimmed().isEmpty()) << "no reason";
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"plain"}));
+}
+
+} // namespace
