@@ -20,7 +20,7 @@ cmake -S "$root" -B "$build" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-Release}" \
     -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     -DQUARNEL_BUILD_GUI=OFF \
-    -DQUARNEL_BUILD_TESTS=OFF \
+    -DQUARNEL_BUILD_TESTS=ON \
     -DQUARNEL_BUILD_BENCH=OFF
 cmake --build "$build" --parallel
 

@@ -1,0 +1,42 @@
+#include "netstatus_text.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quarnel::platform {
+
+namespace {
+
+// A status added to netstatus gets its row here.
+constexpr std::array<NetStatusWords, 14> table{{
+    {netstatus::Success, u"The operation completed successfully."},
+    {netstatus::AccessDenied, u"Access is denied."},
+    {netstatus::NotEnoughMemory,
+     u"Not enough memory resources are available to process this command."},
+    {netstatus::NotSupported, u"The request is not supported."},
+    {netstatus::BadNetPath, u"The network path was not found."},
+    {netstatus::InvalidParameter, u"The parameter is incorrect."},
+    {netstatus::InvalidName, u"The filename, directory name, or volume label syntax is incorrect."},
+    {netstatus::InvalidLevel, u"The system call level is not correct."},
+    {netstatus::MoreData, u"More data is available."},
+    {netstatus::LogonFailure, u"The user name or password is incorrect."},
+    {netstatus::NetworkError, u"A general network error occurred."},
+    {netstatus::UseNotFound, u"The network connection could not be found."},
+    {netstatus::NameNotFound, u"The message alias could not be found on the network."},
+    {netstatus::NetNameNotFound, u"This shared resource does not exist."},
+}};
+
+} // namespace
+
+std::span<const NetStatusWords> KnownNetStatuses() {
+    return table;
+}
+
+std::u16string_view NetStatusText(NetStatus status) {
+    const auto found =
+        std::find_if(table.begin(), table.end(),
+                     [status](const NetStatusWords& row) { return row.status == status; });
+    return found != table.end() ? found->text : std::u16string_view();
+}
+
+} // namespace quarnel::platform
