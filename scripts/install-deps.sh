@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers, Qt 6, the Samba library and server, the test
-# tools and the MinGW-w64 cross compiler for the Windows build.
+# tools, the MinGW-w64 cross compiler for the Windows build and Wine to run
+# what it builds.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,7 +12,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
-    g++-mingw-w64-x86-64
+    g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick
 )
 

@@ -121,10 +121,11 @@ TEST(WindowsConsoleTest, CsvReachesStandardOutputWithCrLf) {
     const std::wstring captured =
         std::wstring(temp) + L"quarnel stdout " + std::to_wstring(::GetCurrentProcessId());
 
+    // Standard output goes to a file in text mode, as when redirected.
     std::cout.flush();
     std::fflush(stdout);
     const int saved = _dup(_fileno(stdout));
-    const int into = _wopen(captured.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, 0600);
+    const int into = _wopen(captured.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_TEXT, 0600);
     ASSERT_GE(into, 0);
     _dup2(into, _fileno(stdout));
     _close(into);
@@ -138,7 +139,6 @@ TEST(WindowsConsoleTest, CsvReachesStandardOutputWithCrLf) {
     std::fflush(stdout);
     _dup2(saved, _fileno(stdout));
     _close(saved);
-    _setmode(_fileno(stdout), _O_TEXT);
 
     std::string bytes;
     if (FILE* f = _wfopen(captured.c_str(), L"rb")) {
