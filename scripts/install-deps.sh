@@ -9,7 +9,7 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
     libcli11-dev nlohmann-json3-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
     g++-mingw-w64-x86-64 wine wine64

@@ -1,14 +1,14 @@
 #include "netstatus_text.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 namespace quarnel::platform {
 
 namespace {
 
 // A status added to netstatus gets its row here.
-constexpr std::array<NetStatusWords, 14> table{{
+constexpr NetStatusWords table[] = {
     {netstatus::Success, u"The operation completed successfully."},
     {netstatus::AccessDenied, u"Access is denied."},
     {netstatus::NotEnoughMemory,
@@ -24,7 +24,7 @@ constexpr std::array<NetStatusWords, 14> table{{
     {netstatus::UseNotFound, u"The network connection could not be found."},
     {netstatus::NameNotFound, u"The message alias could not be found on the network."},
     {netstatus::NetNameNotFound, u"This shared resource does not exist."},
-}};
+};
 
 } // namespace
 
@@ -34,9 +34,9 @@ std::span<const NetStatusWords> KnownNetStatuses() {
 
 std::u16string_view NetStatusText(NetStatus status) {
     const auto found =
-        std::find_if(table.begin(), table.end(),
+        std::find_if(std::begin(table), std::end(table),
                      [status](const NetStatusWords& row) { return row.status == status; });
-    return found != table.end() ? found->text : std::u16string_view();
+    return found != std::end(table) ? found->text : std::u16string_view();
 }
 
 } // namespace quarnel::platform
