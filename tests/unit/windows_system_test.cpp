@@ -108,7 +108,7 @@ TEST(WindowsNetworkTest, RefusedListingIsAFailureInWords) {
     std::ostringstream out, err;
     EXPECT_EQ(cli::ListOpenFiles(platform::SystemPlatform(), options, out, err), 1);
     EXPECT_EQ(out.str(), "");
-    EXPECT_NE(err.str().find("not supported (error 50)"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("not supported"), std::string::npos) << err.str();
 }
 
 // CSV ends its lines with CR LF; standard output passes them on unchanged.
