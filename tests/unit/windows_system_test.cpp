@@ -78,7 +78,8 @@ class RealShortNamesTest : public ::testing::Test {
 TEST_F(RealShortNamesTest, ExpansionGivesBackTheLongPath) {
     const std::wstring shortFolder = Short(folder);
     const std::wstring shortFile = Short(file);
-    ASSERT_NE(shortFile, file); // the system made aliases of the long names
+    if (shortFile == file) // Wine always makes them; a Windows volume may not
+        GTEST_SKIP() << "this volume makes no short (8.3) names";
     const struct {
         std::wstring given, expanded;
     } cases[] = {
