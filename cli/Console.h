@@ -6,7 +6,8 @@
 
 namespace quarnel::cli {
 
-// Makes standard output and standard error take UTF-8.
+// Makes standard output and standard error take UTF-8, and standard output
+// take the line ends the program writes as they are.
 void PrepareConsole();
 
 // The program's arguments in UTF-8, without the program's name.

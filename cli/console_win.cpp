@@ -25,6 +25,9 @@ void RestoreCodePage() {
 } // namespace
 
 void PrepareConsole() {
+    // Every line end the program writes is its own: LF, and CR LF in CSV.
+    // Text mode would add a CR before every LF, CR CR LF in CSV.
+    _setmode(_fileno(stdout), _O_BINARY);
     DWORD mode = 0;
     if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
         return; // redirected: the bytes go out as they are, UTF-8

@@ -205,16 +205,24 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
     if (trailing)
         remaining.pop_back();
     const std::u16string lone = trailing ? std::u16string(1, sep) : std::u16string();
+    // "." and ".." name no entry of their own: the file system would answer
+    // with the name of the folder they lead to. They stay as they are.
+    const auto lookUp = [this, sep](const std::u16string& prefix) -> std::optional<std::u16string> {
+        const std::u16string component = prefix.substr(prefix.rfind(sep) + 1);
+        if (component == u"." || component == u"..")
+            return component;
+        return platform_.FindEntryName(prefix);
+    };
 
     if (remaining.find(sep) == std::u16string::npos) {
-        const auto name = platform_.FindEntryName(remaining);
+        const auto name = lookUp(remaining);
         if (!name)
             return lone;
         return *name + lone;
     }
 
     // The last component decides whether the path exists at all.
-    const auto last = platform_.FindEntryName(remaining);
+    const auto last = lookUp(remaining);
     if (!last)
         return lone;
     if (last->empty())
@@ -226,7 +234,7 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
     // name it was given, so that the result still names the same file.
     while (remaining.find(sep) != std::u16string::npos) {
         const std::size_t cut = remaining.rfind(sep);
-        const auto name = platform_.FindEntryName(remaining);
+        const auto name = lookUp(remaining);
         const std::u16string component = name && !name->empty() ? *name : remaining.substr(cut + 1);
         longPath = component + sep + longPath;
         remaining.erase(cut);

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers, Qt 6, the Samba library and server, the test
-# tools and the MinGW-w64 cross compiler for the Windows build.
+# tools, the MinGW-w64 cross compiler for the Windows build and Wine to run
+# what it builds.
 set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
     libcli11-dev nlohmann-json3-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
-    g++-mingw-w64-x86-64
+    g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick
 )
 

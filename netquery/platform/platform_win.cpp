@@ -9,6 +9,7 @@
 #include "platform.h"
 
 #include "../utf.h"
+#include "netstatus_text.h"
 
 #include <windows.h>
 
@@ -236,8 +237,12 @@ class WindowsPlatform final : public Platform {
             ::NetApiBufferFree(buffer);
     }
 
+    // The system's words first; for a status of ours that the system has no
+    // text for (netmsg.dll missing, as under Wine), the words of our table.
     std::u16string StatusText(NetStatus status) override {
         std::u16string text = MessageText(status);
+        if (text.empty())
+            text = NetStatusText(status);
         if (text.empty())
             text = u"Error " + FromUtf8(std::to_string(status));
         return text;

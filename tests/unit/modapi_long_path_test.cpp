@@ -55,6 +55,18 @@ TEST_F(LongPathTest, FolderThatCannotBeNamedKeepsItsGivenName) {
     EXPECT_EQ(api.ExpandLongPath(u"X:\\GONE~1\\A.TXT"), u"X:\\GONE~1\\a.txt");
 }
 
+TEST_F(LongPathTest, DotComponentsStayAsGivenWithoutALookup) {
+    // The file system answers a lookup that ends in "." or ".." with the name
+    // of the folder they lead to, which would name a different path.
+    platform.entries[u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC"] = u"May budget.doc";
+    platform.entries[u"X:\\GONE~1\\..\\REPORT~1\\."] = u"Reports 2026";
+    platform.entries[u"X:\\GONE~1\\..\\REPORT~1"] = u"Reports 2026";
+    platform.entries[u"X:\\GONE~1\\.."] = u"X";
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC"),
+              u"X:\\GONE~1\\..\\Reports 2026\\.\\May budget.doc");
+    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\..\\"), u"X:\\Reports 2026\\..\\");
+}
+
 TEST_F(LongPathTest, PathThatCannotBeSearchedGivesEmptyOrALoneSeparator) {
     EXPECT_EQ(api.ExpandLongPath(u"X:\\BAD?NAME\\A.TXT"), u"");
     EXPECT_EQ(api.ExpandLongPath(u"X:\\BAD?NAME\\A.TXT\\"), u"\\");

@@ -1,0 +1,44 @@
+#include "netstatus_text.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace quarnel::platform {
+
+namespace {
+
+// A status added to netstatus gets its row here.
+constexpr NetStatusWords table[] = {
+    {netstatus::Success, u"The operation completed successfully."},
+    {netstatus::FileNotFound, u"The system cannot find the file specified."},
+    {netstatus::AccessDenied, u"Access is denied."},
+    {netstatus::NotEnoughMemory,
+     u"Not enough memory resources are available to process this command."},
+    {netstatus::NotSupported, u"The request is not supported."},
+    {netstatus::BadNetPath, u"The network path was not found."},
+    {netstatus::InvalidParameter, u"The parameter is incorrect."},
+    {netstatus::InvalidName, u"The filename, directory name, or volume label syntax is incorrect."},
+    {netstatus::InvalidLevel, u"The system call level is not correct."},
+    {netstatus::MoreData, u"More data is available."},
+    {netstatus::LogonFailure, u"The user name or password is incorrect."},
+    {netstatus::NetworkError, u"A general network error occurred."},
+    {netstatus::UseNotFound, u"The network connection could not be found."},
+    {netstatus::NameNotFound, u"The message alias could not be found on the network."},
+    {netstatus::NetNameNotFound, u"This shared resource does not exist."},
+    {netstatus::FileIdNotFound, u"There is not an open file with that identification number."},
+};
+
+} // namespace
+
+std::span<const NetStatusWords> KnownNetStatuses() {
+    return table;
+}
+
+std::u16string_view NetStatusText(NetStatus status) {
+    const auto found =
+        std::find_if(std::begin(table), std::end(table),
+                     [status](const NetStatusWords& row) { return row.status == status; });
+    return found != std::end(table) ? found->text : std::u16string_view();
+}
+
+} // namespace quarnel::platform

@@ -1,0 +1,24 @@
+// Quarnel's own words for the network statuses it uses, for a system that
+// has no text for one of them (Wine has none for the NERR_ statuses, for
+// instance). The words are the ones Windows gives.
+#pragma once
+
+#include "platform.h"
+
+#include <span>
+#include <string_view>
+
+namespace quarnel::platform {
+
+struct NetStatusWords {
+    NetStatus status;
+    std::u16string_view text;
+};
+
+// Every status named in platform.h's netstatus, with its words.
+std::span<const NetStatusWords> KnownNetStatuses();
+
+// The words for `status`; empty for a status that is not in the table.
+std::u16string_view NetStatusText(NetStatus status);
+
+} // namespace quarnel::platform
