@@ -21,9 +21,9 @@ class RecordingPlatform final : public platform::ForwardingPlatform {
                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
                                     std::uintptr_t* resumeHandle) override {
-        return Record(ForwardingPlatform::NetFileEnum(serverName, basePath, userName, level,
-                                                      buffer, prefMaxLen, entriesRead,
-                                                      totalEntries, resumeHandle));
+        return Record(ForwardingPlatform::NetFileEnum(serverName, basePath, userName, level, buffer,
+                                                      prefMaxLen, entriesRead, totalEntries,
+                                                      resumeHandle));
     }
     platform::NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level,
                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,

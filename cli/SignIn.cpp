@@ -80,9 +80,8 @@ int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std:
             return 1;
         }
         const bool qualified = file.user.find_first_of("\\@") != std::string::npos;
-        credentials.user = FromUtf8(file.domain.empty() || qualified
-                                        ? file.user
-                                        : file.domain + '\\' + file.user);
+        credentials.user =
+            FromUtf8(file.domain.empty() || qualified ? file.user : file.domain + '\\' + file.user);
         credentials.password = FromUtf8(file.password.value_or(""));
         passwordGiven = file.password.has_value();
     } else {

@@ -101,7 +101,8 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
     } else if ((st.st_mode & 077) != 0) {
         reason = path + " is open to others (permissions " + OctalMode(st.st_mode) +
                  "): the password in it is not private; make it readable by its owner "
-                 "alone (chmod 600 " + path + ")";
+                 "alone (chmod 600 " +
+                 path + ")";
     } else {
         text.emplace();
         char chunk[4096];

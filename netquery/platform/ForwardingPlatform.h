@@ -21,8 +21,8 @@ class ForwardingPlatform : public Platform {
     NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
                            std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
                            std::uint32_t* totalEntries, std::uint32_t* resumeHandle) override {
-        return inner_.NetShareEnum(serverName, level, buffer, prefMaxLen, entriesRead,
-                                   totalEntries, resumeHandle);
+        return inner_.NetShareEnum(serverName, level, buffer, prefMaxLen, entriesRead, totalEntries,
+                                   resumeHandle);
     }
     NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
                               std::uint32_t level, std::uint8_t** buffer) override {
