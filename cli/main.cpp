@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Lists the files held open on an SMB server, and by whom.", "quarnel-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "quarnel-cli " QUARNEL_VERSION);
     std::string format = "table";
 
     // Sign-in options stand before or after the command, as in Samba's tools.

@@ -13,6 +13,7 @@ PACKAGES=(
     python3-impacket
     g++-mingw-w64-x86-64
     xvfb xauth imagemagick
+    desktop-file-utils
 )
 
 as_root() {
