@@ -11,8 +11,6 @@
 
 #include "../utf.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -50,8 +48,9 @@ const char* CStr(const std::optional<std::string>& s) {
 // lower case, as SMB compares names.
 std::string CredentialKey(const char16_t* server) {
     std::string key = server ? ToUtf8(samba::LibnetapiServerName(server)) : std::string();
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return key;
 }
 
