@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -74,9 +75,12 @@ bool HasKerberosTicket() {
 }
 
 // libnetapi's client code prints the reason of a failed session set-up on
-// standard output. While a call runs, standard output goes to a temporary
-// file instead, so that the reason can be read and nothing lands in the
-// output of the command-line companion.
+// standard output, and when it lacks a password it asks for one there and
+// reads the answer from standard input. While a call runs, standard output
+// goes to a temporary file instead, so that the reason can be read and
+// nothing lands in the output of the command-line companion, and standard
+// input is empty, so that nothing meant for the program is taken as a
+// password and nobody is asked on a terminal.
 class StdoutCapture {
   public:
     StdoutCapture() {
@@ -85,6 +89,12 @@ class StdoutCapture {
         saved_ = ::dup(STDOUT_FILENO);
         if (file_ != nullptr && saved_ >= 0)
             ::dup2(::fileno(file_), STDOUT_FILENO);
+        const int empty = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        savedInput_ = ::dup(STDIN_FILENO);
+        if (empty >= 0 && savedInput_ >= 0)
+            ::dup2(empty, STDIN_FILENO);
+        if (empty >= 0)
+            ::close(empty);
     }
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
@@ -109,6 +119,11 @@ class StdoutCapture {
 
   private:
     void Restore() {
+        if (savedInput_ >= 0) {
+            ::dup2(savedInput_, STDIN_FILENO);
+            ::close(savedInput_);
+            savedInput_ = -1;
+        }
         if (saved_ < 0)
             return;
         std::fflush(stdout);
@@ -119,6 +134,7 @@ class StdoutCapture {
 
     std::FILE* file_ = nullptr;
     int saved_ = -1;
+    int savedInput_ = -1;
 };
 
 class SambaPlatform final : public Platform {
@@ -335,9 +351,8 @@ class SambaPlatform final : public Platform {
 
     // libnetapi takes the user name and password from the environment (USER
     // and PASSWD), as Samba's tools do; a Kerberos ticket that the caller
-    // holds takes precedence. Without a password libnetapi would ask for one
-    // on the terminal, or read standard input: an empty one is refused
-    // instead, and the caller decides whom to ask.
+    // holds takes precedence. Without one, a missing password is an empty
+    // one, which the server refuses, and the caller decides whom to ask.
     void GiveEnvironmentCredentials() {
         if (HasKerberosTicket()) {
             libnetapi_set_use_ccache(ctx_);
