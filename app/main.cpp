@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "CommandLine.h"
+#include "SignInPlatform.h"
 #include "frmQuarnel.h"
 #include "modApi.h"
 
@@ -16,7 +17,10 @@ int main(int argc, char* argv[]) {
     // events meanwhile.
     quarnel::platform::Platform& platform = quarnel::platform::SystemPlatform();
     platform.SetYieldHook([] { QCoreApplication::processEvents(); });
-    quarnel::modApi api(platform);
+    // A server that refuses a call gets asked for credentials, on the
+    // window's thread, around whatever the calls go through below.
+    quarnel::SignInPlatform signIn(platform);
+    quarnel::modApi api(signIn);
 
     // A path on the command line is resolved and listed before the window
     // is first shown; its message boxes come before the window.

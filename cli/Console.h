@@ -1,6 +1,7 @@
 // What the command-line companion needs of the console it runs in.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,14 @@ std::vector<std::string> Arguments(int argc, char** argv);
 
 // All of standard input, in UTF-8.
 std::string ReadInput();
+
+// Asks for a password on the terminal with its echo off, and reads one
+// line. Never standard input, which may hold a command's text. nullopt when
+// the program has no terminal.
+std::optional<std::string> ReadPasswordFromTerminal(const std::string& prompt);
+
+// The text of a file that holds secrets, or nullopt and the reason when it
+// cannot be read or others may read or change it.
+std::optional<std::string> ReadPrivateFile(const std::string& path, std::string& reason);
 
 } // namespace quarnel::cli

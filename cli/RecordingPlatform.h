@@ -3,13 +3,13 @@
 // words why a listing failed. The query layer itself never passes a status on.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/ForwardingPlatform.h"
 
 namespace quarnel::cli {
 
-class RecordingPlatform final : public platform::Platform {
+class RecordingPlatform final : public platform::ForwardingPlatform {
   public:
-    explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) {}
+    using ForwardingPlatform::ForwardingPlatform;
 
     // The status of the last platform call that neither succeeded nor
     // announced more data; netstatus::Success when there was none.
@@ -21,19 +21,20 @@ class RecordingPlatform final : public platform::Platform {
                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
                                     std::uintptr_t* resumeHandle) override {
-        return Record(inner_.NetFileEnum(serverName, basePath, userName, level, buffer, prefMaxLen,
-                                         entriesRead, totalEntries, resumeHandle));
+        return Record(ForwardingPlatform::NetFileEnum(serverName, basePath, userName, level, buffer,
+                                                      prefMaxLen, entriesRead, totalEntries,
+                                                      resumeHandle));
     }
     platform::NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level,
                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
                                      std::uint32_t* resumeHandle) override {
-        return Record(inner_.NetShareEnum(serverName, level, buffer, prefMaxLen, entriesRead,
-                                          totalEntries, resumeHandle));
+        return Record(ForwardingPlatform::NetShareEnum(serverName, level, buffer, prefMaxLen,
+                                                       entriesRead, totalEntries, resumeHandle));
     }
     platform::NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
                                         std::uint32_t level, std::uint8_t** buffer) override {
-        return Record(inner_.NetShareGetInfo(serverName, netName, level, buffer));
+        return Record(ForwardingPlatform::NetShareGetInfo(serverName, netName, level, buffer));
     }
     platform::NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
         return Record(inner_.NetFileClose(serverName, fileId));
@@ -41,21 +42,9 @@ class RecordingPlatform final : public platform::Platform {
     platform::NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,
                                              std::uint32_t byteLength) override {
-        return Record(
-            inner_.NetMessageBufferSend(serverName, msgName, fromName, buffer, byteLength));
+        return Record(ForwardingPlatform::NetMessageBufferSend(serverName, msgName, fromName,
+                                                               buffer, byteLength));
     }
-    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
-        return inner_.LookUpNetworkDrive(path);
-    }
-    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
-        return inner_.FindEntryName(path);
-    }
-    char16_t PathSeparator() const override { return inner_.PathSeparator(); }
-    void NetApiBufferFree(void* buffer) override { inner_.NetApiBufferFree(buffer); }
-    std::u16string StatusText(platform::NetStatus status) override {
-        return inner_.StatusText(status);
-    }
-    void YieldToWindowSystem() override { inner_.YieldToWindowSystem(); }
 
   private:
     platform::NetStatus Record(platform::NetStatus status) {
@@ -64,7 +53,6 @@ class RecordingPlatform final : public platform::Platform {
         return status;
     }
 
-    platform::Platform& inner_;
     platform::NetStatus lastFailure_ = platform::netstatus::Success;
 };
 

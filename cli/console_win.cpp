@@ -82,4 +82,15 @@ std::string ReadInput() {
     return bytes;
 }
 
+// On Windows every server is asked as the user who is logged on; quarnel-cli
+// refuses the sign-in options before it would read a password or a file.
+std::optional<std::string> ReadPasswordFromTerminal(const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadPrivateFile(const std::string&, std::string& reason) {
+    reason = "authentication files are not read on Windows";
+    return std::nullopt;
+}
+
 } // namespace quarnel::cli

@@ -1,6 +1,7 @@
 // quarnel-cli: Quarnel's query layer for scripts.
 #include "Commands.h"
 #include "Console.h"
+#include "SignIn.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -34,6 +35,26 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", "quarnel-cli " QUARNEL_VERSION);
     std::string format = "table";
+
+    // Sign-in options stand before or after the command, as in Samba's tools.
+    app.fallthrough();
+    SignInOptions signIn;
+    auto* userOption =
+        app.add_option("-U,--user-auth", signIn.user,
+                       "sign in as this user (DOMAIN\\user or user@REALM); the password comes "
+                       "from PASSWD or is asked for on the terminal")
+            ->check([](const std::string& name) {
+                return name.find('%') == std::string::npos
+                           ? std::string()
+                           : std::string("a password never goes on the command line: give it "
+                                         "in PASSWD, in an authentication file (-A) or when "
+                                         "asked");
+            });
+    app.add_option("-A,--authentication-file", signIn.authFile,
+                   "sign in with the username, password and domain lines of this file, which "
+                   "only its owner may read")
+        ->excludes(userOption);
+    app.add_flag("-k,--kerberos", signIn.kerberos, "sign in with the Kerberos ticket cache");
 
     FilesOptions files;
     CLI::App* filesCommand = app.add_subcommand(
@@ -107,6 +128,8 @@ int main(int argc, char** argv) {
     }
 
     auto& platform = quarnel::platform::SystemPlatform();
+    if (const int refused = ApplySignIn(platform, signIn, std::cerr); refused != 0)
+        return refused;
     const Format chosen = ParseFormat(format);
     if (*filesCommand) {
         files.format = chosen;

@@ -14,6 +14,7 @@ PACKAGES=(
     python3-impacket
     g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick
+    desktop-file-utils
 )
 
 as_root() {

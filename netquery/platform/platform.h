@@ -71,6 +71,28 @@ struct NetworkDrive {
     std::u16string rest;
 };
 
+// Who the caller is to a server, when the system lets a program say so
+// (Linux). Held in memory only.
+struct Credentials {
+    std::u16string user;     // DOMAIN\user, "user@REALM" or a plain user name
+    std::u16string password; // empty with `kerberos`
+    bool kerberos = false;   // the caller's Kerberos ticket cache
+
+    bool operator==(const Credentials&) const = default;
+};
+
+// How a person can sign in to a server from this system: with a user name
+// and password, or the system's own logon session alone (Windows); and
+// whether a Kerberos ticket cache is at hand.
+struct SignInChoices {
+    bool credentials = false;
+    bool kerberosTicket = false;
+};
+
+// The server name that stands for every server without credentials of its
+// own; "" is the local computer, as in the calls.
+inline constexpr char16_t EveryServer[] = u"*";
+
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -126,6 +148,15 @@ class Platform {
 
     // The character between the components of a local path.
     virtual char16_t PathSeparator() const = 0;
+
+    // How a person can sign in to servers from here.
+    virtual SignInChoices AvailableSignIn() = 0;
+
+    // The credentials for the later calls to `server` (named as in the
+    // calls, with or without its backslashes; case does not matter), or for
+    // EveryServer. They replace what the environment gives. A platform that
+    // uses the system's logon session ignores them.
+    virtual void SetCredentials(const std::u16string& server, const Credentials& credentials) = 0;
 
     // A status in the platform's own words, for the command-line companion.
     virtual std::u16string StatusText(NetStatus status) = 0;

@@ -13,9 +13,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <netapi.h>
 #include <optional>
 #include <string>
@@ -42,6 +45,16 @@ const char* CStr(const std::optional<std::string>& s) {
     return s ? s->c_str() : nullptr;
 }
 
+// Credentials are kept by the server's name without its backslashes, in
+// lower case, as SMB compares names.
+std::string CredentialKey(const char16_t* server) {
+    std::string key = server ? ToUtf8(samba::LibnetapiServerName(server)) : std::string();
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -62,9 +75,12 @@ bool HasKerberosTicket() {
 }
 
 // libnetapi's client code prints the reason of a failed session set-up on
-// standard output. While a call runs, standard output goes to a temporary
-// file instead, so that the reason can be read and nothing lands in the
-// output of the command-line companion.
+// standard output, and when it lacks a password it asks for one there and
+// reads the answer from standard input. While a call runs, standard output
+// goes to a temporary file instead, so that the reason can be read and
+// nothing lands in the output of the command-line companion, and standard
+// input is empty, so that nothing meant for the program is taken as a
+// password and nobody is asked on a terminal.
 class StdoutCapture {
   public:
     StdoutCapture() {
@@ -73,6 +89,12 @@ class StdoutCapture {
         saved_ = ::dup(STDOUT_FILENO);
         if (file_ != nullptr && saved_ >= 0)
             ::dup2(::fileno(file_), STDOUT_FILENO);
+        const int empty = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        savedInput_ = ::dup(STDIN_FILENO);
+        if (empty >= 0 && savedInput_ >= 0)
+            ::dup2(empty, STDIN_FILENO);
+        if (empty >= 0)
+            ::close(empty);
     }
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
@@ -97,6 +119,11 @@ class StdoutCapture {
 
   private:
     void Restore() {
+        if (savedInput_ >= 0) {
+            ::dup2(savedInput_, STDIN_FILENO);
+            ::close(savedInput_);
+            savedInput_ = -1;
+        }
         if (saved_ < 0)
             return;
         std::fflush(stdout);
@@ -107,6 +134,7 @@ class StdoutCapture {
 
     std::FILE* file_ = nullptr;
     int saved_ = -1;
+    int savedInput_ = -1;
 };
 
 class SambaPlatform final : public Platform {
@@ -131,6 +159,7 @@ class SambaPlatform final : public Platform {
         const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
         auto resume = static_cast<std::uint32_t>(*resumeHandle);
         const NetStatus status = Call(
+            serverName,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 return ::NetFileEnum(CStr(server), CStr(base), CStr(user), level, raw, prefMaxLen,
                                      read, totalEntries, &resume);
@@ -154,6 +183,7 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel; // only level 2 is converted
         const auto server = ServerOrNull(serverName);
         return Call(
+            serverName,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 return ::NetShareEnum(CStr(server), level, raw, prefMaxLen, read, totalEntries,
                                       resumeHandle);
@@ -173,6 +203,7 @@ class SambaPlatform final : public Platform {
         const auto server = ServerOrNull(serverName);
         const auto share = Utf8OrNull(netName);
         return Call(
+            serverName,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 *read = 1;
                 return ::NetShareGetInfo(CStr(server), CStr(share), level, raw);
@@ -244,6 +275,13 @@ class SambaPlatform final : public Platform {
 
     void NetApiBufferFree(void* buffer) override { std::free(buffer); }
 
+    SignInChoices AvailableSignIn() override { return {true, HasKerberosTicket()}; }
+
+    void SetCredentials(const std::u16string& server, const Credentials& credentials) override {
+        const std::lock_guard lock(credentialsLock_);
+        credentials_[server == EveryServer ? "*" : CredentialKey(server.c_str())] = credentials;
+    }
+
     std::u16string StatusText(NetStatus status) override {
         char* text = libnetapi_errstr(static_cast<NET_API_STATUS>(status));
         if (text == nullptr)
@@ -259,8 +297,8 @@ class SambaPlatform final : public Platform {
     // buffer is released at once. What libnetapi's client code prints goes
     // into the status instead of onto standard output.
     template <typename CallFn, typename PackFn>
-    NetStatus Call(CallFn call, PackFn pack, std::uint8_t** buffer) {
-        if (const NetStatus status = EnsureContext(); status != netstatus::Success)
+    NetStatus Call(const char16_t* serverName, CallFn call, PackFn pack, std::uint8_t** buffer) {
+        if (const NetStatus status = EnsureContext(serverName); status != netstatus::Success)
             return status;
         std::uint8_t* raw = nullptr;
         std::uint32_t read = 0;
@@ -279,25 +317,70 @@ class SambaPlatform final : public Platform {
         return samba::TranslateConnectFailure(status, clientOutput);
     }
 
-    // One libnetapi context for the whole run. It takes the user name and
-    // password from the USER and PASSWD environment, as Samba's tools do;
-    // a Kerberos ticket that the caller holds takes precedence.
-    NetStatus EnsureContext() {
-        if (ctx_ != nullptr)
+    // The credentials given for `serverName`, else those for every server;
+    // nullopt when none were given.
+    std::optional<Credentials> CredentialsFor(const char16_t* serverName) {
+        const std::lock_guard lock(credentialsLock_);
+        for (const std::string& key : {CredentialKey(serverName), std::string("*")})
+            if (const auto found = credentials_.find(key); found != credentials_.end())
+                return found->second;
+        return std::nullopt;
+    }
+
+    // A libnetapi context made with the credentials that `serverName` gets.
+    // libnetapi keeps the connection to every server it has reached for the
+    // life of its context and uses it again whatever credentials it holds
+    // by then, and it cannot forget one: a change of credentials therefore
+    // takes a fresh context, which closes them all.
+    NetStatus EnsureContext(const char16_t* serverName) {
+        const std::optional<Credentials> wanted = CredentialsFor(serverName);
+        if (ctx_ != nullptr && wanted == applied_)
             return netstatus::Success;
+        if (ctx_ != nullptr) {
+            libnetapi_free(ctx_);
+            ctx_ = nullptr;
+        }
         StdoutCapture capture;
-        const NetStatus status = libnetapi_init(&ctx_);
-        if (status != netstatus::Success) {
+        if (const NetStatus status = libnetapi_init(&ctx_); status != netstatus::Success) {
             ctx_ = nullptr;
             return status;
         }
         libnetapi_set_debuglevel(ctx_, "0");
-        if (HasKerberosTicket())
-            libnetapi_set_use_ccache(ctx_);
+        if (wanted)
+            GiveCredentials(*wanted);
+        else
+            GiveEnvironmentCredentials();
+        applied_ = wanted;
         return netstatus::Success;
     }
 
+    void GiveCredentials(const Credentials& credentials) {
+        if (!credentials.user.empty())
+            libnetapi_set_username(ctx_, ToUtf8(credentials.user).c_str());
+        if (!credentials.password.empty() || !credentials.kerberos)
+            libnetapi_set_password(ctx_, ToUtf8(credentials.password).c_str());
+        if (credentials.kerberos)
+            libnetapi_set_use_kerberos(ctx_);
+    }
+
+    // libnetapi takes the user name and password from the environment (USER
+    // and PASSWD), as Samba's tools do; a Kerberos ticket that the caller
+    // holds takes precedence. Without one, a missing password is an empty
+    // one, which the server refuses, and the caller decides whom to ask.
+    void GiveEnvironmentCredentials() {
+        if (HasKerberosTicket()) {
+            libnetapi_set_use_ccache(ctx_);
+            return;
+        }
+        const char* password = nullptr;
+        if (libnetapi_get_password(ctx_, &password) == netstatus::Success && password == nullptr)
+            libnetapi_set_password(ctx_, "");
+    }
+
     libnetapi_ctx* ctx_ = nullptr;
+    std::optional<Credentials> applied_; // what ctx_ was made with
+    std::mutex credentialsLock_;         // calls may run on another thread than the window's
+    std::map<std::string, Credentials> credentials_;
 };
 
 } // namespace

@@ -232,6 +232,10 @@ class WindowsPlatform final : public Platform {
 
     char16_t PathSeparator() const override { return u'\\'; }
 
+    // netapi32 asks every server as the user of the system's logon session.
+    SignInChoices AvailableSignIn() override { return {}; }
+    void SetCredentials(const std::u16string&, const Credentials&) override {}
+
     void NetApiBufferFree(void* buffer) override {
         if (buffer != nullptr)
             ::NetApiBufferFree(buffer);

@@ -176,6 +176,9 @@ NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutpu
         {"NT_STATUS_LOGON_FAILURE", netstatus::LogonFailure},
         {"NT_STATUS_WRONG_PASSWORD", netstatus::LogonFailure},
         {"NT_STATUS_NO_SUCH_USER", netstatus::LogonFailure},
+        // Credentials that cannot be used at all, such as a ticket cache
+        // that holds no usable ticket.
+        {"NT_STATUS_WRONG_CREDENTIAL_HANDLE", netstatus::LogonFailure},
         {"NT_STATUS_ACCOUNT_RESTRICTION", 1327},
         {"NT_STATUS_PASSWORD_EXPIRED", 1330},
         {"NT_STATUS_ACCOUNT_DISABLED", 1331},

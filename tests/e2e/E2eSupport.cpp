@@ -31,14 +31,25 @@ std::map<std::string, std::string> ReadServerEnv(const std::string& path) {
 }
 
 QProcessEnvironment WithCredentials(const std::string& user, const std::string& password) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = SignedOutEnvironment();
     env.insert("USER", QString::fromStdString(user));
     env.insert("PASSWD", QString::fromStdString(password));
-    env.remove("KRB5CCNAME");
     return env;
 }
 
 } // namespace
+
+QProcessEnvironment SignedOutEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("USER", "quarnel-nobody");
+    env.remove("PASSWD");
+    env.remove("KRB5CCNAME");
+    return env;
+}
+
+std::string CliPath() {
+    return QUARNEL_CLI;
+}
 
 const TestServer& TestServer::Get() {
     static const TestServer server = [] {
@@ -134,8 +145,13 @@ bool Eventually(const std::function<bool()>& done) {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
                  const std::string& password, const std::string& input) {
+    return RunCli(args, WithCredentials(user, password), input);
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const QProcessEnvironment& environment,
+                 const std::string& input) {
     QProcess cli;
-    cli.setProcessEnvironment(WithCredentials(user, password));
+    cli.setProcessEnvironment(environment);
     QStringList arguments;
     for (const std::string& a : args)
         arguments << QString::fromStdString(a);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -73,5 +74,16 @@ struct CliResult {
 // tools read them; `input` is all of its standard input.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
                  const std::string& password, const std::string& input = {});
+
+// The same in an environment of the caller's choosing.
+CliResult RunCli(const std::vector<std::string>& args, const QProcessEnvironment& environment,
+                 const std::string& input = {});
+
+// The environment of this process without credentials: no PASSWD, no
+// Kerberos ticket cache and a USER that no server knows.
+QProcessEnvironment SignedOutEnvironment();
+
+// quarnel-cli's path.
+std::string CliPath();
 
 } // namespace quarnel::e2e

@@ -4,10 +4,14 @@
 #include "ContextMenu.h"
 #include "E2eSupport.h"
 #include "MsgBox.h"
+#include "SignInPlatform.h"
 #include "frmQuarnel.h"
+#include "frmSignIn.h"
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
+#include <deque>
 #include <gtest/gtest.h>
 #include <set>
 #include <tuple>
@@ -28,23 +32,24 @@ class WindowE2eTest : public ::testing::Test {
     }
     void TearDown() override { SetMsgBoxHandler({}); }
 
-    // The Samba library reads the credentials once, on its first call in the
-    // process, as Samba's tools do; ctest runs every test in its own process.
-    static void LogOnAs(const std::string& user, const std::string& password) {
-        static std::string first;
-        if (first.empty())
-            first = user + '\n' + password;
-        ASSERT_EQ(first, user + '\n' + password)
-            << "each of these tests needs a process of its own: run them through ctest";
-        qputenv("USER", QByteArray::fromStdString(user));
-        qputenv("PASSWD", QByteArray::fromStdString(password));
-        qunsetenv("KRB5CCNAME");
+    // Credentials for every server, as if given on the command line. The
+    // environment gives none.
+    static void SignInAs(const std::string& user, const std::string& password) {
+        platform::SystemPlatform().SetCredentials(
+            platform::EveryServer, {QString::fromStdString(user).toStdU16String(),
+                                    QString::fromStdString(password).toStdU16String(), false});
     }
 
-    std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}) {
+    // The window over the system's platform, through the sign-in that the
+    // program puts in front of it; `ask` stands in for the sign-in dialog.
+    std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}, SignInAsker ask = {}) {
+        qputenv("USER", "quarnel-nobody");
+        qunsetenv("PASSWD");
+        qunsetenv("KRB5CCNAME");
         platform::Platform& system = platform::SystemPlatform();
         system.SetYieldHook([] { QCoreApplication::processEvents(); });
-        api = std::make_unique<modApi>(system);
+        signIn = std::make_unique<SignInPlatform>(system, std::move(ask));
+        api = std::make_unique<modApi>(*signIn);
         auto form = std::make_unique<frmQuarnel>(*api, commandLine);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -76,12 +81,13 @@ class WindowE2eTest : public ::testing::Test {
     }
 
     const TestServer& server = TestServer::Get();
+    std::unique_ptr<SignInPlatform> signIn;
     std::unique_ptr<modApi> api;
     std::vector<std::string> boxTitles;
 };
 
 TEST_F(WindowE2eTest, EnterListsExactlyTheFilesHeldOpen) {
-    LogOnAs(server.adminUser, server.adminPassword);
+    SignInAs(server.adminUser, server.adminPassword);
     const std::string dir = server.MakeFolder("gui-exact");
     HeldFiles admin(server.adminUser, server.adminPassword,
                     {dir + "/read.txt:r", dir + "/readwrite.txt:rw:2", dir + "/write.txt:w"});
@@ -101,7 +107,7 @@ TEST_F(WindowE2eTest, EnterListsExactlyTheFilesHeldOpen) {
 }
 
 TEST_F(WindowE2eTest, NarrowsByUserAndByBasePath) {
-    LogOnAs(server.adminUser, server.adminPassword);
+    SignInAs(server.adminUser, server.adminPassword);
     const std::string dir = server.MakeFolder("gui-narrow");
     server.MakeFolder(dir + "/sub");
     HeldFiles admin(server.adminUser, server.adminPassword,
@@ -121,37 +127,79 @@ TEST_F(WindowE2eTest, NarrowsByUserAndByBasePath) {
                   {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
 }
 
-// Each refusal leaves the list empty and says nothing.
-class WindowRefusalE2eTest : public WindowE2eTest {
-  protected:
-    void ExpectEmptyListing(const std::string& address) {
-        const std::string dir = server.MakeFolder("gui-refused");
-        HeldFiles held(server.plainUser, server.plainPassword, {dir + "/a.txt:r"});
-        auto form = Open();
-        ListWith(*form, address, "", "");
-        EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
-        EXPECT_TRUE(boxTitles.empty());
+// A server that cannot be reached leaves the list empty, says nothing and
+// asks for no sign-in.
+TEST_F(WindowE2eTest, ClosedPortListsNothingAndAsksNothing) {
+    SignInAs(server.adminUser, server.adminPassword);
+    int asked = 0;
+    auto form = Open({}, [&](const QString&, const QString&, bool) {
+        ++asked;
+        return std::optional<platform::Credentials>();
+    });
+    ListWith(*form, "127.0.0.2", "", ""); // nothing listens there
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
+    EXPECT_TRUE(boxTitles.empty());
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(asked, 0);
+}
+
+// With nothing in the environment, a person signs in through the dialog
+// when the server refuses, once per refused listing; a refusal after it
+// leaves the list empty and says nothing, and what was accepted holds for
+// the server. Each step answers the one dialog it brings.
+TEST_F(WindowE2eTest, SignsInThroughTheDialogWhenRefused) {
+    const std::string dir = server.MakeFolder("gui-signin");
+    HeldFiles held(server.plainUser, server.plainPassword, {dir + "/held.txt:rw"});
+    using Answer = std::optional<std::pair<std::string, std::string>>; // nullopt: Cancel
+    struct Step {
+        const char* what;
+        std::vector<Answer> answers;
+        bool listed;
+    };
+    const Step steps[] = {
+        {"cancelled", {std::nullopt}, false},
+        {"wrong password", {Answer({server.adminUser, "not-the-password"})}, false},
+        {"not an administrator", {Answer({server.plainUser, server.plainPassword})}, false},
+        {"administrator", {Answer({"QUARNEL\\" + server.adminUser, server.adminPassword})}, true},
+        {"signed in already", {}, true},
+    };
+    auto form = Open();
+    std::deque<Answer> pending;
+    std::vector<std::string> titles;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<frmSignIn*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        titles.push_back(dialog->windowTitle().toStdString());
+        const Answer answer = pending.empty() ? std::nullopt : pending.front();
+        if (!pending.empty())
+            pending.pop_front();
+        if (!answer) {
+            QTest::mouseClick(dialog->cmdCancel, Qt::LeftButton);
+            return;
+        }
+        EXPECT_EQ(dialog->txtPassword->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(dialog->txtUser, QString::fromStdString(answer->first));
+        QTest::keyClicks(dialog->txtPassword, QString::fromStdString(answer->second));
+        QTest::keyClick(dialog->txtPassword, Qt::Key_Return);
+    });
+    answerer.start(20);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        pending.assign(step.answers.begin(), step.answers.end());
+        titles.clear();
+        ListWith(*form, server.address, server.ServerPath(dir), "");
+        EXPECT_EQ(titles, std::vector<std::string>(step.answers.size(),
+                                                   "Sign in to \\\\" + server.address));
+        EXPECT_EQ(Rows(*form).size(), step.listed ? 1u : 0u);
         EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
     }
-};
-
-TEST_F(WindowRefusalE2eTest, NonAdministrator) {
-    LogOnAs(server.plainUser, server.plainPassword);
-    ExpectEmptyListing(server.address);
-}
-
-TEST_F(WindowRefusalE2eTest, WrongPassword) {
-    LogOnAs(server.adminUser, "not-the-password");
-    ExpectEmptyListing(server.address);
-}
-
-TEST_F(WindowRefusalE2eTest, ClosedPort) {
-    LogOnAs(server.adminUser, server.adminPassword);
-    ExpectEmptyListing("127.0.0.2"); // nothing listens there
+    EXPECT_TRUE(boxTitles.empty());
 }
 
 TEST_F(WindowE2eTest, StartedWithANetworkPathListsTheFilesUnderIt) {
-    LogOnAs(server.adminUser, server.adminPassword);
+    SignInAs(server.adminUser, server.adminPassword);
     const std::string dir = server.MakeFolder("gui-start");
     server.MakeFolder(dir + "/sub");
     HeldFiles held(server.adminUser, server.adminPassword,
@@ -167,7 +215,7 @@ TEST_F(WindowE2eTest, StartedWithANetworkPathListsTheFilesUnderIt) {
 }
 
 TEST_F(WindowE2eTest, StartedWithAnUnknownShareOrALocalPathTellsWhy) {
-    LogOnAs(server.adminUser, server.adminPassword);
+    SignInAs(server.adminUser, server.adminPassword);
     auto unknown = Open(QString::fromStdString("\\\\" + server.address + "\\nosuch\\a.txt"));
     auto local = Open(QStringLiteral("/tmp"));
     EXPECT_EQ(boxTitles, (std::vector<std::string>{"Problem finding share", "No network drive"}));

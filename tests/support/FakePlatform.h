@@ -116,6 +116,10 @@ class FakePlatform : public platform::Platform {
     std::vector<std::u16string> entryLookups;
     char16_t separator = u'\\';
 
+    // What AvailableSignIn answers, and every SetCredentials in turn.
+    platform::SignInChoices signIn;
+    std::vector<std::pair<std::u16string, platform::Credentials>> credentialsGiven;
+
     int yields = 0;
     // Runs inside each platform call, before it answers: lets a test look at
     // the window while an enumeration is under way.
@@ -144,6 +148,11 @@ class FakePlatform : public platform::Platform {
     platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override;
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override;
     char16_t PathSeparator() const override { return separator; }
+    platform::SignInChoices AvailableSignIn() override { return signIn; }
+    void SetCredentials(const std::u16string& server,
+                        const platform::Credentials& credentials) override {
+        credentialsGiven.emplace_back(server, credentials);
+    }
 
     void NetApiBufferFree(void* buffer) override;
     std::u16string StatusText(platform::NetStatus status) override;

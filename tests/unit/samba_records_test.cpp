@@ -70,6 +70,9 @@ TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
                                       "session setup failed: NT_STATUS_ACCOUNT_DISABLED\n"),
               1331u);
+    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
+                                      "session setup failed: NT_STATUS_WRONG_CREDENTIAL_HANDLE\n"),
+              netstatus::LogonFailure);
     // Refused credentials make libnetapi fall back to an anonymous session,
     // whichever way the server then refuses that.
     const char* fellBack =

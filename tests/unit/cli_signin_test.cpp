@@ -1,0 +1,36 @@
+#include "SignIn.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using quarnel::cli::ParseAuthFile;
+
+// Authentication files as Samba's tools read them: names without regard to
+// case or blanks, values from after the blanks that follow "=" to the end
+// of the line (trailing blanks belong to a password), CR LF lines, and
+// lines that are not settings passed over.
+TEST(AuthFile, ReadsTheSettingsAsSambaToolsDo) {
+    struct Case {
+        const char* text;
+        std::string user;
+        std::optional<std::string> password;
+        std::string domain;
+    };
+    const Case cases[] = {
+        {"username = admin\npassword = s3cret\ndomain = DOM\n", "admin", "s3cret", "DOM"},
+        {"USERNAME=admin\r\nPassword\t=\tpass word \r\n", "admin", "pass word ", ""},
+        {"# a comment\n\nusername = a=b\nrealm = EXAMPLE.COM\n", "a=b", std::nullopt, ""},
+        {"password =\nusername = admin", "admin", "", ""},
+        {"", "", std::nullopt, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto file = ParseAuthFile(c.text);
+        EXPECT_EQ(file.user, c.user);
+        EXPECT_EQ(file.password, c.password);
+        EXPECT_EQ(file.domain, c.domain);
+    }
+}
+
+} // namespace
