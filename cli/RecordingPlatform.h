@@ -37,7 +37,7 @@ class RecordingPlatform final : public platform::ForwardingPlatform {
         return Record(ForwardingPlatform::NetShareGetInfo(serverName, netName, level, buffer));
     }
     platform::NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
-        return Record(inner_.NetFileClose(serverName, fileId));
+        return Record(ForwardingPlatform::NetFileClose(serverName, fileId));
     }
     platform::NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,

@@ -61,4 +61,9 @@ platform::NetStatus SignInPlatform::NetShareGetInfo(const char16_t* serverName,
                       [&] { return inner_.NetShareGetInfo(serverName, netName, level, buffer); });
 }
 
+platform::NetStatus SignInPlatform::NetFileClose(const char16_t* serverName, std::uint32_t fileId) {
+    std::uint8_t* none = nullptr;
+    return WithSignIn(serverName, &none, [&] { return inner_.NetFileClose(serverName, fileId); });
+}
+
 } // namespace quarnel

@@ -34,6 +34,7 @@ class SignInPlatform final : public platform::ForwardingPlatform {
                                      std::uint32_t* resumeHandle) override;
     platform::NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
                                         std::uint32_t level, std::uint8_t** buffer) override;
+    platform::NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override;
 
   private:
     // Makes `call`, and once more after the person signed in, when the

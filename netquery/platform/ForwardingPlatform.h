@@ -28,6 +28,9 @@ class ForwardingPlatform : public Platform {
                               std::uint32_t level, std::uint8_t** buffer) override {
         return inner_.NetShareGetInfo(serverName, netName, level, buffer);
     }
+    NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
+        return inner_.NetFileClose(serverName, fileId);
+    }
     NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                    const char16_t* fromName, const std::uint8_t* buffer,
                                    std::uint32_t byteLength) override {

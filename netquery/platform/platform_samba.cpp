@@ -223,6 +223,7 @@ class SambaPlatform final : public Platform {
         const auto server = ServerOrNull(serverName);
         std::uint8_t* none = nullptr;
         const NetStatus status = Call(
+            serverName,
             [&](std::uint8_t**, std::uint32_t*) { return ::NetFileClose(CStr(server), fileId); },
             [](const std::uint8_t*, std::uint32_t) -> std::uint8_t* { return nullptr; }, &none);
         return status == netstatus::FileNotFound ? netstatus::FileIdNotFound : status;

@@ -225,7 +225,7 @@ TEST_F(WindowE2eTest, StartedWithAnUnknownShareOrALocalPathTellsWhy) {
 }
 
 TEST_F(WindowE2eTest, CloseFileFromTheMenuClosesTheFileOnTheServer) {
-    LogOnAs(server.adminUser, server.adminPassword);
+    SignInAs(server.adminUser, server.adminPassword);
     const std::string dir = server.MakeFolder("gui-close");
     HeldFiles holder(server.plainUser, server.plainPassword, {dir + "/a.txt:r", dir + "/b.txt:r"});
     auto form = Open();
