@@ -47,6 +47,9 @@ class RecordingPlatform final : public platform::Platform {
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
         return inner_.FindEntryName(path);
     }
+    std::u16string BrowseForFolder(std::uintptr_t owner, const std::u16string& title) override {
+        return inner_.BrowseForFolder(owner, title);
+    }
     char16_t PathSeparator() const override { return inner_.PathSeparator(); }
     void NetApiBufferFree(void* buffer) override { inner_.NetApiBufferFree(buffer); }
     std::u16string StatusText(platform::NetStatus status) override {

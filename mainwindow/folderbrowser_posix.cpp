@@ -1,0 +1,68 @@
+#include "FolderBrowser.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QUrl>
+
+namespace quarnel {
+
+namespace {
+
+// Takes an existing file or an existing folder alike: Qt's own dialog opens
+// a folder where one would choose it.
+class FileOrFolderDialog final : public QFileDialog {
+  public:
+    FileOrFolderDialog(QWidget& owner, const QString& title) : QFileDialog(&owner, title) {
+        setOption(DontUseNativeDialog); // a native dialog takes files or folders, not both
+        setFileMode(AnyFile);
+        setAcceptMode(AcceptOpen);
+        setLabelText(Accept, tr("&Choose"));
+    }
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && QFileInfo::exists(chosen.first()))
+            QDialog::accept();
+    }
+};
+
+// Where this machine mounts SMB shares: the SMB folders of GVfs in the
+// user's runtime directory, and every cifs or smb3 mount.
+QList<QUrl> SmbPlaces(QString& gvfs) {
+    QList<QUrl> places;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QDir gvfsDir(runtime + QStringLiteral("/gvfs"));
+    gvfs = !runtime.isEmpty() && gvfsDir.exists() ? gvfsDir.absolutePath() : QString();
+    if (!gvfs.isEmpty()) {
+        places << QUrl::fromLocalFile(gvfs);
+        for (const QFileInfo& share : gvfsDir.entryInfoList({QStringLiteral("smb-share:*")},
+                                                            QDir::Dirs | QDir::NoDotAndDotDot))
+            places << QUrl::fromLocalFile(share.absoluteFilePath());
+    }
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QByteArray type = volume.fileSystemType();
+        if (type == "cifs" || type == "smb3" || type == "smbfs")
+            places << QUrl::fromLocalFile(volume.rootPath());
+    }
+    return places;
+}
+
+} // namespace
+
+QString BrowseForFileOrFolder(QWidget& owner, modApi&, const QString& title) {
+    FileOrFolderDialog dialog(owner, title);
+    QString gvfs;
+    const QList<QUrl> places = SmbPlaces(gvfs);
+    dialog.setSidebarUrls(places);
+    dialog.setDirectory(!gvfs.isEmpty()     ? gvfs
+                        : !places.isEmpty() ? places.first().toLocalFile()
+                                            : QDir::homePath());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return QDir::cleanPath(dialog.selectedFiles().value(0));
+}
+
+} // namespace quarnel
