@@ -108,7 +108,8 @@ void ListViewModel::ClearRows() {
         beginResetModel();
     BeginReset();
     // Swapped out, so that the memory of a long list goes back at once.
-    std::vector<std::vector<QString>>().swap(cells_);
+    std::vector<QString>().swap(cells_);
+    stride_ = 0;
     std::vector<int>().swap(order_);
     std::vector<int>().swap(rowOf_);
     ++generation_; // handles of the old rows now stand for no row
@@ -117,9 +118,12 @@ void ListViewModel::ClearRows() {
 }
 
 ListItem ListViewModel::AddRow(const QString& text) {
-    const int id = static_cast<int>(cells_.size());
-    cells_.push_back({text});
+    const int id = IdCount();
+    if (stride_ == 0)
+        stride_ = std::max<std::size_t>(1, columns_.size());
+    cells_.resize(cells_.size() + stride_);
     rowOf_.push_back(0);
+    Store(id, 0, text);
     const auto end = static_cast<int>(order_.size());
     // Inside a bulk update the rows are sorted once, at its end.
     const int row =
@@ -146,7 +150,7 @@ ListItem ListViewModel::ItemAtRow(int row) {
 
 int ListViewModel::RowOf(const ListItem& item) const {
     if (item.model_ != this || item.generation_ != generation_ || item.id_ < 0 ||
-        item.id_ >= static_cast<int>(cells_.size()))
+        item.id_ >= IdCount())
         return -1;
     return rowOf_[static_cast<std::size_t>(item.id_)];
 }
@@ -159,15 +163,8 @@ void ListViewModel::SetCell(const ListItem& item, int column, const QString& tex
     const int row = RowOf(item);
     if (row < 0 || column < 0)
         return;
-    auto& cells = cells_[static_cast<std::size_t>(item.id_)];
-    if (cells.size() <= static_cast<std::size_t>(column)) {
-        // Grown to the columns there are at once, not one cell at a time,
-        // so that a row holds no spare room.
-        cells.reserve(std::max<std::size_t>(static_cast<std::size_t>(column) + 1, columns_.size()));
-        cells.resize(static_cast<std::size_t>(column) + 1);
-    }
     BeginReset();
-    cells[static_cast<std::size_t>(column)] = text;
+    Store(item.id_, column, text);
     if (bulkDepth_ > 0)
         return;
     if (column < columnCount())
@@ -231,9 +228,28 @@ void ListViewModel::SetSorted(bool sorted) {
 
 const QString& ListViewModel::Cell(int id, int column) const {
     static const QString none;
-    const auto& cells = cells_[static_cast<std::size_t>(id)];
-    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
-                                                           : none;
+    return static_cast<std::size_t>(column) < stride_
+               ? cells_[static_cast<std::size_t>(id) * stride_ + static_cast<std::size_t>(column)]
+               : none;
+}
+
+void ListViewModel::Store(int id, int column, const QString& text) {
+    if (static_cast<std::size_t>(column) >= stride_)
+        Restride(static_cast<std::size_t>(column) + 1);
+    // A user with many files, the same letters, the same count: one text.
+    const QString* above = id > 0 ? &Cell(id - 1, column) : nullptr;
+    cells_[static_cast<std::size_t>(id) * stride_ + static_cast<std::size_t>(column)] =
+        above != nullptr && *above == text ? *above : text;
+}
+
+void ListViewModel::Restride(std::size_t columns) {
+    std::vector<QString> wider(static_cast<std::size_t>(IdCount()) * columns);
+    for (std::size_t id = 0; id < static_cast<std::size_t>(IdCount()); ++id)
+        std::move(cells_.begin() + static_cast<std::ptrdiff_t>(id * stride_),
+                  cells_.begin() + static_cast<std::ptrdiff_t>((id + 1) * stride_),
+                  wider.begin() + static_cast<std::ptrdiff_t>(id * columns));
+    cells_ = std::move(wider);
+    stride_ = columns;
 }
 
 // Orders two rows (by id) by the key column's text, in the sort order.

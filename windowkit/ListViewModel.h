@@ -1,7 +1,9 @@
 // The rows and columns behind a ListView. Rows are stored in the order they
 // were added (an item's id is its place in that store) and shown through
 // `order_`, so that sorting moves ids, never texts, and an item handle keeps
-// its row.
+// its row. A long list is held compactly: the texts of all rows lie in one
+// array, row after row, and a text equal to the one above it in its column
+// shares that one's memory.
 #pragma once
 
 #include "ListView.h"
@@ -62,6 +64,10 @@ class ListViewModel final : public QAbstractTableModel {
 
   private:
     const QString& Cell(int id, int column) const;
+    int IdCount() const { return static_cast<int>(rowOf_.size()); }
+    void Store(int id, int column, const QString& text);
+    // Gives every row room for `columns` texts.
+    void Restride(std::size_t columns);
     bool RowLess(int a, int b) const;
     void NumberRowsFrom(int row);
     void SortRows();
@@ -71,10 +77,11 @@ class ListViewModel final : public QAbstractTableModel {
     void BeginReset();
 
     std::vector<Column> columns_;
-    std::vector<std::vector<QString>> cells_; // by id: the item's text, then its sub-items
-    std::vector<int> order_;                  // by row as shown: the id
-    std::vector<int> rowOf_;                  // by id: the row as shown
-    std::uint64_t generation_ = 1;            // changes whenever the rows are cleared
+    std::vector<QString> cells_; // by id, `stride_` each: the item's text, then its sub-items
+    std::size_t stride_ = 0;
+    std::vector<int> order_;       // by row as shown: the id
+    std::vector<int> rowOf_;       // by id: the row as shown
+    std::uint64_t generation_ = 1; // changes whenever the rows are cleared
     int bulkDepth_ = 0;
     bool resetPending_ = false; // a bulk update has changed rows or columns
     bool sortPending_ = false;  // a bulk update has changed the sort settings
