@@ -1,12 +1,17 @@
 // The real main window over the system's platform against the private Samba
 // server: what it lists when the user presses Enter, and when it is started
 // with a path.
+#include "DragEvents.h"
 #include "E2eSupport.h"
 #include "MsgBox.h"
 #include "frmQuarnel.h"
+#include "platform/mounts_samba.h"
+#include "utf.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <set>
 #include <tuple>
@@ -15,6 +20,54 @@ namespace quarnel::e2e {
 namespace {
 
 using Row = std::tuple<std::string, std::string, std::string, int>; // user, path, letters, locks
+
+// The system's platform, with SMB mounts looked up in a mount table of the
+// test's own instead of this machine's.
+class MountTablePlatform final : public platform::Platform {
+  public:
+    explicit MountTablePlatform(std::vector<platform::samba::MountEntry> mounts)
+        : mounts_(std::move(mounts)) {}
+
+    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        return platform::samba::NetworkDriveFromMounts(ToUtf8(path), mounts_);
+    }
+
+    platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
+                                    const char16_t* user, std::uint32_t level,
+                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                    std::uint32_t* read, std::uint32_t* total,
+                                    std::uintptr_t* resume) override {
+        return system_.NetFileEnum(server, basePath, user, level, buffer, prefMaxLen, read, total,
+                                   resume);
+    }
+    platform::NetStatus NetShareEnum(const char16_t* server, std::uint32_t level,
+                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                     std::uint32_t* read, std::uint32_t* total,
+                                     std::uint32_t* resume) override {
+        return system_.NetShareEnum(server, level, buffer, prefMaxLen, read, total, resume);
+    }
+    platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
+                                        std::uint32_t level, std::uint8_t** buffer) override {
+        return system_.NetShareGetInfo(server, netName, level, buffer);
+    }
+    platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* name,
+                                             const char16_t* from, const std::uint8_t* buffer,
+                                             std::uint32_t length) override {
+        return system_.NetMessageBufferSend(server, name, from, buffer, length);
+    }
+    void NetApiBufferFree(void* buffer) override { system_.NetApiBufferFree(buffer); }
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
+        return system_.FindEntryName(path);
+    }
+    char16_t PathSeparator() const override { return system_.PathSeparator(); }
+    std::u16string StatusText(platform::NetStatus status) override {
+        return system_.StatusText(status);
+    }
+
+  private:
+    platform::Platform& system_ = platform::SystemPlatform();
+    std::vector<platform::samba::MountEntry> mounts_;
+};
 
 class WindowE2eTest : public ::testing::Test {
   protected:
@@ -39,8 +92,8 @@ class WindowE2eTest : public ::testing::Test {
         qunsetenv("KRB5CCNAME");
     }
 
-    std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}) {
-        platform::Platform& system = platform::SystemPlatform();
+    std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {},
+                                     platform::Platform& system = platform::SystemPlatform()) {
         system.SetYieldHook([] { QCoreApplication::processEvents(); });
         api = std::make_unique<modApi>(system);
         auto form = std::make_unique<frmQuarnel>(*api, commandLine);
@@ -172,6 +225,70 @@ TEST_F(WindowE2eTest, StartedWithAnUnknownShareOrALocalPathTellsWhy) {
     EXPECT_TRUE(unknown->txtServer->text().isEmpty());
     EXPECT_TRUE(local->txtBasePath->text().isEmpty());
     EXPECT_EQ(unknown->lvwFiles->ListItemCount(), 0);
+}
+
+// Drags the row of `path` onto `box`, as the user drags it out of the list.
+void DragRowOnto(frmQuarnel& form, const std::string& path, QLineEdit* box) {
+    for (int i = 1; i <= form.lvwFiles->ListItemCount(); ++i)
+        if (form.lvwFiles->ListItemAt(i).SubItem(1).toStdString() == path)
+            form.lvwFiles->SetSelectedItem(form.lvwFiles->ListItemAt(i));
+    Qt::DropActions allowed;
+    const std::unique_ptr<ListDragData> row = form.lvwFiles->StartDragData(allowed);
+    ASSERT_NE(row, nullptr) << "no row of " << path;
+    EXPECT_TRUE(test::DropOn(box, row.get()));
+}
+
+TEST_F(WindowE2eTest, ARowDraggedOntoTheInputsNarrowsTheNextListing) {
+    LogOnAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-drag");
+    server.MakeFolder(dir + "/sub");
+    HeldFiles admin(server.adminUser, server.adminPassword,
+                    {dir + "/top.txt:r", dir + "/sub/inner.txt:rw"});
+    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/sub/theirs.txt:r"});
+    auto form = Open();
+    ListWith(*form, server.address, server.ServerPath(dir), "");
+    ASSERT_EQ(form->lvwFiles->ListItemCount(), 3);
+
+    DragRowOnto(*form, server.ServerPath(dir + "/sub/theirs.txt"), form->txtUser);
+    EXPECT_EQ(form->txtUser->text().toStdString(), server.plainUser);
+    QTest::keyClick(form->txtUser, Qt::Key_Return);
+    EXPECT_EQ(Rows(*form),
+              (std::multiset<Row>{
+                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
+
+    ListWith(*form, server.address, server.ServerPath(dir), "");
+    DragRowOnto(*form, server.ServerPath(dir + "/sub/inner.txt"), form->txtBasePath);
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/sub/inner.txt"));
+    QTest::keyClick(form->txtBasePath, Qt::Key_Return);
+    EXPECT_EQ(Rows(*form),
+              (std::multiset<Row>{
+                  {server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 0}}));
+    EXPECT_TRUE(boxTitles.empty());
+}
+
+TEST_F(WindowE2eTest, AFileDroppedFromAnSmbMountIsResolvedByTheServer) {
+    LogOnAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-drop");
+    MountTablePlatform mounted(
+        {{"/dev/sda1", "/", "ext4"},
+         {"//" + server.address + "/" + server.share, "/mnt/quarnel share", "cifs"}});
+    auto form = Open({}, mounted);
+
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString("/mnt/quarnel share/" + dir + "/Bücher.txt")),
+         QUrl::fromLocalFile("/tmp")});
+    EXPECT_TRUE(test::DropOn(form->txtBasePath, &files));
+    EXPECT_TRUE(boxTitles.empty());
+    EXPECT_EQ(form->txtServer->text().toStdString(), "\\\\" + server.address);
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/Bücher.txt"));
+    EXPECT_TRUE(form->cmdShares->isEnabled());
+
+    QMimeData local;
+    local.setUrls({QUrl::fromLocalFile("/tmp")});
+    EXPECT_TRUE(test::DropOn(form->txtBasePath, &local));
+    EXPECT_EQ(boxTitles, std::vector<std::string>{"No network drive"});
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/Bücher.txt"));
 }
 
 } // namespace

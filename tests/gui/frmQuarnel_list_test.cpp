@@ -1,6 +1,7 @@
 // Working with the open-file list of the main window: sorting by a header
 // click, messaging a row's holder, dragging a row onto the inputs, drops
 // from other programs, the folder browser and the tool tips of cut cells.
+#include "DragEvents.h"
 #include "FakePlatform.h"
 #include "MsgBox.h"
 #include "frmMessage.h"
@@ -138,35 +139,11 @@ TEST_F(ListInteractions, DoubleClickAddsTheSelectedUserToTheMessageRecipients) {
 class DragAndDrop : public ListInteractions {
   protected:
     static void Send(QWidget* box, QEvent::Type type, const QMimeData* data) {
-        const QPoint at = box->rect().center();
-        switch (type) {
-        case QEvent::DragEnter: {
-            QDragEnterEvent e(at, Qt::CopyAction, data, Qt::LeftButton, {});
-            QApplication::sendEvent(box, &e);
-            EXPECT_TRUE(e.isAccepted());
-            break;
-        }
-        case QEvent::DragMove: {
-            QDragMoveEvent e(at, Qt::CopyAction, data, Qt::LeftButton, {});
-            QApplication::sendEvent(box, &e);
-            break;
-        }
-        case QEvent::DragLeave: {
-            QDragLeaveEvent e;
-            QApplication::sendEvent(box, &e);
-            break;
-        }
-        default: {
-            QDropEvent e(at, Qt::CopyAction, data, Qt::LeftButton, {});
-            QApplication::sendEvent(box, &e);
-            EXPECT_EQ(e.dropAction(), Qt::CopyAction);
-        }
-        }
+        EXPECT_TRUE(quarnel::test::SendDragEvent(box, type, data) || type == QEvent::DragLeave);
     }
 
     static void DropOn(QWidget* box, const QMimeData* data) {
-        for (QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop})
-            Send(box, type, data);
+        EXPECT_TRUE(quarnel::test::DropOn(box, data));
     }
 
     // What dragging the selected row carries, as the list starts the drag.
