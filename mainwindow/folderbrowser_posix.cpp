@@ -1,8 +1,12 @@
 #include "FolderBrowser.h"
 
+#include <QAbstractItemView>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QUrl>
@@ -11,15 +15,25 @@ namespace quarnel {
 
 namespace {
 
-// Takes an existing file or an existing folder alike: Qt's own dialog opens
-// a folder where one would choose it.
+// Takes an existing file or an existing folder alike, and with nothing typed
+// or selected the folder shown. Qt's own dialog opens a folder where one
+// would choose it, and greys its button while nothing is typed: the button
+// is put right after each of the dialog's own updates.
 class FileOrFolderDialog final : public QFileDialog {
   public:
     FileOrFolderDialog(QWidget& owner, const QString& title) : QFileDialog(&owner, title) {
         setOption(DontUseNativeDialog); // a native dialog takes files or folders, not both
         setFileMode(AnyFile);
         setAcceptMode(AcceptOpen);
-        setLabelText(Accept, tr("&Choose"));
+        auto* buttons = findChild<QDialogButtonBox*>();
+        choose_ = buttons != nullptr ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        name_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (choose_ == nullptr || name_ == nullptr)
+            return;
+        connect(name_, &QLineEdit::textChanged, this, &FileOrFolderDialog::FitChooseButton);
+        connect(this, &QFileDialog::currentChanged, this, &FileOrFolderDialog::FitChooseButton);
+        connect(this, &QFileDialog::directoryEntered, this, &FileOrFolderDialog::FitChooseButton);
+        FitChooseButton();
     }
 
     void accept() override {
@@ -27,6 +41,16 @@ class FileOrFolderDialog final : public QFileDialog {
         if (chosen.size() == 1 && QFileInfo::exists(chosen.first()))
             QDialog::accept();
     }
+
+  private:
+    void FitChooseButton() {
+        choose_->setText(tr("&Choose"));
+        if (name_->text().isEmpty())
+            choose_->setEnabled(true);
+    }
+
+    QPushButton* choose_ = nullptr;
+    QLineEdit* name_ = nullptr;
 };
 
 // Where this machine mounts SMB shares: the SMB folders of GVfs in the
@@ -50,13 +74,19 @@ QList<QUrl> SmbPlaces(QString& gvfs) {
     return places;
 }
 
+// The side bar: the SMB places first, then home and the root folder to
+// reach any other mount from.
+QList<QUrl> SideBar(const QList<QUrl>& smbPlaces) {
+    return smbPlaces + QList<QUrl>{QUrl::fromLocalFile(QDir::homePath()), QUrl::fromLocalFile("/")};
+}
+
 } // namespace
 
 QString BrowseForFileOrFolder(QWidget& owner, modApi&, const QString& title) {
     FileOrFolderDialog dialog(owner, title);
     QString gvfs;
     const QList<QUrl> places = SmbPlaces(gvfs);
-    dialog.setSidebarUrls(places);
+    dialog.setSidebarUrls(SideBar(places));
     dialog.setDirectory(!gvfs.isEmpty()     ? gvfs
                         : !places.isEmpty() ? places.first().toLocalFile()
                                             : QDir::homePath());

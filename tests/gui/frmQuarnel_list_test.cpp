@@ -8,9 +8,11 @@
 #include "frmQuarnel.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -236,8 +238,15 @@ class Browse : public ListInteractions {
                 dialog->reject();
                 return;
             }
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept");
+            // A folder is chosen by showing it with nothing typed, a file by
+            // selecting it.
+            const QFileInfo chosen(path);
+            dialog->setDirectory(chosen.isDir() ? path : chosen.path());
+            auto* choose = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+            EXPECT_TRUE(choose->isEnabled());
+            if (!chosen.isDir())
+                dialog->selectFile(path);
+            choose->click();
         });
         QTest::mouseClick(form->cmdBrowse, Qt::LeftButton);
         EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
