@@ -288,7 +288,7 @@ void ListView::startDrag(Qt::DropActions) {
     std::unique_ptr<ListDragData> data = StartDragData(allowed);
     if (data == nullptr || allowed == Qt::IgnoreAction)
         return;
-    auto* drag = new QDrag(this); // the window system deletes it when the drag ends
+    auto* drag = new QDrag(this); // Qt deletes it once the drag is over
     drag->setMimeData(data.release());
     drag->exec(allowed, allowed & Qt::CopyAction ? Qt::CopyAction : Qt::IgnoreAction);
 }

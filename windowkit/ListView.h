@@ -169,11 +169,6 @@ class ListView : public QTreeView {
     // its data from here.
     std::unique_ptr<ListDragData> StartDragData(Qt::DropActions& allowedEffects);
 
-    // The whole text of the cell at `pos` of the viewport when the column is
-    // too narrow to show all of it; empty when it shows whole. The cell's
-    // tool tip shows it.
-    QString CutCellText(const QPoint& pos) const;
-
   signals:
     void ColumnClick(int columnHeader); // the clicked header, from 1
     void DblClick();
@@ -190,6 +185,11 @@ class ListView : public QTreeView {
     bool viewportEvent(QEvent* event) override;
 
   private:
+    // The whole text of the cell at `pos` of the viewport when the column is
+    // too narrow to show all of it; empty when it shows whole. The cell's
+    // tool tip shows it.
+    QString CutCellText(const QPoint& pos) const;
+
     ListViewModel* model_;
     LabelEditMode labelEdit_ = LabelEditMode::Manual;
     DragMode dragMode_ = DragMode::Manual;
