@@ -1,44 +1,26 @@
 // How long a listing of many open files takes: the enumeration into the
-// query layer's table, and the whole click on "List Quarnel" into the window.
+// query layer's table, the whole click on "List Quarnel" into the window,
+// and a click on the "Path" header of a long list.
 // Run: cmake -DQUARNEL_BUILD_BENCH=ON ... && build/bench/listing_bench
-#include "FakePlatform.h"
+// Memory is measured by build/bench/listing_memory, in a process of its own.
+#include "ServerFiles.h"
 #include "frmQuarnel.h"
 #include "modApi.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTest>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-using quarnel::test::FakeFile;
-using quarnel::test::FakePlatform;
-namespace netstatus = quarnel::platform::netstatus;
-
-// `count` open files in batches of 500, as a server answers 16 KB at a time.
-void Script(FakePlatform& platform, int count) {
-    constexpr int PerBatch = 500;
-    for (int first = 0; first < count; first += PerBatch) {
-        std::vector<FakeFile> files;
-        for (int i = first; i < std::min(count, first + PerBatch); ++i) {
-            const std::string n = std::to_string(i);
-            files.push_back(
-                {static_cast<std::uint32_t>(i), 3, 1,
-                 u"D:\\Shares\\Data\\Reports\\" + std::u16string(n.begin(), n.end()) + u".docx",
-                 u"user" + std::u16string(n.begin(), n.begin() + 1)});
-        }
-        platform.fileBatches.push_back(
-            {first + PerBatch < count ? netstatus::MoreData : netstatus::Success,
-             std::move(files)});
-    }
-}
+using quarnel::bench::ServerFiles;
 
 void EnumOpenFiles(benchmark::State& state) {
-    FakePlatform platform;
+    ServerFiles platform;
     quarnel::modApi api(platform);
     for (auto _ : state) {
-        state.PauseTiming();
-        Script(platform, static_cast<int>(state.range(0)));
-        state.ResumeTiming();
+        platform.Serve(static_cast<int>(state.range(0)));
         api.EnumOpenFiles(u"srv", u"", u"");
         benchmark::DoNotOptimize(api.OpenFileCount);
     }
@@ -47,20 +29,39 @@ void EnumOpenFiles(benchmark::State& state) {
 BENCHMARK(EnumOpenFiles)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void ListIntoTheWindow(benchmark::State& state) {
-    FakePlatform platform;
+    ServerFiles platform;
     quarnel::modApi api(platform);
     quarnel::frmQuarnel form(api);
     form.show();
     for (auto _ : state) {
-        state.PauseTiming();
-        Script(platform, static_cast<int>(state.range(0)));
-        state.ResumeTiming();
+        platform.Serve(static_cast<int>(state.range(0)));
         form.cmdListFiles_Click();
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(ListIntoTheWindow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One click on the "Path" header, the list shown sorted: ascending and
+// descending in turn, as the user clicks it again and again.
+void ClickPathHeader(benchmark::State& state) {
+    ServerFiles platform;
+    quarnel::modApi api(platform);
+    quarnel::frmQuarnel form(api);
+    form.show();
+    (void)QTest::qWaitForWindowExposed(&form);
+    platform.Serve(static_cast<int>(state.range(0)));
+    form.cmdListFiles_Click();
+    form.lvwFiles->SetSelectedItem(form.lvwFiles->ListItemAt(1)); // the selection follows its row
+    QCoreApplication::processEvents();
+    const int path = form.lvwFiles->header()->sectionViewportPosition(1) + 5;
+    for (auto _ : state) {
+        QTest::mouseClick(form.lvwFiles->header()->viewport(), Qt::LeftButton, {}, QPoint(path, 5));
+        form.lvwFiles->viewport()->repaint();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(ClickPathHeader)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "frmQuarnel.h"
 
 #include "FilesMenu.h"
+#include "FolderBrowser.h"
 #include "Form.h"
 #include "MsgBox.h"
 #include "NetworkPath.h"
@@ -9,7 +10,9 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScreen>
+#include <QUrl>
 
 namespace quarnel {
 
@@ -81,6 +84,11 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     connect(cmdListFiles, &QPushButton::clicked, this, &frmQuarnel::cmdListFiles_Click);
     connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
     connect(cmdMessage, &QPushButton::clicked, this, &frmQuarnel::cmdMessage_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmQuarnel::cmdBrowse_Click);
+    connect(lvwFiles, &ListView::ColumnClick, this, &frmQuarnel::lvwFiles_ColumnClick);
+    connect(lvwFiles, &ListView::DblClick, this, &frmQuarnel::lvwFiles_DblClick);
+    connect(lvwFiles, &ListView::OLEStartDrag, this, &frmQuarnel::lvwFiles_OLEStartDrag);
+    connect(lvwFiles, &ListView::OLESetData, this, &frmQuarnel::lvwFiles_OLESetData);
     txtServer_Change();
     new FilesMenu(*this, api_); // the list's context menu, and F5
 
@@ -110,8 +118,10 @@ void frmQuarnel::Form_Load(const QString& commandLine) {
     lvwFiles->SetOLEDragMode(ListView::DragMode::Automatic);
 
     // 5. Drops on the base path and the user box are handled by this window.
-    OLEDropManual(txtBasePath);
-    OLEDropManual(txtUser);
+    OLEDropManual(*txtBasePath, {[this](DragState s) { txtBasePath_OLEDragOver(s); },
+                                 [this](const QMimeData& d) { txtBasePath_OLEDragDrop(d); }});
+    OLEDropManual(*txtUser, {[this](DragState s) { txtUser_OLEDragOver(s); },
+                             [this](const QMimeData& d) { txtUser_OLEDragDrop(d); }});
 
     // 6. Last, the start-up from a path given on the command line.
     StartFromCommandLine(commandLine);
@@ -147,28 +157,102 @@ bool frmQuarnel::ResolveNetworkPath(const QString& path, QString& server, QStrin
     return true;
 }
 
-void frmQuarnel::OLEDropManual(QLineEdit* box) {
-    box->setAcceptDrops(true);
-    box->installEventFilter(this);
+void frmQuarnel::cmdBrowse_Click() {
+    const QString path = BrowseForFileOrFolder(
+        *this, api_, QStringLiteral("Select a file or folder on a network drive"));
+    setCursor(Qt::WaitCursor);
+    QString server;
+    QString localPath;
+    if (path.size() > 2 && ResolveNetworkPath(path, server, localPath)) {
+        txtBasePath->setText(localPath);
+        txtServer->setText(server);
+    }
+    unsetCursor();
 }
 
-bool frmQuarnel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtBasePath || watched == txtUser) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            // The drop handlers of the two boxes are not there yet: the
-            // boxes take no drop, and the box's own handling never runs.
-            event->ignore();
-            return true;
-        case QEvent::DragLeave:
-            return true;
-        default:
-            break;
+namespace {
+
+// A dropped file as the resolution takes it: a local path for a file:// URL,
+// any other URL (smb://, as some file managers send SMB places) as it is.
+QString DroppedPath(const QUrl& url) {
+    return url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded);
+}
+
+} // namespace
+
+void frmQuarnel::txtBasePath_OLEDragDrop(const QMimeData& data) {
+    if (data.hasUrls()) {
+        const QList<QUrl> files = data.urls();
+        QString server;
+        QString localPath;
+        if (!files.isEmpty() && ResolveNetworkPath(DroppedPath(files.first()), server, localPath)) {
+            txtServer->setText(server);
+            txtBasePath->setText(localPath);
         }
+        return;
     }
-    return QWidget::eventFilter(watched, event);
+    if (data.hasText())
+        txtBasePath->setText(data.text());
+}
+
+void frmQuarnel::txtUser_OLEDragDrop(const QMimeData& data) {
+    // A file list gives no user name, whatever text a file manager adds to it.
+    if (!data.hasUrls() && data.hasText())
+        txtUser->setText(data.text());
+}
+
+void frmQuarnel::txtBasePath_OLEDragOver(DragState state) {
+    FollowDrag(state, QStringLiteral("txtBasePath"));
+}
+
+void frmQuarnel::txtUser_OLEDragOver(DragState state) {
+    FollowDrag(state, QStringLiteral("txtUser"));
+}
+
+void frmQuarnel::FollowDrag(DragState state, const QString& box) {
+    switch (state) {
+    case DragState::Enter:
+    case DragState::Over:
+        mDragTarget = box;
+        break;
+    case DragState::Leave:
+        mDragTarget.clear();
+        break;
+    }
+}
+
+void frmQuarnel::lvwFiles_ColumnClick(int columnHeader) {
+    // The three settings sort once, together.
+    const ListView::BulkUpdate once(*lvwFiles);
+    const int key = columnHeader - 1;
+    if (lvwFiles->SortKey() == key)
+        lvwFiles->SetSortOrder(lvwFiles->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                           : Qt::AscendingOrder);
+    else
+        lvwFiles->SetSortOrder(Qt::AscendingOrder);
+    lvwFiles->SetSortKey(key);
+    lvwFiles->SetSorted(true);
+}
+
+void frmQuarnel::lvwFiles_DblClick() {
+    if (lvwFiles->ListItemCount() == 0)
+        return;
+    const ListItem row = lvwFiles->SelectedItem();
+    if (!row.IsValid() || form::TrimSpaces(row.Text()).isEmpty())
+        return;
+    AddMessageRecipient(row.Text());
+}
+
+void frmQuarnel::lvwFiles_OLEStartDrag(ListDragData& data, Qt::DropActions& allowedEffects) {
+    allowedEffects = Qt::CopyAction;
+    data.Announce(QStringLiteral("text/plain"));
+}
+
+void frmQuarnel::lvwFiles_OLESetData(ListDragData& data, const QString& format) {
+    const ListItem row = lvwFiles->SelectedItem();
+    if (format != QStringLiteral("text/plain") || !row.IsValid())
+        return;
+    data.setText(mDragTarget == QStringLiteral("txtBasePath") ? row.SubItem(1) : row.Text());
 }
 
 void frmQuarnel::showEvent(QShowEvent* event) {

@@ -2,6 +2,7 @@
 // list the open files and open the other windows, and the open-file list.
 #pragma once
 
+#include "DropTarget.h"
 #include "ListView.h"
 #include "modApi.h"
 
@@ -53,6 +54,14 @@ class frmQuarnel : public QWidget {
     // Shows the send-message window modeless, owned by this window; when
     // none is loaded, one is created first, which places it.
     void cmdMessage_Click();
+    // Turns the file or folder chosen in the folder browser into the server
+    // and the base path.
+    void cmdBrowse_Click();
+    // Sorts by the clicked column; a second click on it reverses the order.
+    void lvwFiles_ColumnClick(int columnHeader);
+    // Adds the selected row's user to the recipients of the send-message
+    // window and shows it.
+    void lvwFiles_DblClick();
 
   public:
     // Appends `name` unchanged to the recipients of the send-message window
@@ -69,13 +78,20 @@ class frmQuarnel : public QWidget {
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Form_Load(const QString& commandLine);
     void Form_Resize();
     void Form_QueryUnload();
-    void OLEDropManual(QLineEdit* box);
+    // A row dragged out of the list gives its path to the base path box and
+    // its user to anything else; the text is made when the target asks.
+    void lvwFiles_OLEStartDrag(ListDragData& data, Qt::DropActions& allowedEffects);
+    void lvwFiles_OLESetData(ListDragData& data, const QString& format);
+    void txtBasePath_OLEDragDrop(const QMimeData& data);
+    void txtUser_OLEDragDrop(const QMimeData& data);
+    void txtBasePath_OLEDragOver(DragState state);
+    void txtUser_OLEDragOver(DragState state);
+    void FollowDrag(DragState state, const QString& box);
     void StartFromCommandLine(const QString& commandLine);
     // Turns a client-side path into the server's name (with its two
     // backslashes) and the path on that server; shows the messages a user
@@ -86,6 +102,9 @@ class frmQuarnel : public QWidget {
 
     modApi& api_;
     QString mListedServer;
+    // The text box a drag stands over ("txtBasePath", "txtUser"), empty once
+    // it has left it. A drop leaves it as it is.
+    QString mDragTarget;
     bool centred_ = false;
     QSize laidOutFrame_; // the outer size the list was last laid out for
 };

@@ -2,16 +2,21 @@
 // item under a row of column headers) over a table model of its own, with the
 // operations the windows rely on: column headers with keys and widths in
 // twips, items with sub-items, the selected item, sorting by the text of one
-// column, column-click and double-click events, and the extended style bits.
+// column, column-click and double-click events, dragging a row out with data
+// made when the target asks for it, tool tips for cut cells, and the extended
+// style bits.
 //
 // Columns and items are counted from 1 where the windows count them from 1
 // (column headers, the index of an item, the clicked header); the sort key is
 // a column counted from 0, and sub-item k shows in column k + 1.
 #pragma once
 
+#include <QMimeData>
 #include <QTreeView>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace quarnel {
 
@@ -44,6 +49,28 @@ class ListItem {
     ListViewModel* model_ = nullptr;
     int id_ = -1;
     std::uint64_t generation_ = 0;
+};
+
+// The data of a drag out of a ListView. Formats can be announced without
+// data: the list is asked for their data only when a drop target wants it
+// (ListView::OLESetData), so that what it gives can depend on the target.
+class ListDragData final : public QMimeData {
+    Q_OBJECT
+
+  public:
+    using Supplier = std::function<void(ListDragData& data, const QString& format)>;
+    explicit ListDragData(Supplier supplier) : supplier_(std::move(supplier)) {}
+
+    // Offers `format` (a MIME type such as "text/plain") without its data.
+    void Announce(const QString& format);
+    QStringList formats() const override;
+
+  protected:
+    QVariant retrieveData(const QString& format, QMetaType type) const override;
+
+  private:
+    Supplier supplier_;
+    QStringList announced_;
 };
 
 class ListView : public QTreeView {
@@ -136,14 +163,33 @@ class ListView : public QTreeView {
     int Width() const;
     int Height() const;
 
+    // The data that a drag of the selected row carries: null without a
+    // selected row. OLEStartDrag has been asked for the allowed effects,
+    // which start as copy, move and link. A drag started by the user takes
+    // its data from here.
+    std::unique_ptr<ListDragData> StartDragData(Qt::DropActions& allowedEffects);
+
   signals:
     void ColumnClick(int columnHeader); // the clicked header, from 1
     void DblClick();
+    // In automatic drag mode the list starts dragging the selected row: the
+    // handler announces formats on `data` and may narrow `allowedEffects`.
+    void OLEStartDrag(ListDragData& data, Qt::DropActions& allowedEffects);
+    // A drop target asks for `format`, announced without data: the handler
+    // puts the data into `data`, or leaves the format without any.
+    void OLESetData(ListDragData& data, const QString& format);
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
+    // The whole text of the cell at `pos` of the viewport when the column is
+    // too narrow to show all of it; empty when it shows whole. The cell's
+    // tool tip shows it.
+    QString CutCellText(const QPoint& pos) const;
+
     ListViewModel* model_;
     LabelEditMode labelEdit_ = LabelEditMode::Manual;
     DragMode dragMode_ = DragMode::Manual;

@@ -43,6 +43,9 @@ class ForwardingPlatform : public Platform {
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
         return inner_.FindEntryName(path);
     }
+    std::u16string BrowseForFolder(std::uintptr_t owner, const std::u16string& title) override {
+        return inner_.BrowseForFolder(owner, title);
+    }
     char16_t PathSeparator() const override { return inner_.PathSeparator(); }
     SignInChoices AvailableSignIn() override { return inner_.AvailableSignIn(); }
     void SetCredentials(const std::u16string& server, const Credentials& credentials) override {

@@ -2,15 +2,21 @@
 // server: what it lists when the user presses Enter, and when it is started
 // with a path.
 #include "ContextMenu.h"
+#include "DragEvents.h"
 #include "E2eSupport.h"
 #include "MsgBox.h"
 #include "SignInPlatform.h"
 #include "frmQuarnel.h"
 #include "frmSignIn.h"
+#include "platform/ForwardingPlatform.h"
+#include "platform/mounts_samba.h"
+#include "utf.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <deque>
 #include <gtest/gtest.h>
 #include <set>
@@ -20,6 +26,21 @@ namespace quarnel::e2e {
 namespace {
 
 using Row = std::tuple<std::string, std::string, std::string, int>; // user, path, letters, locks
+
+// The system's platform, with SMB mounts looked up in a mount table of the
+// test's own instead of this machine's.
+class MountTablePlatform final : public platform::ForwardingPlatform {
+  public:
+    explicit MountTablePlatform(std::vector<platform::samba::MountEntry> mounts)
+        : ForwardingPlatform(platform::SystemPlatform()), mounts_(std::move(mounts)) {}
+
+    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        return platform::samba::NetworkDriveFromMounts(ToUtf8(path), mounts_);
+    }
+
+  private:
+    std::vector<platform::samba::MountEntry> mounts_;
+};
 
 class WindowE2eTest : public ::testing::Test {
   protected:
@@ -40,15 +61,18 @@ class WindowE2eTest : public ::testing::Test {
                                     QString::fromStdString(password).toStdU16String(), false});
     }
 
-    // The window over the system's platform, through the sign-in that the
-    // program puts in front of it; `ask` stands in for the sign-in dialog.
-    std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}, SignInAsker ask = {}) {
+    // The window over the system's platform (or `system`), through the
+    // sign-in that the program puts in front of it; `ask` stands in for the
+    // sign-in dialog.
+    std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}, SignInAsker ask = {},
+                                     platform::Platform* system = nullptr) {
         qputenv("USER", "quarnel-nobody");
         qunsetenv("PASSWD");
         qunsetenv("KRB5CCNAME");
-        platform::Platform& system = platform::SystemPlatform();
-        system.SetYieldHook([] { QCoreApplication::processEvents(); });
-        signIn = std::make_unique<SignInPlatform>(system, std::move(ask));
+        if (system == nullptr)
+            system = &platform::SystemPlatform();
+        system->SetYieldHook([] { QCoreApplication::processEvents(); });
+        signIn = std::make_unique<SignInPlatform>(*system, std::move(ask));
         api = std::make_unique<modApi>(*signIn);
         auto form = std::make_unique<frmQuarnel>(*api, commandLine);
         form->show();
@@ -242,6 +266,70 @@ TEST_F(WindowE2eTest, CloseFileFromTheMenuClosesTheFileOnTheServer) {
         return form->lvwFiles->ListItemCount() == 1;
     }));
     EXPECT_TRUE(form->lvwFiles->ListItemAt(1).SubItem(1).endsWith("b.txt"));
+}
+
+// Drags the row of `path` onto `box`, as the user drags it out of the list.
+void DragRowOnto(frmQuarnel& form, const std::string& path, QLineEdit* box) {
+    for (int i = 1; i <= form.lvwFiles->ListItemCount(); ++i)
+        if (form.lvwFiles->ListItemAt(i).SubItem(1).toStdString() == path)
+            form.lvwFiles->SetSelectedItem(form.lvwFiles->ListItemAt(i));
+    Qt::DropActions allowed;
+    const std::unique_ptr<ListDragData> row = form.lvwFiles->StartDragData(allowed);
+    ASSERT_NE(row, nullptr) << "no row of " << path;
+    EXPECT_TRUE(test::DropOn(box, row.get()));
+}
+
+TEST_F(WindowE2eTest, ARowDraggedOntoTheInputsNarrowsTheNextListing) {
+    SignInAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-drag");
+    server.MakeFolder(dir + "/sub");
+    HeldFiles admin(server.adminUser, server.adminPassword,
+                    {dir + "/top.txt:r", dir + "/sub/inner.txt:rw"});
+    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/sub/theirs.txt:r"});
+    auto form = Open();
+    ListWith(*form, server.address, server.ServerPath(dir), "");
+    ASSERT_EQ(form->lvwFiles->ListItemCount(), 3);
+
+    DragRowOnto(*form, server.ServerPath(dir + "/sub/theirs.txt"), form->txtUser);
+    EXPECT_EQ(form->txtUser->text().toStdString(), server.plainUser);
+    QTest::keyClick(form->txtUser, Qt::Key_Return);
+    EXPECT_EQ(Rows(*form),
+              (std::multiset<Row>{
+                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
+
+    ListWith(*form, server.address, server.ServerPath(dir), "");
+    DragRowOnto(*form, server.ServerPath(dir + "/sub/inner.txt"), form->txtBasePath);
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/sub/inner.txt"));
+    QTest::keyClick(form->txtBasePath, Qt::Key_Return);
+    EXPECT_EQ(Rows(*form),
+              (std::multiset<Row>{
+                  {server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 0}}));
+    EXPECT_TRUE(boxTitles.empty());
+}
+
+TEST_F(WindowE2eTest, AFileDroppedFromAnSmbMountIsResolvedByTheServer) {
+    SignInAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-drop");
+    MountTablePlatform mounted(
+        {{"/dev/sda1", "/", "ext4"},
+         {"//" + server.address + "/" + server.share, "/mnt/quarnel share", "cifs"}});
+    auto form = Open({}, {}, &mounted);
+
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString("/mnt/quarnel share/" + dir + "/Bücher.txt")),
+         QUrl::fromLocalFile("/tmp")});
+    EXPECT_TRUE(test::DropOn(form->txtBasePath, &files));
+    EXPECT_TRUE(boxTitles.empty());
+    EXPECT_EQ(form->txtServer->text().toStdString(), "\\\\" + server.address);
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/Bücher.txt"));
+    EXPECT_TRUE(form->cmdShares->isEnabled());
+
+    QMimeData local;
+    local.setUrls({QUrl::fromLocalFile("/tmp")});
+    EXPECT_TRUE(test::DropOn(form->txtBasePath, &local));
+    EXPECT_EQ(boxTitles, std::vector<std::string>{"No network drive"});
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/Bücher.txt"));
 }
 
 } // namespace

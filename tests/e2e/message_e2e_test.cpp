@@ -10,6 +10,7 @@
 #include "modApi.h"
 
 #include <QRandomGenerator>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -196,6 +197,33 @@ TEST_F(MessageWindowE2eTest, UnknownNameIsToldAndCancelSparesTheRest) {
     const auto arrived = Arrived(1);
     ASSERT_EQ(arrived.size(), 1u);
     EXPECT_EQ(arrived[0].second, later);
+}
+
+TEST_F(MessageWindowE2eTest, DoubleClickOnARowMessagesTheHolderOfTheFile) {
+    // The listing logs on as the administrator (once in this process).
+    qputenv("USER", QByteArray::fromStdString(server.adminUser));
+    qputenv("PASSWD", QByteArray::fromStdString(server.adminPassword));
+    qunsetenv("KRB5CCNAME");
+    const std::string dir = server.MakeFolder("msg-holder");
+    HeldFiles held(server.plainUser, server.plainPassword, {dir + "/budget.xlsx:rw"});
+    main->txtServer->setText(QString::fromStdString(server.address));
+    main->txtBasePath->setText(QString::fromStdString(server.ServerPath(dir)));
+    main->cmdListFiles->click();
+    ASSERT_EQ(main->lvwFiles->ListItemCount(), 1);
+
+    const QRect row = main->lvwFiles->visualRect(main->lvwFiles->model()->index(0, 1));
+    QTest::mouseDClick(main->lvwFiles->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_EQ(window->lstRecip->count(), 1);
+    EXPECT_EQ(window->lstRecip->item(0)->text().toStdString(), server.plainUser);
+    EXPECT_TRUE(window->isVisible());
+
+    const std::string message = "Please close budget.xlsx " + token;
+    window->txtMessage->setPlainText(QString::fromStdString(message));
+    window->cmdSend->click();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
+    const auto arrived = Arrived(1);
+    ASSERT_EQ(arrived.size(), 1u);
+    EXPECT_EQ(arrived[0].second, message);
 }
 
 } // namespace

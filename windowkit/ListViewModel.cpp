@@ -1,0 +1,295 @@
+#include "ListViewModel.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quarnel {
+
+namespace {
+
+// One UTF-16 unit without regard to case; ASCII without a table look-up,
+// since paths and names are mostly ASCII and a sort compares them often.
+char16_t Folded(char16_t c) {
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+    return QChar::toCaseFolded(c);
+}
+
+// Compares two texts as text without regard to case, unit by unit.
+int CompareWithoutCase(const QString& a, const QString& b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = reinterpret_cast<const char16_t*>(a.constData());
+    const char16_t* pb = reinterpret_cast<const char16_t*>(b.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] == pb[i])
+            continue;
+        const char16_t fa = Folded(pa[i]);
+        const char16_t fb = Folded(pb[i]);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+int ListViewModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(order_.size());
+}
+
+int ListViewModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant ListViewModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    return Cell(order_[static_cast<std::size_t>(index.row())], index.column());
+}
+
+QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return columns_[static_cast<std::size_t>(section)].text;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (editable && index.column() == 0)
+        f |= Qt::ItemIsEditable;
+    if (draggable)
+        f |= Qt::ItemIsDragEnabled;
+    return f;
+}
+
+bool ListViewModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !editable || index.column() != 0 || !index.isValid())
+        return false;
+    SetCell(ItemAtRow(index.row()), 0, value.toString());
+    return true;
+}
+
+// Columns
+
+void ListViewModel::ClearColumns() {
+    if (columns_.empty())
+        return;
+    if (bulkDepth_ == 0)
+        beginRemoveColumns({}, 0, columnCount() - 1);
+    BeginReset();
+    columns_.clear();
+    if (bulkDepth_ == 0)
+        endRemoveColumns();
+}
+
+int ListViewModel::AddColumn(const QString& key, const QString& text) {
+    const int at = columnCount();
+    if (bulkDepth_ == 0)
+        beginInsertColumns({}, at, at);
+    BeginReset();
+    columns_.push_back({key, text});
+    if (bulkDepth_ == 0)
+        endInsertColumns();
+    return at + 1;
+}
+
+// Rows
+
+void ListViewModel::ClearRows() {
+    if (bulkDepth_ == 0)
+        beginResetModel();
+    BeginReset();
+    // Swapped out, so that the memory of a long list goes back at once.
+    std::vector<QString>().swap(cells_);
+    stride_ = 0;
+    std::vector<int>().swap(order_);
+    std::vector<int>().swap(rowOf_);
+    ++generation_; // handles of the old rows now stand for no row
+    if (bulkDepth_ == 0)
+        endResetModel();
+}
+
+ListItem ListViewModel::AddRow(const QString& text) {
+    const int id = IdCount();
+    if (stride_ == 0)
+        stride_ = std::max<std::size_t>(1, columns_.size());
+    cells_.resize(cells_.size() + stride_);
+    rowOf_.push_back(0);
+    Store(id, 0, text);
+    const auto end = static_cast<int>(order_.size());
+    // Inside a bulk update the rows are sorted once, at its end.
+    const int row =
+        sorted_ && bulkDepth_ == 0
+            ? static_cast<int>(std::upper_bound(order_.begin(), order_.end(), id,
+                                                [this](int a, int b) { return RowLess(a, b); }) -
+                               order_.begin())
+            : end;
+    if (bulkDepth_ == 0)
+        beginInsertRows({}, row, row);
+    BeginReset();
+    order_.insert(order_.begin() + row, id);
+    NumberRowsFrom(row);
+    if (bulkDepth_ == 0)
+        endInsertRows();
+    return {this, id, generation_};
+}
+
+ListItem ListViewModel::ItemAtRow(int row) {
+    if (row < 0 || row >= rowCount())
+        return {};
+    return {this, order_[static_cast<std::size_t>(row)], generation_};
+}
+
+int ListViewModel::RowOf(const ListItem& item) const {
+    if (item.model_ != this || item.generation_ != generation_ || item.id_ < 0 ||
+        item.id_ >= IdCount())
+        return -1;
+    return rowOf_[static_cast<std::size_t>(item.id_)];
+}
+
+QString ListViewModel::CellOf(const ListItem& item, int column) const {
+    return RowOf(item) < 0 || column < 0 ? QString() : Cell(item.id_, column);
+}
+
+void ListViewModel::SetCell(const ListItem& item, int column, const QString& text) {
+    const int row = RowOf(item);
+    if (row < 0 || column < 0)
+        return;
+    BeginReset();
+    Store(item.id_, column, text);
+    if (bulkDepth_ > 0)
+        return;
+    if (column < columnCount())
+        emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole, Qt::EditRole});
+    if (sorted_ && column == sortKey_)
+        Resort();
+}
+
+// Bulk updates
+
+void ListViewModel::BeginBulk() {
+    ++bulkDepth_;
+}
+
+void ListViewModel::BeginReset() {
+    if (bulkDepth_ == 0 || resetPending_)
+        return;
+    resetPending_ = true;
+    beginResetModel();
+}
+
+void ListViewModel::EndBulk() {
+    if (bulkDepth_ == 0 || --bulkDepth_ > 0)
+        return;
+    const bool reset = std::exchange(resetPending_, false);
+    const bool sort = std::exchange(sortPending_, false) && sorted_;
+    if (reset) {
+        if (sorted_)
+            SortRows();
+        endResetModel();
+    } else if (sort) {
+        Resort();
+    }
+}
+
+// Sorting
+
+void ListViewModel::SetSortKey(int key) {
+    if (key < 0 || key == sortKey_)
+        return;
+    sortKey_ = key;
+    if (sorted_)
+        Resort();
+}
+
+void ListViewModel::SetSortOrder(Qt::SortOrder order) {
+    if (order == sortOrder_)
+        return;
+    sortOrder_ = order;
+    if (sorted_)
+        Resort();
+}
+
+void ListViewModel::SetSorted(bool sorted) {
+    if (sorted == sorted_)
+        return; // while sorted, the rows are in order already
+    sorted_ = sorted;
+    if (sorted_)
+        Resort();
+}
+
+const QString& ListViewModel::Cell(int id, int column) const {
+    static const QString none;
+    return static_cast<std::size_t>(column) < stride_
+               ? cells_[static_cast<std::size_t>(id) * stride_ + static_cast<std::size_t>(column)]
+               : none;
+}
+
+void ListViewModel::Store(int id, int column, const QString& text) {
+    if (static_cast<std::size_t>(column) >= stride_)
+        Restride(static_cast<std::size_t>(column) + 1);
+    // A user with many files, the same letters, the same count: one text.
+    const QString* above = id > 0 ? &Cell(id - 1, column) : nullptr;
+    cells_[static_cast<std::size_t>(id) * stride_ + static_cast<std::size_t>(column)] =
+        above != nullptr && *above == text ? *above : text;
+}
+
+void ListViewModel::Restride(std::size_t columns) {
+    std::vector<QString> wider(static_cast<std::size_t>(IdCount()) * columns);
+    for (std::size_t id = 0; id < static_cast<std::size_t>(IdCount()); ++id)
+        std::move(cells_.begin() + static_cast<std::ptrdiff_t>(id * stride_),
+                  cells_.begin() + static_cast<std::ptrdiff_t>((id + 1) * stride_),
+                  wider.begin() + static_cast<std::ptrdiff_t>(id * columns));
+    cells_ = std::move(wider);
+    stride_ = columns;
+}
+
+// Orders two rows (by id) by the key column's text, in the sort order.
+bool ListViewModel::RowLess(int a, int b) const {
+    const int c = CompareWithoutCase(Cell(a, sortKey_), Cell(b, sortKey_));
+    return sortOrder_ == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+void ListViewModel::NumberRowsFrom(int row) {
+    for (auto r = static_cast<std::size_t>(row); r < order_.size(); ++r)
+        rowOf_[static_cast<std::size_t>(order_[r])] = static_cast<int>(r);
+}
+
+// Stable, so rows with equal texts keep their order.
+void ListViewModel::SortRows() {
+    std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) { return RowLess(a, b); });
+    NumberRowsFrom(0);
+}
+
+// Sorts and tells the view, so that the selection and every other persistent
+// index follow their rows.
+void ListViewModel::Resort() {
+    if (bulkDepth_ > 0) {
+        sortPending_ = true;
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> ids;
+    ids.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& i : before)
+        ids.push_back(order_[static_cast<std::size_t>(i.row())]);
+    SortRows();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.push_back(index(rowOf_[static_cast<std::size_t>(ids[static_cast<std::size_t>(i)])],
+                              before[i].column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+} // namespace quarnel
