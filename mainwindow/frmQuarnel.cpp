@@ -4,6 +4,8 @@
 #include "MsgBox.h"
 #include "NetworkPath.h"
 #include "frmMessage.h"
+#include "frmServers.h"
+#include "frmShares.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -80,6 +82,8 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     connect(cmdListFiles, &QPushButton::clicked, this, &frmQuarnel::cmdListFiles_Click);
     connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
     connect(cmdMessage, &QPushButton::clicked, this, &frmQuarnel::cmdMessage_Click);
+    connect(cmdservers, &QPushButton::clicked, this, &frmQuarnel::cmdservers_Click);
+    connect(cmdShares, &QPushButton::clicked, this, &frmQuarnel::cmdShares_Click);
     txtServer_Change();
 
     Form_Load(commandLine);
@@ -257,6 +261,24 @@ void frmQuarnel::cmdMessage_Click() {
 void frmQuarnel::AddMessageRecipient(const QString& name) {
     MessageWindow().AddRecipient(name);
     cmdMessage_Click();
+}
+
+// A picker enumerates while it loads, before it is modal, and serves the
+// window system between batches: a click meanwhile opens no second picker.
+void frmQuarnel::cmdservers_Click() {
+    if (frmServers || frmShares)
+        return;
+    auto* picker = new quarnel::frmServers(api_, txtServer);
+    frmServers = picker;
+    picker->ShowModal();
+}
+
+void frmQuarnel::cmdShares_Click() {
+    if (frmServers || frmShares)
+        return;
+    auto* picker = new quarnel::frmShares(api_, txtServer->text(), txtBasePath);
+    frmShares = picker;
+    picker->ShowModal();
 }
 
 void frmQuarnel::txtServer_Change() {
