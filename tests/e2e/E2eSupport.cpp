@@ -9,9 +9,7 @@
 
 namespace quarnel::e2e {
 
-namespace {
-
-std::map<std::string, std::string> ReadServerEnv(const std::string& path) {
+std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
     std::map<std::string, std::string> values;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly))
@@ -29,6 +27,8 @@ std::map<std::string, std::string> ReadServerEnv(const std::string& path) {
     return values;
 }
 
+namespace {
+
 QProcessEnvironment WithCredentials(const std::string& user, const std::string& password) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("USER", QString::fromStdString(user));
@@ -41,7 +41,7 @@ QProcessEnvironment WithCredentials(const std::string& user, const std::string& 
 
 const TestServer& TestServer::Get() {
     static const TestServer server = [] {
-        auto v = ReadServerEnv(QUARNEL_E2E_SERVER_DIR "/server.env");
+        auto v = ReadEnvFile(QUARNEL_E2E_SERVER_DIR "/server.env");
         return TestServer{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
                           v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
                           v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],

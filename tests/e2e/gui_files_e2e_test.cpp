@@ -3,7 +3,9 @@
 // with a path.
 #include "E2eSupport.h"
 #include "MsgBox.h"
+#include "WhileModal.h"
 #include "frmQuarnel.h"
+#include "frmShares.h"
 
 #include <QApplication>
 #include <QTest>
@@ -117,6 +119,36 @@ TEST_F(WindowE2eTest, NarrowsByUserAndByBasePath) {
               (std::multiset<Row>{
                   {server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 0},
                   {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
+}
+
+TEST_F(WindowE2eTest, PickedShareGivesTheBasePathAndTheListingStaysUnderIt) {
+    LogOnAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-picked");
+    HeldFiles held(server.adminUser, server.adminPassword, {dir + "/held.txt:rw:1"});
+    auto form = Open();
+    form->txtServer->setText(QString::fromStdString(server.address));
+
+    ASSERT_TRUE(test::WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
+        ListView& list = *picker.lvwShares;
+        std::set<std::string> names;
+        ListItem share;
+        for (int i = 1; i <= list.ListItemCount(); ++i) {
+            names.insert(list.ListItemAt(i).Text().toStdString());
+            if (list.ListItemAt(i).Text().toStdString() == server.share)
+                share = list.ListItemAt(i);
+        }
+        EXPECT_EQ(names, (std::set<std::string>{server.share, "IPC$"}));
+        list.SetSelectedItem(share);
+        QTest::keyClick(&list, Qt::Key_Return);
+    }));
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.SharePath());
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0); // picking lists nothing
+
+    ListWith(*form, server.address, server.SharePath(), "");
+    const std::multiset<Row> rows = Rows(*form);
+    EXPECT_EQ(rows.count({server.adminUser, server.ServerPath(dir + "/held.txt"), "RW ", 1}), 1u);
+    for (const Row& row : rows)
+        EXPECT_TRUE(std::get<1>(row).starts_with(server.SharePath() + "\\")) << std::get<1>(row);
 }
 
 // Each refusal leaves the list empty and says nothing.

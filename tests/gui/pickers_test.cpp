@@ -1,6 +1,7 @@
 // The share and server pickers, opened from the main window's buttons over
 // the scripted platform, and driven while they are modal.
 #include "FakePlatform.h"
+#include "WhileModal.h"
 #include "frmQuarnel.h"
 #include "frmServers.h"
 #include "frmShares.h"
@@ -9,7 +10,6 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +26,7 @@ using quarnel::frmShares;
 using quarnel::ListView;
 using quarnel::test::FakeServer;
 using quarnel::test::FakeShare;
+using quarnel::test::WhileModal;
 
 FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses,
                 quarnel::test::FakeString path) {
@@ -39,30 +40,6 @@ class Pickers : public testing::Test {
         main = std::make_unique<frmQuarnel>(api);
         main->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    }
-
-    // Clicks `button` and runs `inside` once the picker it opens is shown
-    // modally; closes the picker with its close box if `inside` has not.
-    // True when the picker was shown.
-    template <typename Window>
-    bool WhileOpen(QPushButton* button, const std::function<void(Window&)>& inside) {
-        bool shown = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* picker = qobject_cast<Window*>(QApplication::activeModalWidget());
-            if (picker == nullptr || !picker->isVisible())
-                return;
-            poll.stop();
-            shown = true;
-            const QPointer<Window> alive(picker);
-            inside(*picker);
-            if (alive)
-                picker->close();
-        });
-        poll.start();
-        button->click();
-        return shown;
     }
 
     static QStringList Column(const ListView& list, int column) {
@@ -106,7 +83,7 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
         hourglass = QApplication::overrideCursor() != nullptr &&
                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
     };
-    ASSERT_TRUE(WhileOpen<frmShares>(main->cmdShares, [&](frmShares& picker) {
+    ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.windowTitle(), "Shares");
         EXPECT_TRUE(picker.isModal());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -133,7 +110,7 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
 
     // Each opening asks again; a share without a folder empties the base path.
     ScriptShares();
-    ASSERT_TRUE(WhileOpen<frmShares>(
+    ASSERT_TRUE(WhileModal<frmShares>(
         main->cmdShares, [&](frmShares& picker) { DoubleClickRow(*picker.lvwShares, 2); }));
     EXPECT_EQ(platform.shareCalls.size(), 4u);
     EXPECT_EQ(main->txtBasePath->text(), "");
@@ -142,7 +119,7 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
 TEST_F(Pickers, ShareHeadersSortByTheirColumnAsTextAndAgainReverse) {
     ScriptShares();
     main->txtServer->setText("srv");
-    ASSERT_TRUE(WhileOpen<frmShares>(main->cmdShares, [&](frmShares& picker) {
+    ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
         ListView& list = *picker.lvwShares;
         const struct {
             int header;
@@ -173,11 +150,11 @@ TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.height() - 25));
         return QApplication::activeModalWidget() == list.window();
     };
-    ASSERT_TRUE(WhileOpen<frmShares>(main->cmdShares, [&](frmShares& picker) {
+    ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.lvwShares->ListItemCount(), 0);
         EXPECT_TRUE(tryToPick(*picker.lvwShares));
     }));
-    ASSERT_TRUE(WhileOpen<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.lvwServers->ListItemCount(), 1);
         EXPECT_FALSE(picker.lvwServers->SelectedItem().IsValid());
         EXPECT_TRUE(tryToPick(*picker.lvwServers));
@@ -194,7 +171,7 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
     main->txtServer->setText("   ");
     main->txtBasePath->setText("D:\\x");
     ASSERT_FALSE(main->cmdShares->isEnabled());
-    ASSERT_TRUE(WhileOpen<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.windowTitle(), "NT Servers");
         ListView& list = *picker.lvwServers;
         EXPECT_EQ(list.ColumnHeaderCount(), 1);
@@ -217,14 +194,14 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
 
     // Asked again at the next opening: a server gone meanwhile is not listed.
     platform.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
-    ASSERT_TRUE(WhileOpen<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(Column(*picker.lvwServers, 0), (QStringList{"ALPHA"}));
     }));
 }
 
 TEST_F(Pickers, OpenCentredAndTheListFollowsTheSizeUnlessItWouldBeNegative) {
     platform.serverBatches.push_back({netstatus::Success, {}});
-    ASSERT_TRUE(WhileOpen<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
         const QRect screen = picker.screen()->availableGeometry();
         EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
         ListView& list = *picker.lvwServers;
