@@ -11,6 +11,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
+    iproute2
     g++-mingw-w64-x86-64
     xvfb xauth imagemagick
 )
