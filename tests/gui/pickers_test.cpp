@@ -82,16 +82,15 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
     platform.duringCall = [&] {
         hourglass = QApplication::overrideCursor() != nullptr &&
                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        // Clicks while the picker loads open no second picker (nor ask again).
+        main->cmdShares->click();
+        main->cmdservers->click();
     };
     ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.windowTitle(), "Shares");
         EXPECT_TRUE(picker.isModal());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         ListView& list = *picker.lvwShares;
-        EXPECT_EQ(list.ColumnHeaderCount(), 4);
-        for (int n = 1; n <= 4; ++n)
-            EXPECT_EQ(list.ColumnHeaderKey(n), list.ColumnHeaderText(n));
-        EXPECT_EQ(list.ColumnHeaderText(3), "Current Uses");
         EXPECT_EQ(Column(list, 0), (QStringList{"ADMIN$", "data", "IPC$"}));
         EXPECT_EQ(Column(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
         EXPECT_EQ(Column(list, 2), (QStringList{"0", "9", "10"}));
@@ -109,6 +108,7 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
     EXPECT_TRUE(main->frmShares.isNull());   // unloaded
 
     // Each opening asks again; a share without a folder empties the base path.
+    platform.duringCall = nullptr;
     ScriptShares();
     ASSERT_TRUE(WhileModal<frmShares>(
         main->cmdShares, [&](frmShares& picker) { DoubleClickRow(*picker.lvwShares, 2); }));
@@ -174,8 +174,6 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
     ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.windowTitle(), "NT Servers");
         ListView& list = *picker.lvwServers;
-        EXPECT_EQ(list.ColumnHeaderCount(), 1);
-        EXPECT_EQ(list.ColumnHeaderKey(1), "Servers");
         EXPECT_EQ(Column(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
         ClickHeader(list, 1);
         EXPECT_EQ(Column(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));

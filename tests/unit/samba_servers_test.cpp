@@ -1,5 +1,5 @@
 // The parts of the Linux server enumeration that need no master browser:
-// what it refuses, how the child's answer travels, and the statuses.
+// what it refuses, how the child's answer travels and becomes records.
 #include "platform/records_samba.h"
 #include "platform/servers_samba.h"
 
@@ -49,14 +49,6 @@ TEST(BrowseAnswerTest, TravelsWholeAndAnAnswerCutShortIsNoAnswer) {
     for (const std::string& broken : {std::string(), whole.substr(0, whole.size() - 1),
                                       std::string("x\0", 2), std::string("12")})
         EXPECT_FALSE(DecodeBrowseAnswer(broken, error, decoded));
-}
-
-TEST(BrowseStatusTest, ErrnoBecomesTheWindowsStatus) {
-    EXPECT_EQ(BrowseStatus(0), netstatus::Success);
-    EXPECT_EQ(BrowseStatus(ENOENT), netstatus::NoBrowserServersFound);
-    EXPECT_EQ(BrowseStatus(ECONNREFUSED), netstatus::NoBrowserServersFound);
-    EXPECT_EQ(BrowseStatus(EACCES), netstatus::AccessDenied);
-    EXPECT_EQ(BrowseStatus(ETIMEDOUT), netstatus::NetworkError);
 }
 
 TEST(PackServerInfo100Test, NamesBecomeUtf16RecordsWithTheGivenPlatformId) {
