@@ -20,26 +20,27 @@ using NetStatus = std::uint32_t;
 // carried through unchanged. (The Windows headers define those names as
 // macros, so ours are different.)
 namespace netstatus {
-inline constexpr NetStatus Success = 0;                  // NERR_Success
-inline constexpr NetStatus AccessDenied = 5;             // ERROR_ACCESS_DENIED
-inline constexpr NetStatus NotEnoughMemory = 8;          // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr NetStatus NotSupported = 50;            // ERROR_NOT_SUPPORTED
-inline constexpr NetStatus BadNetPath = 53;              // ERROR_BAD_NETPATH
-inline constexpr NetStatus InvalidParameter = 87;        // ERROR_INVALID_PARAMETER
-inline constexpr NetStatus InvalidName = 123;            // ERROR_INVALID_NAME
-inline constexpr NetStatus InvalidLevel = 124;           // ERROR_INVALID_LEVEL
-inline constexpr NetStatus MoreData = 234;               // ERROR_MORE_DATA
-inline constexpr NetStatus LogonFailure = 1326;          // ERROR_LOGON_FAILURE
-inline constexpr NetStatus NetworkError = 2136;          // NERR_NetworkError
-inline constexpr NetStatus UseNotFound = 2250;           // NERR_UseNotFound
-inline constexpr NetStatus NameNotFound = 2273;          // NERR_NameNotFound
-inline constexpr NetStatus NetNameNotFound = 2310;       // NERR_NetNameNotFound
+inline constexpr NetStatus Success = 0;            // NERR_Success
+inline constexpr NetStatus AccessDenied = 5;       // ERROR_ACCESS_DENIED
+inline constexpr NetStatus NotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr NetStatus NotSupported = 50;      // ERROR_NOT_SUPPORTED
+inline constexpr NetStatus BadNetPath = 53;        // ERROR_BAD_NETPATH
+inline constexpr NetStatus InvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr NetStatus InvalidName = 123;      // ERROR_INVALID_NAME
+inline constexpr NetStatus InvalidLevel = 124;     // ERROR_INVALID_LEVEL
+inline constexpr NetStatus MoreData = 234;         // ERROR_MORE_DATA
+inline constexpr NetStatus LogonFailure = 1326;    // ERROR_LOGON_FAILURE
+inline constexpr NetStatus NetworkError = 2136;    // NERR_NetworkError
+inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound
+inline constexpr NetStatus NameNotFound = 2273;    // NERR_NameNotFound
+inline constexpr NetStatus NetNameNotFound = 2310; // NERR_NetNameNotFound
+
 inline constexpr NetStatus NoBrowserServersFound = 6118; // ERROR_NO_BROWSER_SERVERS_FOUND
 } // namespace netstatus
 
 // Record layouts as the platform hands them out, field for field the
-// Windows FILE_INFO_3, SHARE_INFO_2 and SERVER_INFO_100. Strings are NUL-terminated UTF-16 and
-// live in the same buffer as the records.
+// Windows FILE_INFO_3, SHARE_INFO_2 and SERVER_INFO_100. Strings are
+// NUL-terminated UTF-16 and live in the same buffer as the records.
 struct FileInfo3 {
     std::uint32_t fi3_id;
     std::uint32_t fi3_permissions;

@@ -1,5 +1,6 @@
 #include "servers_samba.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
