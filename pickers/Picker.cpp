@@ -19,10 +19,8 @@ constexpr int ListHeightAllowance = 390;
 
 } // namespace
 
-Picker::Picker() : QDialog(nullptr) {
-    setModal(true);
-    setSizeGripEnabled(false);
-}
+// No owner: exec() makes it modal to the whole program.
+Picker::Picker() : QDialog(nullptr) {}
 
 void Picker::SetList(ListView* list) {
     list_ = list;

@@ -1,5 +1,7 @@
 #include "servers_samba.h"
 
+#include "process_samba.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>

@@ -6,7 +6,6 @@
 #pragma once
 
 #include "platform.h"
-#include "process_samba.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,6 @@
 // The parts of the Linux server enumeration that need no master browser:
 // what it refuses, how the child's answer travels and becomes records.
+#include "platform/process_samba.h"
 #include "platform/records_samba.h"
 #include "platform/servers_samba.h"
 
