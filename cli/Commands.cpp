@@ -107,6 +107,25 @@ int ListShares(platform::Platform& platform, const std::string& server, Format f
     return 0;
 }
 
+int ListServers(platform::Platform& platform, const std::string& domain, Format format,
+                std::ostream& out, std::ostream& err) {
+    RecordingPlatform recorder(platform);
+    modApi api(recorder);
+    const std::string which = domain.empty() ? "the primary domain" : "the domain " + domain;
+    if (!api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain))) {
+        err << "quarnel-cli: cannot list the servers of " << which << ": "
+            << Reason(platform, recorder.LastFailure()) << '\n';
+        return 1;
+    }
+    Write(out, ServersListing(api.Servers, api.ServerCount), format);
+    if (recorder.LastFailure() != platform::netstatus::Success) {
+        err << "quarnel-cli: the listing of the servers of " << which
+            << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,
               Format format, std::ostream& out, std::ostream& err) {
     RecordingPlatform recorder(platform);

@@ -33,6 +33,11 @@ int ListOpenFiles(platform::Platform& platform, const FilesOptions& options, std
 int ListShares(platform::Platform& platform, const std::string& server, Format format,
                std::ostream& out, std::ostream& err);
 
+// Lists the servers of `domain` (empty: the primary domain), as the server
+// picker asks for them.
+int ListServers(platform::Platform& platform, const std::string& domain, Format format,
+                std::ostream& out, std::ostream& err);
+
 // Describes one share: every field but its password.
 int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,
               Format format, std::ostream& out, std::ostream& err);

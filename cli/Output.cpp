@@ -148,6 +148,15 @@ Listing SharesListing(const std::vector<ShareInfo>& shares, std::int32_t count, 
     return listing;
 }
 
+Listing ServersListing(const std::vector<ServerInfo>& servers, std::int32_t count) {
+    Listing listing{{{"Name", "name"}, {"Platform ID", "platform_id", true, true}}, {}};
+    for (std::int32_t i = 0; i < count; ++i) {
+        const ServerInfo& s = servers[static_cast<std::size_t>(i)];
+        listing.rows.push_back({ToUtf8(s.ServerName), std::to_string(s.PlatformId)});
+    }
+    return listing;
+}
+
 Listing ResolutionListing(const std::u16string& server, const std::u16string& localPath) {
     return {{{"Server", "server"}, {"Local path", "local_path"}},
             {{ToUtf8(server), ToUtf8(localPath)}}};

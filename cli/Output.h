@@ -37,6 +37,9 @@ Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t co
 Listing SharesListing(const std::vector<ShareInfo>& shares, std::int32_t count,
                       bool everyField = false);
 
+// Server names for people; with the platform identifier in JSON.
+Listing ServersListing(const std::vector<ServerInfo>& servers, std::int32_t count);
+
 // A server and the path on it, as a resolution gives them.
 Listing ResolutionListing(const std::u16string& server, const std::u16string& localPath);
 

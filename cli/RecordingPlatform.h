@@ -39,6 +39,14 @@ class RecordingPlatform final : public platform::ForwardingPlatform {
     platform::NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
         return Record(ForwardingPlatform::NetFileClose(serverName, fileId));
     }
+    platform::NetStatus NetServerEnum(const char16_t* serverName, std::uint32_t level,
+                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                      std::uint32_t serverType, const char16_t* domain,
+                                      std::uint32_t* resumeHandle) override {
+        return Record(inner_.NetServerEnum(serverName, level, buffer, prefMaxLen, entriesRead,
+                                           totalEntries, serverType, domain, resumeHandle));
+    }
     platform::NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,
                                              std::uint32_t byteLength) override {

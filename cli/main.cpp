@@ -78,6 +78,13 @@ int main(int argc, char** argv) {
     sharesCommand->add_option("SERVER", server, "server name, with or without \\\\");
     AddFormatOption(sharesCommand, format);
 
+    std::string domain;
+    CLI::App* serversCommand = app.add_subcommand(
+        "servers", "List the servers of a domain (the primary domain of this computer when not "
+                   "given).");
+    serversCommand->add_option("--domain", domain, "the domain's name");
+    AddFormatOption(serversCommand, format);
+
     std::string shareName;
     CLI::App* shareCommand = app.add_subcommand("share", "Describe one share of SERVER.");
     shareCommand->add_option("SERVER", server, "server name, with or without \\\\")->required();
@@ -137,6 +144,8 @@ int main(int argc, char** argv) {
     }
     if (*sharesCommand)
         return ListShares(platform, server, chosen, std::cout, std::cerr);
+    if (*serversCommand)
+        return ListServers(platform, domain, chosen, std::cout, std::cerr);
     if (*shareCommand)
         return ShowShare(platform, server, shareName, chosen, std::cout, std::cerr);
     if (*resolveCommand)

@@ -6,6 +6,8 @@
 #include "MsgBox.h"
 #include "NetworkPath.h"
 #include "frmMessage.h"
+#include "frmServers.h"
+#include "frmShares.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -89,6 +91,8 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     connect(lvwFiles, &ListView::DblClick, this, &frmQuarnel::lvwFiles_DblClick);
     connect(lvwFiles, &ListView::OLEStartDrag, this, &frmQuarnel::lvwFiles_OLEStartDrag);
     connect(lvwFiles, &ListView::OLESetData, this, &frmQuarnel::lvwFiles_OLESetData);
+    connect(cmdservers, &QPushButton::clicked, this, &frmQuarnel::cmdservers_Click);
+    connect(cmdShares, &QPushButton::clicked, this, &frmQuarnel::cmdShares_Click);
     txtServer_Change();
     new FilesMenu(*this, api_); // the list's context menu, and F5
 
@@ -343,6 +347,24 @@ void frmQuarnel::cmdMessage_Click() {
 void frmQuarnel::AddMessageRecipient(const QString& name) {
     MessageWindow().AddRecipient(name);
     cmdMessage_Click();
+}
+
+// A picker enumerates while it loads, before it is modal, and serves the
+// window system between batches: a click meanwhile opens no second picker.
+void frmQuarnel::cmdservers_Click() {
+    if (frmServers || frmShares)
+        return;
+    auto* picker = new quarnel::frmServers(api_, txtServer);
+    frmServers = picker;
+    picker->ShowModal();
+}
+
+void frmQuarnel::cmdShares_Click() {
+    if (frmServers || frmShares)
+        return;
+    auto* picker = new quarnel::frmShares(api_, txtServer->text(), txtBasePath);
+    frmShares = picker;
+    picker->ShowModal();
 }
 
 void frmQuarnel::txtServer_Change() {

@@ -44,6 +44,8 @@ class frmQuarnel : public QWidget {
     // Closing this window unloads both (Form_QueryUnload).
     QPointer<QWidget> frmMessage;
     QPointer<QWidget> frmServers;
+    // The share picker, while it is loaded.
+    QPointer<QWidget> frmShares;
 
   public slots:
     // Lists the files held open on the server in txtServer, narrowed to
@@ -51,6 +53,10 @@ class frmQuarnel : public QWidget {
     void cmdListFiles_Click();
     // Keeps cmdShares enabled exactly while txtServer holds more than spaces.
     void txtServer_Change();
+    // Show the server picker and the share picker modally; each returns when
+    // its picker has closed.
+    void cmdservers_Click();
+    void cmdShares_Click();
     // Shows the send-message window modeless, owned by this window; when
     // none is loaded, one is created first, which places it.
     void cmdMessage_Click();

@@ -11,6 +11,8 @@ constexpr std::uint32_t FILE_INFO_LEVEL = 3;
 constexpr std::uint32_t FILE_ENUM_PREFERRED_LENGTH = 16384;
 constexpr std::uint32_t SHARE_INFO_LEVEL = 2;
 constexpr std::uint32_t SHARE_ENUM_PREFERRED_LENGTH = 0xFFFFFF;
+constexpr std::uint32_t SERVER_INFO_LEVEL = 100;
+constexpr std::uint32_t SERVER_ENUM_PREFERRED_LENGTH = 0xFFFFFFFF; // as much as needed
 
 // Empty strings reach the platform as null pointers.
 const char16_t* NullIfEmpty(const std::u16string& s) {
@@ -23,6 +25,11 @@ void CopyOpenFileInfo(const platform::FileInfo3& record, OpenFileInfo& entry) {
     entry.NumLocks = static_cast<std::int32_t>(record.fi3_num_locks);
     entry.PathName = modApi::StringFromPointer(record.fi3_pathname);
     entry.UserName = modApi::StringFromPointer(record.fi3_username);
+}
+
+void CopyServerInfo(const platform::ServerInfo100& record, ServerInfo& entry) {
+    entry.PlatformId = static_cast<std::int32_t>(record.sv100_platform_id);
+    entry.ServerName = modApi::StringFromPointer(record.sv100_name);
 }
 
 } // namespace
@@ -117,6 +124,21 @@ bool modApi::EnumShares(const std::u16string& server) {
                                           &resumeHandle);
         },
         CopyShareInfo);
+}
+
+bool modApi::EnumServers(std::uint32_t serverType, const std::u16string& server,
+                         const std::u16string& domain) {
+    const std::u16string serverName = PrepareServerName(server);
+    std::uint32_t resumeHandle = 0;
+    return EnumerateInBatches<platform::ServerInfo100>(
+        Servers, ServerCount,
+        [&](std::uint8_t** buffer, std::uint32_t* entriesRead) {
+            std::uint32_t totalEntries = 0;
+            return platform_.NetServerEnum(NullIfEmpty(serverName), SERVER_INFO_LEVEL, buffer,
+                                           SERVER_ENUM_PREFERRED_LENGTH, entriesRead, &totalEntries,
+                                           serverType, NullIfEmpty(domain), &resumeHandle);
+        },
+        CopyServerInfo);
 }
 
 bool modApi::GetShareInfo(const std::u16string& server, const std::u16string& netName,

@@ -39,6 +39,14 @@ struct ShareInfo {
     bool operator==(const ShareInfo&) const = default;
 };
 
+// One server of a domain.
+struct ServerInfo {
+    std::int32_t PlatformId = 0; // the platform's operating-system family code, carried
+    std::u16string ServerName;   // without leading backslashes
+
+    bool operator==(const ServerInfo&) const = default;
+};
+
 inline constexpr std::uint32_t PERM_FILE_READ = 1;
 inline constexpr std::uint32_t PERM_FILE_WRITE = 2;
 inline constexpr std::uint32_t PERM_FILE_CREATE = 4;
@@ -86,6 +94,17 @@ class modApi {
     // whatever the holder had not saved. True when the server closed it; on
     // failure `errorText` holds the platform's words for its answer.
     bool CloseOpenFile(const std::u16string& server, std::int32_t id, std::u16string& errorText);
+
+    // The latest server enumeration: entries 0 to ServerCount - 1, in the
+    // order the platform returned them.
+    std::vector<ServerInfo> Servers;
+    std::int32_t ServerCount = 0;
+
+    // Lists the servers of `domain` (empty: the primary domain) whose type
+    // matches `serverType`, as `server` (empty: the local computer) knows
+    // them. True when at least one batch arrived. Touches no other table.
+    bool EnumServers(std::uint32_t serverType, const std::u16string& server,
+                     const std::u16string& domain);
 
     // Sends `message` to one recipient and tells the outcome in words: true
     // exactly when the platform answered 0. `errorText` is always set: to the

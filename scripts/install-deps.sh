@@ -12,6 +12,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
+    iproute2
     g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick
     desktop-file-utils

@@ -28,6 +28,13 @@ class ForwardingPlatform : public Platform {
                               std::uint32_t level, std::uint8_t** buffer) override {
         return inner_.NetShareGetInfo(serverName, netName, level, buffer);
     }
+    NetStatus NetServerEnum(const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
+                            std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                            std::uint32_t* totalEntries, std::uint32_t serverType,
+                            const char16_t* domain, std::uint32_t* resumeHandle) override {
+        return inner_.NetServerEnum(serverName, level, buffer, prefMaxLen, entriesRead,
+                                    totalEntries, serverType, domain, resumeHandle);
+    }
     NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
         return inner_.NetFileClose(serverName, fileId);
     }

@@ -36,11 +36,13 @@ inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound
 inline constexpr NetStatus NameNotFound = 2273;    // NERR_NameNotFound
 inline constexpr NetStatus NetNameNotFound = 2310; // NERR_NetNameNotFound
 inline constexpr NetStatus FileIdNotFound = 2314;  // NERR_FileIdNotFound
+
+inline constexpr NetStatus NoBrowserServersFound = 6118; // ERROR_NO_BROWSER_SERVERS_FOUND
 } // namespace netstatus
 
 // Record layouts as the platform hands them out, field for field the
-// Windows FILE_INFO_3 and SHARE_INFO_2. Strings are NUL-terminated UTF-16 and
-// live in the same buffer as the records.
+// Windows FILE_INFO_3, SHARE_INFO_2 and SERVER_INFO_100. Strings are
+// NUL-terminated UTF-16 and live in the same buffer as the records.
 struct FileInfo3 {
     std::uint32_t fi3_id;
     std::uint32_t fi3_permissions;
@@ -59,6 +61,18 @@ struct ShareInfo2 {
     const char16_t* shi2_path;
     const char16_t* shi2_passwd;
 };
+
+struct ServerInfo100 {
+    std::uint32_t sv100_platform_id;
+    const char16_t* sv100_name;
+};
+
+// The server-type bits of NetServerEnum that Quarnel names, with the
+// platform's names beside them (macros of the Windows headers again).
+namespace servertype {
+inline constexpr std::uint32_t Server = 0x2;     // SV_TYPE_SERVER
+inline constexpr std::uint32_t All = 0xFFFFFFFF; // SV_TYPE_ALL
+} // namespace servertype
 
 // What stands behind a client-side path on a drive: whether the drive is a
 // network drive, the network name of its connection (\\server\share, or
@@ -116,6 +130,16 @@ class Platform {
     // One share's record (level 2: one ShareInfo2).
     virtual NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
                                       std::uint32_t level, std::uint8_t** buffer) = 0;
+
+    // The servers of a domain whose type matches one of the bits of
+    // `serverType`, as `serverName` (null: the local computer) knows them.
+    // A null `domain` is the primary domain. The buffer holds *entriesRead
+    // ServerInfo100 records (level 100).
+    virtual NetStatus NetServerEnum(const char16_t* serverName, std::uint32_t level,
+                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                    std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                    std::uint32_t serverType, const char16_t* domain,
+                                    std::uint32_t* resumeHandle) = 0;
 
     // Delivers a network message to `msgName`: a user name, a computer name
     // or another message alias. `buffer` holds `byteLength` bytes of UTF-16LE

@@ -8,6 +8,7 @@
 #include "mounts_samba.h"
 #include "platform.h"
 #include "records_samba.h"
+#include "servers_samba.h"
 
 #include "../utf.h"
 
@@ -54,6 +55,10 @@ std::string CredentialKey(const char16_t* server) {
             c = static_cast<char>(c - 'A' + 'a');
     return key;
 }
+
+// The platform identifier of a server that the browse list names: it does
+// not say, and no identifier stands for "unknown".
+constexpr std::uint32_t UnreportedPlatformId = 0;
 
 bool FileExists(const std::string& path) {
     struct stat st {};
@@ -227,6 +232,45 @@ class SambaPlatform final : public Platform {
             [&](std::uint8_t**, std::uint32_t*) { return ::NetFileClose(CStr(server), fileId); },
             [](const std::uint8_t*, std::uint32_t) -> std::uint8_t* { return nullptr; }, &none);
         return status == netstatus::FileNotFound ? netstatus::FileIdNotFound : status;
+    }
+
+    // libsmbclient browses the domain (servers_samba.h). Only this computer
+    // can carry out the enumeration, the browse list answers only "servers",
+    // and it carries no platform identifier: such records say 0. The whole
+    // list comes in one batch.
+    NetStatus NetServerEnum(const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
+                            std::uint32_t, std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                            std::uint32_t serverType, const char16_t* domain,
+                            std::uint32_t*) override {
+        *buffer = nullptr;
+        *entriesRead = 0;
+        *totalEntries = 0;
+        if (level != 100)
+            return netstatus::InvalidLevel; // only level 100 is converted
+        if (serverName != nullptr || !samba::BrowseListAnswers(serverType))
+            return netstatus::NotSupported;
+        samba::BrowseRequest request;
+        request.domain = domain ? ToUtf8(domain) : "";
+        if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
+            request.configFile = conf;
+        const char* password = std::getenv("PASSWD");
+        const char* user = std::getenv("USER");
+        if (password != nullptr && user != nullptr) {
+            request.user = user;
+            request.password = password;
+        }
+        request.useKerberos = HasKerberosTicket();
+        std::vector<std::string> names;
+        const NetStatus status = samba::BrowseDomain(request, names);
+        if (status != netstatus::Success)
+            return status;
+        try {
+            *buffer = samba::PackServerInfo100(names, UnreportedPlatformId);
+        } catch (const std::bad_alloc&) {
+            return netstatus::NotEnoughMemory;
+        }
+        *entriesRead = *totalEntries = static_cast<std::uint32_t>(names.size());
+        return netstatus::Success;
     }
 
     // smbclient delivers the message (message_samba.h). Without a server

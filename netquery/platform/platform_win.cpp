@@ -72,6 +72,12 @@ QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_current_uses);
 QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_path);
 QUARNEL_SAME_FIELD(ShareInfo2, SHARE_INFO_2, shi2_passwd);
 
+QUARNEL_SAME_RECORD(ServerInfo100, SERVER_INFO_100);
+QUARNEL_SAME_FIELD(ServerInfo100, SERVER_INFO_100, sv100_platform_id);
+QUARNEL_SAME_FIELD(ServerInfo100, SERVER_INFO_100, sv100_name);
+
+static_assert(servertype::Server == SV_TYPE_SERVER && servertype::All == SV_TYPE_ALL);
+
 #undef QUARNEL_SAME_FIELD
 #undef QUARNEL_SAME_RECORD
 
@@ -180,6 +186,24 @@ class WindowsPlatform final : public Platform {
 
     NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
         return ::NetFileClose(Wide(serverName), fileId);
+    }
+
+    // NetServerEnum exists only in the wide-character form.
+    NetStatus NetServerEnum(const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
+                            std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                            std::uint32_t* totalEntries, std::uint32_t serverType,
+                            const char16_t* domain, std::uint32_t* resumeHandle) override {
+        DWORD read = 0;
+        DWORD total = 0;
+        DWORD resume = resumeHandle != nullptr ? *resumeHandle : 0;
+        const NET_API_STATUS status =
+            ::NetServerEnum(Wide(serverName), level, buffer, prefMaxLen, &read, &total, serverType,
+                            Wide(domain), resumeHandle != nullptr ? &resume : nullptr);
+        *entriesRead = read;
+        *totalEntries = total;
+        if (resumeHandle != nullptr)
+            *resumeHandle = resume;
+        return status;
     }
 
     // The message goes out as it is: UTF-16LE bytes and their number. The

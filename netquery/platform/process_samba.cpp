@@ -72,42 +72,10 @@ int MillisecondsUntil(Clock::time_point deadline) {
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1000));
 }
 
-} // namespace
-
-ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string_view input,
-                          std::chrono::milliseconds limit) {
+// Reads the child's output until it closes it or the time is up, then waits
+// for its end within the same limit; kills it when the limit has passed.
+ProcessOutcome Collect(pid_t pid, Fd& readEnd, std::chrono::milliseconds limit) {
     ProcessOutcome outcome;
-    if (arguments.empty()) {
-        outcome.startError = EINVAL;
-        return outcome;
-    }
-    const auto in = InputFile(input);
-    int pipeFds[2];
-    if (in == nullptr || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        outcome.startError = errno != 0 ? errno : EIO;
-        return outcome;
-    }
-    Fd readEnd(pipeFds[0]);
-    Fd writeEnd(pipeFds[1]);
-
-    SpawnActions actions;
-    ::posix_spawn_file_actions_adddup2(actions.get(), ::fileno(in.get()), STDIN_FILENO);
-    ::posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDOUT_FILENO);
-    ::posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDERR_FILENO);
-    std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
-    writeEnd.Close(); // the child holds the only writing end now
-    if (spawned != 0) {
-        outcome.startError = spawned;
-        return outcome;
-    }
-
-    // Read until the program closes its output or the time is up.
     const Clock::time_point deadline = Clock::now() + limit;
     bool timedOut = false;
     char chunk[4096];
@@ -160,6 +128,76 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string
         outcome.end = ProcessOutcome::End::Signalled;
     }
     return outcome;
+}
+
+} // namespace
+
+ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string_view input,
+                          std::chrono::milliseconds limit) {
+    ProcessOutcome outcome;
+    if (arguments.empty()) {
+        outcome.startError = EINVAL;
+        return outcome;
+    }
+    const auto in = InputFile(input);
+    int pipeFds[2];
+    if (in == nullptr || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        outcome.startError = errno != 0 ? errno : EIO;
+        return outcome;
+    }
+    Fd readEnd(pipeFds[0]);
+    Fd writeEnd(pipeFds[1]);
+
+    SpawnActions actions;
+    ::posix_spawn_file_actions_adddup2(actions.get(), ::fileno(in.get()), STDIN_FILENO);
+    ::posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDOUT_FILENO);
+    ::posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDERR_FILENO);
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int spawned = ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
+    writeEnd.Close(); // the child holds the only writing end now
+    if (spawned != 0) {
+        outcome.startError = spawned;
+        return outcome;
+    }
+
+    return Collect(pid, readEnd, limit);
+}
+
+ProcessOutcome RunInChild(const std::function<int(int resultFd)>& body,
+                          std::chrono::milliseconds limit) {
+    ProcessOutcome outcome;
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        outcome.startError = errno;
+        return outcome;
+    }
+    Fd readEnd(pipeFds[0]);
+    Fd writeEnd(pipeFds[1]);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        outcome.startError = errno;
+        return outcome;
+    }
+    if (pid == 0) {
+        int code = 1;
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0 && ::dup2(null, STDIN_FILENO) >= 0 && ::dup2(null, STDOUT_FILENO) >= 0 &&
+            ::dup2(null, STDERR_FILENO) >= 0) {
+            try {
+                code = body(writeEnd.get());
+            } catch (...) {
+                code = 1;
+            }
+        }
+        ::_exit(code);
+    }
+    writeEnd.Close(); // the child holds the only writing end now
+    return Collect(pid, readEnd, limit);
 }
 
 } // namespace quarnel::platform::samba

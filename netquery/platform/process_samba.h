@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,15 @@ struct ProcessOutcome {
 // the caller's environment. `input` is its whole standard input. The run is
 // killed (SIGKILL) once it has taken `limit`; what it wrote until then is kept.
 ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string_view input,
+                          std::chrono::milliseconds limit);
+
+// Runs `body` in a child process of this one, with its standard input,
+// output and error on /dev/null; what it writes to the descriptor it is given
+// becomes the output, and what it returns the exit status. For a library
+// whose settings hold for the whole process: the child's changes end with
+// it. The limit and the outcome are RunProcess's; the child never returns
+// into the caller's code (it ends with _exit, running no exit handlers).
+ProcessOutcome RunInChild(const std::function<int(int resultFd)>& body,
                           std::chrono::milliseconds limit);
 
 } // namespace quarnel::platform::samba

@@ -162,6 +162,22 @@ std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count) {
     return block.Release();
 }
 
+std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint32_t platformId) {
+    if (names.empty())
+        return nullptr;
+    std::vector<MaybeString> converted;
+    converted.reserve(names.size());
+    std::size_t units = 0;
+    for (const std::string& name : names) {
+        converted.push_back(FromUtf8(name));
+        units += PackedBlock<ServerInfo100>::Units(converted.back());
+    }
+    PackedBlock<ServerInfo100> block(names.size(), units);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        block[i] = {platformId, block.Put(converted[i])};
+    return block.Release();
+}
+
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
     if (status == netstatus::Success || status == netstatus::MoreData)
         return status;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct FILE_INFO_3;
 struct SHARE_INFO_2;
@@ -37,6 +38,11 @@ std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
 // Copies `count` libnetapi share records into one block of ShareInfo2
 // records followed by their strings, allocated with malloc.
 std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count);
+
+// Copies server names (UTF-8) into one block of ServerInfo100 records
+// followed by their strings, allocated with malloc; each record carries
+// `platformId`.
+std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint32_t platformId);
 
 // libnetapi reports every failure to open a connection as 1003, and when the
 // server refuses the credentials it quietly tries again without any, so the

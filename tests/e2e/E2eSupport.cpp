@@ -10,9 +10,7 @@
 
 namespace quarnel::e2e {
 
-namespace {
-
-std::map<std::string, std::string> ReadServerEnv(const std::string& path) {
+std::map<std::string, std::string> ReadEnvFile(const std::string& path) {
     std::map<std::string, std::string> values;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly))
@@ -29,6 +27,8 @@ std::map<std::string, std::string> ReadServerEnv(const std::string& path) {
     }
     return values;
 }
+
+namespace {
 
 QProcessEnvironment WithCredentials(const std::string& user, const std::string& password) {
     QProcessEnvironment env = SignedOutEnvironment();
@@ -53,7 +53,7 @@ std::string CliPath() {
 
 const TestServer& TestServer::Get() {
     static const TestServer server = [] {
-        auto v = ReadServerEnv(QUARNEL_E2E_SERVER_DIR "/server.env");
+        auto v = ReadEnvFile(QUARNEL_E2E_SERVER_DIR "/server.env");
         return TestServer{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
                           v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
                           v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],

@@ -7,11 +7,16 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace quarnel::e2e {
+
+// The shell assignments of an env file that a test script wrote, quotes
+// removed; empty when there is no such file.
+std::map<std::string, std::string> ReadEnvFile(const std::string& path);
 
 // The server that scripts/test-server.sh started, read from its server.env.
 struct TestServer {

@@ -6,7 +6,9 @@
 #include "E2eSupport.h"
 #include "MsgBox.h"
 #include "SignInPlatform.h"
+#include "WhileModal.h"
 #include "frmQuarnel.h"
+#include "frmShares.h"
 #include "frmSignIn.h"
 #include "platform/ForwardingPlatform.h"
 #include "platform/mounts_samba.h"
@@ -330,6 +332,36 @@ TEST_F(WindowE2eTest, AFileDroppedFromAnSmbMountIsResolvedByTheServer) {
     EXPECT_TRUE(test::DropOn(form->txtBasePath, &local));
     EXPECT_EQ(boxTitles, std::vector<std::string>{"No network drive"});
     EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/Bücher.txt"));
+}
+
+TEST_F(WindowE2eTest, PickedShareGivesTheBasePathAndTheListingStaysUnderIt) {
+    SignInAs(server.adminUser, server.adminPassword);
+    const std::string dir = server.MakeFolder("gui-picked");
+    HeldFiles held(server.adminUser, server.adminPassword, {dir + "/held.txt:rw:1"});
+    auto form = Open();
+    form->txtServer->setText(QString::fromStdString(server.address));
+
+    ASSERT_TRUE(test::WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
+        ListView& list = *picker.lvwShares;
+        std::set<std::string> names;
+        ListItem share;
+        for (int i = 1; i <= list.ListItemCount(); ++i) {
+            names.insert(list.ListItemAt(i).Text().toStdString());
+            if (list.ListItemAt(i).Text().toStdString() == server.share)
+                share = list.ListItemAt(i);
+        }
+        EXPECT_EQ(names, (std::set<std::string>{server.share, "IPC$"}));
+        list.SetSelectedItem(share);
+        QTest::keyClick(&list, Qt::Key_Return);
+    }));
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.SharePath());
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0); // picking lists nothing
+
+    ListWith(*form, server.address, server.SharePath(), "");
+    const std::multiset<Row> rows = Rows(*form);
+    EXPECT_EQ(rows.count({server.adminUser, server.ServerPath(dir + "/held.txt"), "RW ", 1}), 1u);
+    for (const Row& row : rows)
+        EXPECT_TRUE(std::get<1>(row).starts_with(server.SharePath() + "\\")) << std::get<1>(row);
 }
 
 } // namespace

@@ -123,6 +123,42 @@ platform::NetStatus FakePlatform::NetShareEnum(const char16_t* server, std::uint
     return batch.status;
 }
 
+std::uint8_t* FakePlatform::PackServers(const std::vector<FakeServer>& servers) {
+    std::size_t units = 0;
+    for (const FakeServer& f : servers)
+        units += StringArea::Units(f.name);
+    const std::size_t recordBytes = servers.size() * sizeof(platform::ServerInfo100);
+    std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
+    auto* records = reinterpret_cast<platform::ServerInfo100*>(block);
+    StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
+    for (std::size_t i = 0; i < servers.size(); ++i)
+        records[i] = {servers[i].platformId, strings.Put(servers[i].name)};
+    return block;
+}
+
+platform::NetStatus FakePlatform::NetServerEnum(const char16_t* server, std::uint32_t level,
+                                                std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                                std::uint32_t* entriesRead,
+                                                std::uint32_t* totalEntries,
+                                                std::uint32_t serverType, const char16_t* domain,
+                                                std::uint32_t* resumeHandle) {
+    serverCalls.push_back(
+        {Capture(server), Capture(domain), level, prefMaxLen, serverType, *resumeHandle});
+    if (duringCall)
+        duringCall();
+    if (serverBatches.empty())
+        throw std::logic_error("NetServerEnum called more often than scripted");
+    FakeBatch<FakeServer> batch = std::move(serverBatches.front());
+    serverBatches.pop_front();
+    const bool succeeded = batch.status == platform::netstatus::Success ||
+                           batch.status == platform::netstatus::MoreData;
+    *buffer = succeeded || batch.bufferOnFailure ? PackServers(batch.records) : nullptr;
+    *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
+    *totalEntries = *entriesRead;
+    *resumeHandle += *entriesRead + 1;
+    return batch.status;
+}
+
 platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const char16_t* netName,
                                                   std::uint32_t level, std::uint8_t** buffer) {
     shareInfoCalls.push_back({Capture(server), Capture(netName), level});

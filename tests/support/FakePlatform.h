@@ -39,6 +39,11 @@ struct FakeShare {
     FakeString password;
 };
 
+struct FakeServer {
+    std::uint32_t platformId = 500; // PLATFORM_ID_NT
+    FakeString name;
+};
+
 template <typename Record> struct FakeBatch {
     platform::NetStatus status = platform::netstatus::Success;
     std::vector<Record> records;
@@ -57,6 +62,14 @@ struct ShareEnumCall {
     FakeString server;
     std::uint32_t level = 0;
     std::uint32_t prefMaxLen = 0;
+    std::uint32_t resumeHandle = 0;
+};
+
+struct ServerEnumCall {
+    FakeString server, domain;
+    std::uint32_t level = 0;
+    std::uint32_t prefMaxLen = 0;
+    std::uint32_t serverType = 0;
     std::uint32_t resumeHandle = 0;
 };
 
@@ -88,6 +101,9 @@ class FakePlatform : public platform::Platform {
 
     std::deque<FakeBatch<FakeShare>> shareBatches;
     std::vector<ShareEnumCall> shareCalls;
+
+    std::deque<FakeBatch<FakeServer>> serverBatches;
+    std::vector<ServerEnumCall> serverCalls;
 
     // NetShareGetInfo answers from here by share name; a share that is not
     // listed gets 2310 (no such share). A failing status can still hand out
@@ -142,6 +158,11 @@ class FakePlatform : public platform::Platform {
     platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
                                         std::uint32_t level, std::uint8_t** buffer) override;
     platform::NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override;
+    platform::NetStatus NetServerEnum(const char16_t* server, std::uint32_t level,
+                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
+                                      std::uint32_t serverType, const char16_t* domain,
+                                      std::uint32_t* resumeHandle) override;
     platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,
                                              std::uint32_t byteLength) override;
@@ -161,6 +182,7 @@ class FakePlatform : public platform::Platform {
   private:
     std::uint8_t* Allocate(std::size_t bytes);
     std::uint8_t* PackShares(const std::vector<FakeShare>& shares);
+    std::uint8_t* PackServers(const std::vector<FakeServer>& servers);
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
     int handedOut_ = 0;

@@ -175,3 +175,36 @@ TEST_F(CliSharesTest, ResolutionInJsonAndItsFailuresInTheWindowsWords) {
 
 } // namespace
 } // namespace quarnel::test
+
+namespace quarnel::test {
+namespace {
+
+TEST(CliServersTest, NamesWithPlatformIdsInJsonAndFailuresNameTheDomain) {
+    FakePlatform platform;
+    std::ostringstream out, err;
+    platform.serverBatches.push_back(
+        {platform::netstatus::Success, {{500, u"ALPHA"}, {400, u"b"}}});
+    ASSERT_EQ(cli::ListServers(platform, "", Format::Json, out, err), 0);
+    EXPECT_EQ(nlohmann::json::parse(out.str()),
+              nlohmann::json::parse(R"([{"name":"ALPHA","platform_id":500},
+                                        {"name":"b","platform_id":400}])"));
+    EXPECT_EQ(platform.serverCalls[0].serverType, 2u);
+    EXPECT_FALSE(platform.serverCalls[0].domain.has_value());
+
+    platform.serverBatches.push_back({platform::netstatus::Success, {{500, u"ALPHA"}}});
+    out.str("");
+    ASSERT_EQ(cli::ListServers(platform, "CORP", Format::Csv, out, err), 0);
+    EXPECT_EQ(out.str(), "Name\r\nALPHA\r\n");
+    EXPECT_EQ(platform.serverCalls[1].domain, u"CORP");
+
+    platform.serverBatches.push_back({platform::netstatus::AccessDenied, {}});
+    out.str("");
+    EXPECT_NE(cli::ListServers(platform, "CORP", Format::Json, out, err), 0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(
+        err.str(),
+        "quarnel-cli: cannot list the servers of the domain CORP: Access is denied (error 5)\n");
+}
+
+} // namespace
+} // namespace quarnel::test

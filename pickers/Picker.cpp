@@ -1,0 +1,101 @@
+#include "Picker.h"
+
+#include "twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
+
+namespace quarnel {
+
+namespace {
+
+// What the window's outer size (frame and caption included) gives the list
+// less, in twips.
+constexpr int ListWidthAllowance = 120;
+constexpr int ListHeightAllowance = 390;
+
+} // namespace
+
+// No owner: exec() makes it modal to the whole program.
+Picker::Picker() : QDialog(nullptr) {}
+
+void Picker::SetList(ListView* list) {
+    list_ = list;
+    list_->installEventFilter(this);
+    installEventFilter(this);
+}
+
+void Picker::ShowModal() {
+    const QPointer<Picker> alive(this);
+    Form_Load();
+    // Closed while it loaded (the main window went meanwhile): not shown.
+    if (alive && !unloaded_)
+        exec();
+    delete alive.data();
+}
+
+void Picker::AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns) {
+    for (const ColumnSetup& c : columns)
+        list.AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
+    int n = 1;
+    for (const ColumnSetup& c : columns)
+        list.SetColumnHeaderWidth(n++, c.width);
+}
+
+Picker::WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+Picker::WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+bool Picker::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        // Qt's dialogs close on Escape; a picker does nothing.
+        if (key == Qt::Key_Escape)
+            return true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Form_KeyPress(vbKeyReturn);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Picker::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+// The window manager may add its frame only after the window was first laid
+// out, with no resize of the window itself: the list follows the outer size
+// whenever it has changed since the last layout.
+bool Picker::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (list_ != nullptr && isVisible() && frameGeometry().size() != laidOutFrame_)
+        Form_Resize();
+    return handled;
+}
+
+void Picker::Form_Resize() {
+    const QRect outer = frameGeometry();
+    laidOutFrame_ = outer.size();
+    list_->SetWidth(twips::FromPixels(outer.width()) - ListWidthAllowance);
+    list_->SetHeight(twips::FromPixels(outer.height()) - ListHeightAllowance);
+}
+
+void Picker::closeEvent(QCloseEvent* event) {
+    unloaded_ = true;
+    QDialog::closeEvent(event);
+}
+
+} // namespace quarnel

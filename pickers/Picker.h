@@ -1,0 +1,70 @@
+// What the two pickers share: a modal, sizable window whose only control is
+// a list that fills it, built and loaded anew at every opening. Enter picks;
+// Escape does nothing, since a picker has no cancel button (the close box
+// closes it without a pick).
+#pragma once
+
+#include "ListView.h"
+
+#include <QDialog>
+#include <initializer_list>
+
+namespace quarnel {
+
+class Picker : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Loads the window (Form_Load: it enumerates, serving the window system
+    // between batches), then shows it modally, centred on the screen, and
+    // returns when it has closed. The picker unloads itself: when this
+    // returns, the object is gone.
+    void ShowModal();
+
+  protected:
+    Picker();
+
+    // `list` takes the keys only after the window has seen them, and follows
+    // the window's size.
+    void SetList(ListView* list);
+
+    virtual void Form_Load() = 0;
+    // Enter arrives as 13; no other key does.
+    virtual void Form_KeyPress(int keyAscii) = 0;
+
+    // The list takes the window's outer size less fixed allowances; a size
+    // it refuses leaves that dimension alone and does not stop the other.
+    void Form_Resize();
+
+    // The columns of the list, in order, with their widths in twips.
+    struct ColumnSetup {
+        const char* key;
+        const char* text;
+        int width;
+    };
+    static void AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns);
+
+    // The hourglass over every window of the program while a picker loads;
+    // the picker itself is not shown yet.
+    class WaitCursor {
+      public:
+        WaitCursor();
+        ~WaitCursor();
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+    };
+
+    static constexpr int vbKeyReturn = 13;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    ListView* list_ = nullptr;
+    bool unloaded_ = false;
+    QSize laidOutFrame_; // the outer size the list was last laid out for
+};
+
+} // namespace quarnel

@@ -1,0 +1,73 @@
+#include "frmServers.h"
+
+#include "Form.h"
+
+#include <QPointer>
+
+namespace quarnel {
+
+namespace {
+
+// The client area, in twips.
+constexpr int FormWidth = 2475;
+constexpr int FormHeight = 2970;
+
+} // namespace
+
+frmServers::frmServers(modApi& api, QLineEdit* txtServer) : api_(api), txtServer_(txtServer) {
+    form::SetUp(*this, QStringLiteral("NT Servers"), FormWidth, FormHeight);
+    form::PlaceControls({{lvwServers, 0, 0, 2460, 2955}});
+    SetList(lvwServers);
+    connect(lvwServers, &ListView::ColumnClick, this, &frmServers::lvwServers_ColumnClick);
+    connect(lvwServers, &ListView::DblClick, this, &frmServers::lvwServers_DblClick);
+}
+
+void frmServers::Form_Load() {
+    lvwServers->ClearColumnHeaders();
+    lvwServers->SetLabelEdit(ListView::LabelEditMode::Manual);
+    AddColumns(*lvwServers, {{"Servers", "Servers", 1850}});
+
+    const QPointer<frmServers> alive(this);
+    const WaitCursor wait;
+    lvwServers->ClearListItems();
+    // A failure leaves the list empty without a word.
+    const bool found = api_.EnumServers(platform::servertype::Server, u"", ServerDomain);
+    if (!alive)
+        return;
+    if (found) {
+        ListView::BulkUpdate bulk(*lvwServers);
+        for (std::int32_t i = 0; i < api_.ServerCount; ++i)
+            lvwServers->AddListItem(
+                QString::fromStdU16String(api_.Servers[static_cast<std::size_t>(i)].ServerName));
+    }
+    lvwServers->SetSortOrder(Qt::AscendingOrder);
+    lvwServers->SetSortKey(0);
+    lvwServers->SetSorted(true);
+}
+
+void frmServers::Form_KeyPress(int keyAscii) {
+    if (keyAscii == vbKeyReturn)
+        PickSelectedServer();
+}
+
+void frmServers::lvwServers_DblClick() {
+    PickSelectedServer();
+}
+
+// The list has one column: any header click only reverses the order.
+void frmServers::lvwServers_ColumnClick(int) {
+    lvwServers->SetSortOrder(lvwServers->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                           : Qt::AscendingOrder);
+    lvwServers->SetSortKey(0);
+    lvwServers->SetSorted(true);
+}
+
+void frmServers::PickSelectedServer() {
+    const ListItem selected = lvwServers->SelectedItem();
+    if (lvwServers->ListItemCount() == 0 || !selected.IsValid() || txtServer_ == nullptr)
+        return;
+    txtServer_->setText(selected.Text()); // the main window's change handling follows
+    close();                              // unloads
+}
+
+} // namespace quarnel

@@ -1,0 +1,85 @@
+#include "frmShares.h"
+
+#include "Form.h"
+
+#include <QPointer>
+
+namespace quarnel {
+
+namespace {
+
+// The client area, in twips.
+constexpr int FormWidth = 7590;
+constexpr int FormHeight = 2970;
+
+} // namespace
+
+frmShares::frmShares(modApi& api, const QString& server, QLineEdit* txtBasePath)
+    : api_(api), server_(server), txtBasePath_(txtBasePath) {
+    form::SetUp(*this, QStringLiteral("Shares"), FormWidth, FormHeight);
+    form::PlaceControls({{lvwShares, 0, 60, 7545, 2910}});
+    SetList(lvwShares);
+    connect(lvwShares, &ListView::ColumnClick, this, &frmShares::lvwShares_ColumnClick);
+    connect(lvwShares, &ListView::DblClick, this, &frmShares::lvwShares_DblClick);
+}
+
+void frmShares::Form_Load() {
+    lvwShares->ClearColumnHeaders();
+    lvwShares->SetLabelEdit(ListView::LabelEditMode::Manual);
+    AddColumns(*lvwShares, {{"Share", "Share", 1850},
+                            {"Remark", "Remark", 1850},
+                            {"Current Uses", "Current Uses", 900},
+                            {"Path", "Path", 3000}});
+
+    const QPointer<frmShares> alive(this);
+    const WaitCursor wait;
+    lvwShares->ClearListItems();
+    // No share is left out, whatever its type; a failure leaves the list
+    // empty without a word.
+    const bool found = api_.EnumShares(server_.toStdU16String());
+    if (!alive)
+        return;
+    if (found) {
+        ListView::BulkUpdate bulk(*lvwShares);
+        for (std::int32_t i = 0; i < api_.ShareCount; ++i) {
+            const ShareInfo& share = api_.Shares[static_cast<std::size_t>(i)];
+            ListItem item = lvwShares->AddListItem(QString::fromStdU16String(share.NetName));
+            item.SetSubItem(1, QString::fromStdU16String(share.Remark));
+            item.SetSubItem(2, QString::number(share.CurrentUses));
+            item.SetSubItem(3, QString::fromStdU16String(share.Path));
+        }
+    }
+    lvwShares->SetSortOrder(Qt::AscendingOrder);
+    lvwShares->SetSortKey(0);
+    lvwShares->SetSorted(true);
+}
+
+void frmShares::Form_KeyPress(int keyAscii) {
+    if (keyAscii == vbKeyReturn)
+        PickSelectedShare();
+}
+
+void frmShares::lvwShares_DblClick() {
+    PickSelectedShare();
+}
+
+void frmShares::lvwShares_ColumnClick(int columnHeader) {
+    const int key = columnHeader - 1;
+    if (lvwShares->SortKey() == key)
+        lvwShares->SetSortOrder(lvwShares->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                             : Qt::AscendingOrder);
+    else
+        lvwShares->SetSortOrder(Qt::AscendingOrder);
+    lvwShares->SetSortKey(key);
+    lvwShares->SetSorted(true);
+}
+
+void frmShares::PickSelectedShare() {
+    const ListItem selected = lvwShares->SelectedItem();
+    if (lvwShares->ListItemCount() == 0 || !selected.IsValid() || txtBasePath_ == nullptr)
+        return;
+    txtBasePath_->setText(selected.SubItem(3));
+    close(); // unloads
+}
+
+} // namespace quarnel

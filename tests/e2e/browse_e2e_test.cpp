@@ -1,0 +1,83 @@
+// The server picker and quarnel-cli servers against a real master browser.
+// ctest runs this program inside the client namespace of the browse network
+// that scripts/browse-network.sh sets up, once its browse list shows both
+// names of its server.
+#include "E2eSupport.h"
+#include "WhileModal.h"
+#include "frmQuarnel.h"
+#include "frmServers.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace quarnel::e2e {
+namespace {
+
+class BrowseE2eTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto env = ReadEnvFile(QUARNEL_BROWSE_DIR "/browse.env");
+        domain = env["QUARNEL_BROWSE_DOMAIN"];
+        ASSERT_FALSE(domain.empty()) << "the browse network is not up: run these tests through "
+                                        "ctest, which sets it up";
+        const QStringList names = QString::fromStdString(env["QUARNEL_BROWSE_SERVERS"]).split(' ');
+        for (const QString& name : names)
+            servers.push_back(name.toStdString());
+        std::sort(servers.begin(), servers.end());
+        // The client's own Samba configuration: its workgroup is the domain.
+        qputenv("QUARNEL_SMB_CONF", QByteArray::fromStdString(env["QUARNEL_BROWSE_SMB_CONF"]));
+    }
+
+    std::string domain;
+    std::vector<std::string> servers; // in order of name
+};
+
+TEST_F(BrowseE2eTest, CliListsTheServersOfThePrimaryOrTheNamedDomain) {
+    const CliResult primary = RunCli({"servers", "--format", "json"}, "", "");
+    ASSERT_EQ(primary.exitCode, 0) << primary.err;
+    std::vector<std::string> names;
+    for (const auto& server : nlohmann::json::parse(primary.out)) {
+        EXPECT_EQ(server.size(), 2u);
+        EXPECT_TRUE(server["platform_id"].is_number_integer());
+        names.push_back(server["name"]);
+    }
+    EXPECT_EQ(names, servers);
+
+    const CliResult named = RunCli({"servers", "--domain", domain, "--format", "csv"}, "", "");
+    ASSERT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_EQ(named.out, "Name\r\n" + servers[0] + "\r\n" + servers[1] + "\r\n");
+
+    // A server's name is no domain's, and nobody answers for an unknown one.
+    for (const std::string& notADomain : {servers[0], std::string("QUARNELNOSUCH")}) {
+        const CliResult failed = RunCli({"servers", "--domain", notADomain}, "", "");
+        EXPECT_NE(failed.exitCode, 0);
+        EXPECT_EQ(failed.out, "");
+        EXPECT_NE(failed.err.find("cannot list the servers of the domain " + notADomain),
+                  std::string::npos)
+            << failed.err;
+    }
+}
+
+TEST_F(BrowseE2eTest, ServerPickerListsTheDomainAndThePickFillsTheServerInput) {
+    platform::Platform& system = platform::SystemPlatform();
+    system.SetYieldHook([] { QCoreApplication::processEvents(); });
+    modApi api(system);
+    frmQuarnel form(api);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    ASSERT_TRUE(test::WhileModal<frmServers>(form.cmdservers, [&](frmServers& picker) {
+        ListView& list = *picker.lvwServers;
+        ASSERT_EQ(list.ListItemCount(), 2);
+        EXPECT_EQ(list.ListItemAt(1).Text().toStdString(), servers[0]);
+        EXPECT_EQ(list.ListItemAt(2).Text().toStdString(), servers[1]);
+        list.SetSelectedItem(list.ListItemAt(2));
+        QTest::keyClick(&list, Qt::Key_Return);
+    }));
+    EXPECT_EQ(form.txtServer->text().toStdString(), servers[1]);
+    EXPECT_TRUE(form.cmdShares->isEnabled());
+}
+
+} // namespace
+} // namespace quarnel::e2e
