@@ -53,6 +53,7 @@ class RecordingPlatform final : public platform::Platform {
         return inner_.StatusText(status);
     }
     void YieldToWindowSystem() override { inner_.YieldToWindowSystem(); }
+    void SetTimeout(std::chrono::seconds timeout) override { inner_.SetTimeout(timeout); }
 
   private:
     platform::NetStatus Record(platform::NetStatus status) {

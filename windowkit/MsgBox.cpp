@@ -26,7 +26,10 @@ MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons button
                     title, QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     buttons == MsgBoxButtons::OKCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                        : QMessageBox::Ok,
-                    parent);
+                    // Qt centres a box over its parent even before the parent
+                    // is shown, which puts it in the screen's corner; without
+                    // one it centres on the screen.
+                    parent != nullptr && parent->isVisible() ? parent : nullptr);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Cancel ? MsgBoxResult::Cancel : MsgBoxResult::OK;

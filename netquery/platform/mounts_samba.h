@@ -20,6 +20,9 @@ struct MountEntry {
     std::string type;       // cifs, smb3, ext4, ...
 };
 
+// Whether a path is an smb:// URL; the scheme's case does not matter.
+bool IsSmbUrl(std::string_view path);
+
 // The lines of a mount table in the format of /proc/self/mounts, with its
 // octal escapes (\040 for a blank, ...) undone.
 std::vector<MountEntry> ParseMountTable(std::string_view table);

@@ -7,12 +7,14 @@
 #include "message_samba.h"
 #include "mounts_samba.h"
 #include "platform.h"
+#include "probe_samba.h"
 #include "records_samba.h"
 
 #include "../utf.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -131,6 +133,7 @@ class SambaPlatform final : public Platform {
         const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
         auto resume = static_cast<std::uint32_t>(*resumeHandle);
         const NetStatus status = Call(
+            server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 return ::NetFileEnum(CStr(server), CStr(base), CStr(user), level, raw, prefMaxLen,
                                      read, totalEntries, &resume);
@@ -154,6 +157,7 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel; // only level 2 is converted
         const auto server = ServerOrNull(serverName);
         return Call(
+            server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 return ::NetShareEnum(CStr(server), level, raw, prefMaxLen, read, totalEntries,
                                       resumeHandle);
@@ -172,7 +176,8 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel;
         const auto server = ServerOrNull(serverName);
         const auto share = Utf8OrNull(netName);
-        return Call(
+        const NetStatus status = Call(
+            server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 *read = 1;
                 return ::NetShareGetInfo(CStr(server), CStr(share), level, raw);
@@ -181,6 +186,9 @@ class SambaPlatform final : public Platform {
                 return samba::PackShareInfo2(reinterpret_cast<const SHARE_INFO_2*>(raw), read);
             },
             buffer);
+        // Samba's server calls a share it does not have an invalid name;
+        // a Windows server says that no such share exists.
+        return status == netstatus::InvalidName ? netstatus::NetNameNotFound : status;
     }
 
     // smbclient delivers the message (message_samba.h). Without a server
@@ -202,21 +210,31 @@ class SambaPlatform final : public Platform {
         request.sender = fromName ? fromName : u"";
         if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
             request.configFile = conf;
+        request.timeout = timeout_;
         const auto arguments = samba::SmbclientMessageArguments(request);
         if (!arguments)
             return netstatus::InvalidName;
-        // smbclient gives up on a silent peer after 20 seconds by itself;
-        // the limit only catches a run that hangs beyond that.
-        constexpr std::chrono::seconds limit(30);
+        if (const auto refused = samba::UndeliverableText(*text))
+            return *refused;
+        // smbclient's own waits cover each request, and the whole run, name
+        // resolution included, gets the same window.
         return samba::MessageStatus(
-            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), limit));
+            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), timeout_));
     }
 
+    // A relative path lies below the working folder.
     NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
         std::ifstream table("/proc/self/mounts");
         const std::string text((std::istreambuf_iterator<char>(table)),
                                std::istreambuf_iterator<char>());
-        return samba::NetworkDriveFromMounts(ToUtf8(path), samba::ParseMountTable(text));
+        std::string local = ToUtf8(path);
+        if (!local.empty() && !local.starts_with('/') && !samba::IsSmbUrl(local)) {
+            std::error_code error;
+            const auto absolute = std::filesystem::absolute(local, error);
+            if (!error)
+                local = absolute.lexically_normal().string();
+        }
+        return samba::NetworkDriveFromMounts(local, samba::ParseMountTable(text));
     }
 
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
@@ -230,7 +248,16 @@ class SambaPlatform final : public Platform {
 
     void NetApiBufferFree(void* buffer) override { std::free(buffer); }
 
+    void SetTimeout(std::chrono::seconds timeout) override { timeout_ = timeout; }
+
     std::u16string StatusText(NetStatus status) override {
+        // The statuses of a server that the probe found silent or speaking
+        // no SMB: the system's texts would not tell what happened.
+        if (status == netstatus::SemTimeout)
+            return u"The server did not answer within " +
+                   FromUtf8(std::to_string(timeout_.count())) + u" seconds";
+        if (status == netstatus::BadNetResponse)
+            return u"The server's answer is not SMB";
         char* text = libnetapi_errstr(static_cast<NET_API_STATUS>(status));
         if (text == nullptr)
             return u"Error " + FromUtf8(std::to_string(status));
@@ -243,9 +270,14 @@ class SambaPlatform final : public Platform {
     // Runs one libnetapi call: `call` fills libnetapi's buffer and its count
     // of records, `pack` copies them into a buffer of ours, and libnetapi's
     // buffer is released at once. What libnetapi's client code prints goes
-    // into the status instead of onto standard output.
+    // into the status instead of onto standard output. A server that does
+    // not speak SMB within the window is not handed to libnetapi at all.
     template <typename CallFn, typename PackFn>
-    NetStatus Call(CallFn call, PackFn pack, std::uint8_t** buffer) {
+    NetStatus Call(const std::optional<std::string>& server, CallFn call, PackFn pack,
+                   std::uint8_t** buffer) {
+        if (server)
+            if (const auto silent = samba::ProbeServer(*server, timeout_))
+                return *silent;
         if (const NetStatus status = EnsureContext(); status != netstatus::Success)
             return status;
         std::uint8_t* raw = nullptr;
@@ -253,6 +285,10 @@ class SambaPlatform final : public Platform {
         StdoutCapture capture;
         const NetStatus status = call(&raw, &read);
         const std::string clientOutput = capture.Finish();
+        // libnetapi keeps the connection: one that the server let in without
+        // the caller's credentials must not serve the next call.
+        if (samba::FellBackToAnonymous(clientOutput))
+            DropContext();
         if (raw != nullptr) {
             const std::unique_ptr<std::uint8_t, decltype(&::NetApiBufferFree)> owned(
                 raw, &::NetApiBufferFree);
@@ -283,7 +319,13 @@ class SambaPlatform final : public Platform {
         return netstatus::Success;
     }
 
+    void DropContext() {
+        libnetapi_free(ctx_);
+        ctx_ = nullptr;
+    }
+
     libnetapi_ctx* ctx_ = nullptr;
+    std::chrono::seconds timeout_ = samba::TimeoutFromEnvironment().value_or(DefaultTimeout);
 };
 
 } // namespace

@@ -162,11 +162,15 @@ std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count) {
     return block.Release();
 }
 
+bool FellBackToAnonymous(std::string_view clientOutput) {
+    return clientOutput.find("Anonymous login successful") != std::string_view::npos;
+}
+
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
+    if (FellBackToAnonymous(clientOutput))
+        return netstatus::LogonFailure;
     if (status == netstatus::Success || status == netstatus::MoreData)
         return status;
-    if (clientOutput.find("Anonymous login successful") != std::string_view::npos)
-        return netstatus::LogonFailure;
     if (status != WERR_CAN_NOT_COMPLETE)
         return status;
     static constexpr struct {

@@ -1,0 +1,29 @@
+// libnetapi waits 20 seconds for a server to accept a connection and as
+// long again for each answer, and it cannot be told otherwise: its
+// connections are made inside the library. Before each call the Samba backend
+// therefore asks the server itself, within the window the user chose, whether
+// it speaks SMB at all.
+#pragma once
+
+#include "platform.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace quarnel::platform::samba {
+
+// Connects to the SMB port (445) of `server` and sends an SMB2 NEGOTIATE.
+// The status a Windows client gives when the server does not accept the
+// connection in time (BadNetPath), accepts it but does not answer in time
+// (SemTimeout) or answers with something that is no SMB (BadNetResponse).
+// Nothing when the server answered as an SMB server, and nothing when the
+// probe cannot tell (a name only NetBIOS resolves, a refused or closed
+// connection): libnetapi then finds out for itself.
+std::optional<NetStatus> ProbeServer(const std::string& server, std::chrono::milliseconds timeout);
+
+// The window QUARNEL_TIMEOUT gives in whole seconds; nothing when it is not
+// set or holds no positive number.
+std::optional<std::chrono::seconds> TimeoutFromEnvironment();
+
+} // namespace quarnel::platform::samba
