@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace quarnel::platform::samba {
 
@@ -102,7 +103,8 @@ NetworkDrive FromUrl(std::string_view url) {
     if (const auto at = parts[0].rfind('@'); at != std::string_view::npos)
         parts[0].remove_prefix(at + 1); // user@server
     NetworkDrive drive{true, std::nullopt, {}};
-    std::string server, share, below;
+    std::string server, share;
+    std::u16string below;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string name = PercentDecode(parts[i]);
         if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string::npos)
@@ -112,10 +114,10 @@ NetworkDrive FromUrl(std::string_view url) {
         else if (i == 1)
             share = name;
         else
-            below.append(i > 2 ? "/" : "").append(name);
+            below.append(i > 2 ? u"\\" : u"").append(FromUtf8(name));
     }
     drive.remoteName = NetworkName(server, share);
-    drive.rest = WithBackslashes(below);
+    drive.rest = below;
     return drive;
 }
 
@@ -172,9 +174,15 @@ bool IsSmbUrl(std::string_view path) {
            });
 }
 
-NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts) {
-    if (IsSmbUrl(path))
-        return FromUrl(path);
+NetworkDrive NetworkDriveFromMounts(std::string_view given, const std::vector<MountEntry>& mounts,
+                                    std::string_view workingFolder) {
+    if (IsSmbUrl(given))
+        return FromUrl(given);
+    if (given.empty())
+        return {};
+    const std::string absolute =
+        (std::filesystem::path(workingFolder) / given).lexically_normal().string();
+    const std::string_view path = absolute;
     if (!path.starts_with('/'))
         return {};
     if (auto gvfs = FromGvfsFolder(path))

@@ -28,7 +28,10 @@ bool IsSmbUrl(std::string_view path);
 std::vector<MountEntry> ParseMountTable(std::string_view table);
 
 // Looks a UTF-8 path up in a mount table: the longest mount point that holds
-// it decides (the later of two mounts on one point hides the earlier).
-NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts);
+// it decides (the later of two mounts on one point hides the earlier). A
+// relative path lies below `workingFolder`; "." and ".." are taken away as
+// the file system would before the lookup.
+NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts,
+                                    std::string_view workingFolder = "/");
 
 } // namespace quarnel::platform::samba

@@ -227,14 +227,10 @@ class SambaPlatform final : public Platform {
         std::ifstream table("/proc/self/mounts");
         const std::string text((std::istreambuf_iterator<char>(table)),
                                std::istreambuf_iterator<char>());
-        std::string local = ToUtf8(path);
-        if (!local.empty() && !local.starts_with('/') && !samba::IsSmbUrl(local)) {
-            std::error_code error;
-            const auto absolute = std::filesystem::absolute(local, error);
-            if (!error)
-                local = absolute.lexically_normal().string();
-        }
-        return samba::NetworkDriveFromMounts(local, samba::ParseMountTable(text));
+        std::error_code error;
+        const std::string workingFolder = std::filesystem::current_path(error).string();
+        return samba::NetworkDriveFromMounts(ToUtf8(path), samba::ParseMountTable(text),
+                                             error ? "/" : workingFolder);
     }
 
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
