@@ -251,7 +251,8 @@ class SambaPlatform final : public Platform {
         // no SMB: the system's texts would not tell what happened.
         if (status == netstatus::SemTimeout)
             return u"The server did not answer within " +
-                   FromUtf8(std::to_string(timeout_.count())) + u" seconds";
+                   FromUtf8(std::to_string(timeout_.count())) +
+                   (timeout_.count() == 1 ? u" second" : u" seconds");
         if (status == netstatus::BadNetResponse)
             return u"The server's answer is not SMB";
         char* text = libnetapi_errstr(static_cast<NET_API_STATUS>(status));

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quarnel::e2e {
@@ -55,14 +56,33 @@ class HeldFiles {
     std::unique_ptr<QProcess> process_;
 };
 
+// A server that accepts TCP connections on `address`:`port` (another
+// loopback address than the test server's) and then never answers, or
+// answers with text that is no SMB, for as long as the object lives.
+class BrokenServer {
+  public:
+    enum class Answer { Nothing, Garbage };
+    BrokenServer(const std::string& address, int port, Answer answer);
+    ~BrokenServer();
+    BrokenServer(const BrokenServer&) = delete;
+    BrokenServer& operator=(const BrokenServer&) = delete;
+
+  private:
+    int listener_ = -1;
+    int stop_[2] = {-1, -1};
+    std::thread thread_;
+};
+
 struct CliResult {
     int exitCode = -1;
     std::string out, err;
 };
 
 // Runs quarnel-cli with the given arguments and USER / PASSWD set as Samba's
-// tools read them; `input` is all of its standard input.
+// tools read them; `input` is all of its standard input. Its standard output
+// goes to `outputFile` when one is named.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
-                 const std::string& password, const std::string& input = {});
+                 const std::string& password, const std::string& input = {},
+                 const std::string& outputFile = {});
 
 } // namespace quarnel::e2e
