@@ -216,6 +216,12 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidName;
         if (const auto refused = samba::UndeliverableText(*text))
             return *refused;
+        // smbclient takes an answer that is no NetBIOS for a silent peer.
+        if (!request.server.empty())
+            if (const auto silent =
+                    samba::ProbeServer(ToUtf8(samba::LibnetapiServerName(request.server)),
+                                       samba::SmbPort::NetBios, timeout_))
+                return *silent;
         // smbclient's own waits cover each request, and the whole run, name
         // resolution included, gets the same window.
         return samba::MessageStatus(
@@ -273,7 +279,7 @@ class SambaPlatform final : public Platform {
     NetStatus Call(const std::optional<std::string>& server, CallFn call, PackFn pack,
                    std::uint8_t** buffer) {
         if (server)
-            if (const auto silent = samba::ProbeServer(*server, timeout_))
+            if (const auto silent = samba::ProbeServer(*server, samba::SmbPort::Direct, timeout_))
                 return *silent;
         if (const NetStatus status = EnsureContext(); status != netstatus::Success)
             return status;

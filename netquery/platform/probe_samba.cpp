@@ -71,26 +71,51 @@ constexpr unsigned char Negotiate[] = {
     0x00, 0x00, 0x00, 0x00, 0x02, 0x02, 0x10, 0x02, // start time end, 2.0.2, 2.1
 };
 
-// The first eight bytes of an SMB answer: a session message (type 0) whose
-// payload starts with the SMB2 or SMB1 protocol identifier.
-bool LooksLikeSmb(const unsigned char* head) {
+// A NetBIOS session request from QUARNEL to *SMBSERVER, the name every SMB
+// server answers to, both names in the first-level encoding.
+std::string SessionRequest() {
+    auto encoded = [](std::string name, char suffix) {
+        name.resize(15, ' ');
+        name += suffix;
+        std::string out(1, '\x20');
+        for (const char c : name) {
+            out += static_cast<char>('A' + ((static_cast<unsigned char>(c) >> 4) & 0xF));
+            out += static_cast<char>('A' + (static_cast<unsigned char>(c) & 0xF));
+        }
+        return out + '\0';
+    };
+    const std::string names = encoded("*SMBSERVER", ' ') + encoded("QUARNEL", '\0');
+    return std::string{'\x81', '\0', '\0', static_cast<char>(names.size())} + names;
+}
+
+// Whether the start of an answer belongs to the protocol: an SMB answer is a
+// session message (type 0) whose payload starts with the SMB2 or SMB1
+// protocol identifier; a NetBIOS session answer is positive, negative or a
+// retarget (types 0x82 to 0x84).
+bool Understood(SmbPort port, const unsigned char* head) {
+    if (port == SmbPort::NetBios)
+        return head[0] >= 0x82 && head[0] <= 0x84;
     return head[0] == 0x00 && (head[4] == 0xFE || head[4] == 0xFF) && head[5] == 'S' &&
            head[6] == 'M' && head[7] == 'B';
 }
 
 } // namespace
 
-std::optional<NetStatus> ProbeServer(const std::string& server, std::chrono::milliseconds timeout) {
+std::optional<NetStatus> ProbeServer(const std::string& server, SmbPort port,
+                                     std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(server.c_str(), "445", &hints, &found) != 0)
-        return std::nullopt; // perhaps a NetBIOS name: libnetapi resolves it
+    if (::getaddrinfo(server.c_str(), port == SmbPort::Direct ? "445" : "139", &hints, &found) != 0)
+        return std::nullopt; // perhaps a NetBIOS name: the real client resolves it
     const std::unique_ptr<addrinfo, AddressListFree> addresses(found);
+    const std::string request = port == SmbPort::Direct
+                                    ? std::string(std::begin(Negotiate), std::end(Negotiate))
+                                    : SessionRequest();
+    const std::size_t answerStart = port == SmbPort::Direct ? 8 : 4;
 
-    bool connectTimedOut = false;
     for (const addrinfo* a = addresses.get(); a != nullptr; a = a->ai_next) {
         const Socket s(
             ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
@@ -98,35 +123,31 @@ std::optional<NetStatus> ProbeServer(const std::string& server, std::chrono::mil
             continue;
         if (::connect(s.get(), a->ai_addr, a->ai_addrlen) != 0 && errno != EINPROGRESS)
             continue;
-        if (!WaitFor(s.get(), POLLOUT, deadline)) {
-            connectTimedOut = true;
-            break;
-        }
+        if (!WaitFor(s.get(), POLLOUT, deadline))
+            return netstatus::BadNetPath;
         int error = 0;
         socklen_t length = sizeof error;
         if (::getsockopt(s.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
-            continue; // refused or unreachable: libnetapi tells which
-        if (::send(s.get(), Negotiate, sizeof Negotiate, MSG_NOSIGNAL) !=
-            static_cast<ssize_t>(sizeof Negotiate))
+            continue; // refused or unreachable: the real client tells which
+        if (::send(s.get(), request.data(), request.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(request.size()))
             return std::nullopt;
         unsigned char head[8];
         std::size_t got = 0;
-        while (got < sizeof head) {
+        while (got < answerStart) {
             if (!WaitFor(s.get(), POLLIN, deadline))
                 return netstatus::SemTimeout;
-            const ssize_t n = ::recv(s.get(), head + got, sizeof head - got, 0);
+            const ssize_t n = ::recv(s.get(), head + got, answerStart - got, 0);
             if (n < 0 && (errno == EINTR || errno == EAGAIN))
                 continue;
             if (n <= 0) // closed without an answer, as an SMB1-only server does
                 return got == 0 ? std::nullopt : std::optional(netstatus::BadNetResponse);
             got += static_cast<std::size_t>(n);
         }
-        if (!LooksLikeSmb(head))
+        if (!Understood(port, head))
             return netstatus::BadNetResponse;
         return std::nullopt;
     }
-    if (connectTimedOut)
-        return netstatus::BadNetPath;
     return std::nullopt;
 }
 

@@ -13,14 +13,21 @@
 
 namespace quarnel::platform::samba {
 
-// Connects to the SMB port (445) of `server` and sends an SMB2 NEGOTIATE.
-// The status a Windows client gives when the server does not accept the
-// connection in time (BadNetPath), accepts it but does not answer in time
-// (SemTimeout) or answers with something that is no SMB (BadNetResponse).
-// Nothing when the server answered as an SMB server, and nothing when the
-// probe cannot tell (a name only NetBIOS resolves, a refused or closed
-// connection): libnetapi then finds out for itself.
-std::optional<NetStatus> ProbeServer(const std::string& server, std::chrono::milliseconds timeout);
+// The two ways in to an SMB server: SMB directly over TCP (port 445, as
+// libnetapi speaks it) and the NetBIOS session service (port 139, which
+// carries network messages).
+enum class SmbPort { Direct, NetBios };
+
+// Connects to `port` of `server` and sends the first request of its protocol
+// (an SMB2 NEGOTIATE, or a NetBIOS session request). The status a Windows
+// client gives when the server does not accept the connection in time
+// (BadNetPath), accepts it but does not answer in time (SemTimeout) or
+// answers with something the protocol does not know (BadNetResponse).
+// Nothing when the server answered as it should, and nothing when the probe
+// cannot tell (a name only NetBIOS resolves, a refused or closed
+// connection): the real client then finds out for itself.
+std::optional<NetStatus> ProbeServer(const std::string& server, SmbPort port,
+                                     std::chrono::milliseconds timeout);
 
 // The window QUARNEL_TIMEOUT gives in whole seconds; nothing when it is not
 // set or holds no positive number.
