@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 namespace quarnel::cli {
 
@@ -31,6 +32,15 @@ Listing Visible(const Listing& listing) {
         visible.rows.push_back(std::move(cells));
     }
     return visible;
+}
+
+// A plain decimal number, such as a negative file identifier: a spreadsheet
+// reads it as the number it is.
+bool IsNumber(std::string_view text) {
+    if (text.starts_with('-'))
+        text.remove_prefix(1);
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // A cell as a terminal may show it: every control character (C0, DEL, C1)
@@ -117,19 +127,6 @@ void WriteJson(std::ostream& out, const Listing& listing, bool single) {
         for (const auto& row : listing.rows)
             json.push_back(JsonObject(listing, row));
     out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-}
-
-} // namespace
-
-namespace {
-
-// A plain decimal number, such as a negative file identifier: a spreadsheet
-// reads it as the number it is.
-bool IsNumber(std::string_view text) {
-    if (text.starts_with('-'))
-        text.remove_prefix(1);
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace

@@ -17,8 +17,9 @@ namespace {
 // for a name longer than NetBIOS allows, INVALID_ADDRESS when no name service
 // answers at all); a computer that takes no messages answers
 // REQUEST_NOT_ACCEPTED; nobody on port 139 gives CONNECTION_REFUSED; a silent
-// peer IO_TIMEOUT; a peer that answers no NetBIOS INVALID_NETWORK_RESPONSE;
-// a server that drops SMB1 CONNECTION_DISCONNECTED.
+// peer IO_TIMEOUT; a server that drops SMB1 CONNECTION_DISCONNECTED. An
+// answer smbclient cannot read (INVALID_NETWORK_RESPONSE) is the bad
+// response a Windows client reports.
 constexpr std::pair<std::string_view, NetStatus> KnownStatuses[] = {
     {"NT_STATUS_NOT_FOUND", netstatus::NameNotFound},
     {"NT_STATUS_UNSUCCESSFUL", netstatus::NameNotFound},
