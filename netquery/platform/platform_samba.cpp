@@ -288,10 +288,6 @@ class SambaPlatform final : public Platform {
         StdoutCapture capture;
         const NetStatus status = call(&raw, &read);
         const std::string clientOutput = capture.Finish();
-        // libnetapi keeps the connection: one that the server let in without
-        // the caller's credentials must not serve the next call.
-        if (samba::FellBackToAnonymous(clientOutput))
-            DropContext();
         if (raw != nullptr) {
             const std::unique_ptr<std::uint8_t, decltype(&::NetApiBufferFree)> owned(
                 raw, &::NetApiBufferFree);
@@ -320,11 +316,6 @@ class SambaPlatform final : public Platform {
         if (HasKerberosTicket())
             libnetapi_set_use_ccache(ctx_);
         return netstatus::Success;
-    }
-
-    void DropContext() {
-        libnetapi_free(ctx_);
-        ctx_ = nullptr;
     }
 
     libnetapi_ctx* ctx_ = nullptr;

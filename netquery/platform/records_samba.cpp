@@ -162,12 +162,8 @@ std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count) {
     return block.Release();
 }
 
-bool FellBackToAnonymous(std::string_view clientOutput) {
-    return clientOutput.find("Anonymous login successful") != std::string_view::npos;
-}
-
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
-    if (FellBackToAnonymous(clientOutput))
+    if (clientOutput.find("Anonymous login successful") != std::string_view::npos)
         return netstatus::LogonFailure;
     if (status == netstatus::Success || status == netstatus::MoreData)
         return status;

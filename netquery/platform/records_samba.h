@@ -38,10 +38,6 @@ std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
 // records followed by their strings, allocated with malloc.
 std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count);
 
-// Whether libnetapi's client output tells that the server refused the
-// caller's credentials and libnetapi quietly logged on anonymously instead.
-bool FellBackToAnonymous(std::string_view clientOutput);
-
 // libnetapi reports every failure to open a connection as 1003, and when the
 // server refuses the credentials it quietly tries again without any, so the
 // server's answer then speaks of that anonymous attempt, whether it failed
