@@ -131,12 +131,8 @@ TEST(CsvFieldTest, FormulasGetAnApostropheNumbersAndOtherTextDoNot) {
         {"@SUM(A1)", "'@SUM(A1)"},
         {"\tx", "'\tx"},
         {"\rx", "\"'\rx\""},
-        {"=a,b", "\"'=a,b\""},
         {"-2147483648", "-2147483648"},
-        {"-", "'-"},
         {"a=b", "a=b"},
-        {"", ""},
-        {" x", "\" x\""},
     };
     for (const auto& [text, field] : cases)
         EXPECT_EQ(cli::CsvField(text), field) << text;
