@@ -59,8 +59,8 @@ std::optional<NetStatus> UndeliverableText(std::u16string_view text);
 // password goes on it: message mode sets up no session and never uses one,
 // and --no-pass keeps smbclient from asking for one on the standard input
 // that carries the text. The code page is named, so that what arrives is
-// what UndeliverableText let through. Nothing (nullopt) for a sender that holds "%",
-// which smbclient would split into a user name and a password.
+// what UndeliverableText let through. Nothing (nullopt) for a sender that
+// holds "%", which smbclient would split into a user name and a password.
 std::optional<std::vector<std::string>> SmbclientMessageArguments(const MessageRequest& request);
 
 // The text of a message buffer: `byteLength` bytes of UTF-16LE. Nothing for
@@ -76,8 +76,8 @@ std::string SmbclientMessageText(std::u16string_view text);
 // when it ended by itself with 0 and named no failure; otherwise the
 // NT_STATUS it printed last (after "Error " or "returned "), as a Windows
 // client would report it; "not supported" when smbclient could not be
-// started (or NetBIOS is switched off); a network error when it had to be
-// killed (SemTimeout); GenFailure for anything else.
+// started (or NetBIOS is switched off); SemTimeout, as for a silent peer,
+// when it had to be killed; GenFailure for anything else.
 NetStatus MessageStatus(const ProcessOutcome& outcome);
 
 } // namespace quarnel::platform::samba

@@ -44,10 +44,9 @@ bool WaitFor(int fd, short events, Clock::time_point deadline) {
             return false;
         pollfd p{fd, events, 0};
         const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
-        if (ready > 0)
-            return true;
-        if (ready == 0 || errno != EINTR)
-            return ready != 0;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        return ready > 0;
     }
 }
 

@@ -2,7 +2,8 @@
 // long again for each answer, and it cannot be told otherwise: its
 // connections are made inside the library. Before each call the Samba backend
 // therefore asks the server itself, within the window the user chose, whether
-// it speaks SMB at all.
+// it speaks SMB at all. smbclient, which carries network messages, takes an
+// answer it cannot read for silence; the same question tells the two apart.
 #pragma once
 
 #include "platform.h"
