@@ -198,9 +198,10 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
         return {};
     const char16_t sep = platform_.PathSeparator();
     // A URL names nothing in the local file system, and neither does a
-    // network path where the file system does not read it as one: there is
-    // nothing to expand.
-    if (IsUrl(path) || (sep != u'\\' && IsNetworkPath(path)))
+    // network path that the file system does not read as one (any on Linux,
+    // //server/share on Windows): there is nothing to expand.
+    const bool localNetworkPath = sep == u'\\' && path.starts_with(u"\\\\");
+    if (IsUrl(path) || (IsNetworkPath(path) && !localNetworkPath))
         return path;
     std::u16string remaining = path;
     const bool trailing = remaining.back() == sep;

@@ -90,6 +90,8 @@ TEST_F(LongPathTest, UrlsAndNetworkPathsAreNotLookedUpLocally) {
                                     u"//srv/data/" + longName, u"\\\\srv\\data\\a.txt"};
     for (const std::u16string& path : paths)
         EXPECT_EQ(api.ExpandLongPath(path), path);
+    platform.separator = u'\\'; // on Windows, //server/share is not looked up either
+    EXPECT_EQ(api.ExpandLongPath(u"//srv/data/a.txt"), u"//srv/data/a.txt");
     EXPECT_TRUE(platform.entryLookups.empty());
 }
 
