@@ -50,7 +50,8 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     int timeout = 0;
     app.add_option("--timeout", timeout,
                    "seconds to wait for a server to answer (default: QUARNEL_TIMEOUT, else 20)")
-        ->check(CLI::Range(1, 3600));
+        ->check(CLI::Range(1, 3600).description(""))
+        ->type_name("SECONDS");
     std::string format = "table";
 
     FilesOptions files;
