@@ -7,9 +7,15 @@
 #include "modApi.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     const QString commandLine = quarnel::CommandLineText(argc, argv);
+    // The version alone is asked for by scripts and packagers: no window.
+    if (commandLine == QStringLiteral("--version")) {
+        std::fputs("quarnel " QUARNEL_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication app(argc, argv);
     QApplication::setWindowIcon(quarnel::AppIcon());
 

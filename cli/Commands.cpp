@@ -20,12 +20,20 @@ std::string ServerForMessage(const std::string& server) {
     return ToUtf8(modApi::PrepareServerName(FromUtf8(server)));
 }
 
-// "Access is denied" and the like, with the status number for searching.
+// "Access is denied" and the like, with the status number for searching;
+// once, also when the platform's text already holds it ("Error 2310").
 std::string Reason(platform::Platform& platform, platform::NetStatus status) {
     std::string text = ToUtf8(platform.StatusText(status));
     while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\n'))
         text.pop_back();
-    return text + " (error " + std::to_string(status) + ")";
+    const std::string number = std::to_string(status);
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t at = text.find(number); at != std::string::npos;
+         at = text.find(number, at + 1))
+        if ((at == 0 || !isDigit(text[at - 1])) &&
+            (at + number.size() == text.size() || !isDigit(text[at + number.size()])))
+            return text;
+    return text + " (error " + number + ")";
 }
 
 // The texts of a failed resolution on one line: the message box's title and
@@ -40,12 +48,14 @@ std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& p
                 text += c == '\n' ? ' ' : c;
     } else if (resolved.outcome == Resolution::NoShare) {
         text = path + " names no share";
+    } else if (resolved.outcome == Resolution::InvalidName) {
+        text = path + " names a server, share or folder with a character no name may hold";
     } else {
         text = "the network drive of " + path + " has no network name";
     }
     if (resolved.outcome == Resolution::ShareNotFound &&
         recorder.LastFailure() != platform::netstatus::Success)
-        text.append(" (").append(Reason(recorder, recorder.LastFailure())).append(")");
+        text.append(": ").append(Reason(recorder, recorder.LastFailure()));
     return text;
 }
 

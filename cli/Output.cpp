@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 namespace quarnel::cli {
 
@@ -33,7 +34,41 @@ Listing Visible(const Listing& listing) {
     return visible;
 }
 
-void WriteTable(std::ostream& out, const Listing& listing) {
+// A plain decimal number, such as a negative file identifier: a spreadsheet
+// reads it as the number it is.
+bool IsNumber(std::string_view text) {
+    if (text.starts_with('-'))
+        text.remove_prefix(1);
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A cell as a terminal may show it: every control character (C0, DEL, C1)
+// as a visible escape, so that text from a server can neither send the
+// terminal commands nor break a row in two.
+std::string Printable(const std::string& text) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            out.append("\\x").append(1, hex[c >> 4]).append(1, hex[c & 0xF]);
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) { // U+0080 to U+009F
+            out.append("\\u00").append(1, hex[next >> 4]).append(1, hex[next & 0xF]);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void WriteTable(std::ostream& out, const Listing& raw) {
+    Listing listing = raw;
+    for (auto& row : listing.rows)
+        for (auto& cell : row)
+            cell = Printable(cell);
     std::vector<std::size_t> widths;
     for (const Column& c : listing.columns)
         widths.push_back(DisplayWidth(c.header));
@@ -96,7 +131,13 @@ void WriteJson(std::ostream& out, const Listing& listing, bool single) {
 
 } // namespace
 
-std::string CsvField(const std::string& text) {
+std::string CsvField(const std::string& given) {
+    // A field that starts like a formula is one to a spreadsheet: an
+    // apostrophe in front makes it text, as spreadsheet exports do.
+    std::string text = given;
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos &&
+        !IsNumber(text))
+        text.insert(0, 1, '\'');
     const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!quote)

@@ -48,7 +48,9 @@ Listing ResolutionListing(const std::u16string& server, const std::u16string& lo
 void Write(std::ostream& out, const Listing& listing, Format format, bool single = false);
 
 // One CSV field, quoted when it holds a separator, a quote, a line break or
-// blanks at either end.
+// blanks at either end. A field that a spreadsheet would take for a formula
+// (it starts with =, +, -, @, a tab or a carriage return, and is no plain
+// number) gets an apostrophe in front.
 std::string CsvField(const std::string& text);
 
 } // namespace quarnel::cli

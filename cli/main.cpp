@@ -1,11 +1,12 @@
 // quarnel-cli: Quarnel's query layer for scripts.
 #include "Commands.h"
 #include "Console.h"
+#include "FileStream.h"
 #include "SignIn.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <iostream>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -25,18 +26,37 @@ Format ParseFormat(const std::string& text) {
     return formats.at(text);
 }
 
-} // namespace
+// An empty value is refused rather than read as "not given": a script whose
+// variable is unset must not get the local computer or every file instead.
+const CLI::Validator NonEmpty(
+    [](const std::string& value) { return value.empty() ? "an empty value is not allowed" : ""; },
+    "", "NonEmpty");
 
-int main(int argc, char** argv) {
+constexpr int UsageError = 2;
+constexpr int Failure = 1;
+
+const char* const AuthenticationHelp =
+    "On Linux the server is asked with your Kerberos ticket when you hold one (kinit, or a cache\n"
+    "named by KRB5CCNAME; -k insists on it), and otherwise with the user name and password in\n"
+    "the USER and PASSWD environment variables, as Samba's own tools read them, or as given by\n"
+    "-U (the password from PASSWD or asked for) or -A. On Windows, with your logon.\n"
+    "Exit codes: 0 done (also when nothing is listed), 1 failed, 2 usage error.\n";
+
+int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     using namespace quarnel::cli;
-    PrepareConsole();
-
     CLI::App app{"Lists the files held open on an SMB server, and by whom.", "quarnel-cli"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "quarnel-cli " QUARNEL_VERSION);
+    app.footer(AuthenticationHelp);
+    int timeout = 0;
+    app.add_option("--timeout", timeout,
+                   "seconds to wait for a server to answer (default: QUARNEL_TIMEOUT, else 20)")
+        ->check(CLI::Range(1, 3600).description(""))
+        ->type_name("SECONDS");
     std::string format = "table";
 
-    // Sign-in options stand before or after the command, as in Samba's tools.
+    // Sign-in options and --timeout stand before or after the command, as
+    // in Samba's tools.
     app.fallthrough();
     SignInOptions signIn;
     auto* userOption =
@@ -60,14 +80,20 @@ int main(int argc, char** argv) {
     CLI::App* filesCommand = app.add_subcommand(
         "files", "List the files held open on SERVER (the local computer when not given).");
     auto* serverOption =
-        filesCommand->add_option("SERVER", files.server, "server name, with or without \\\\");
-    auto* baseOption = filesCommand->add_option("--base", files.basePath,
-                                                "only files under this path on the server");
-    filesCommand->add_option("--user", files.user, "only files held open by this user");
+        filesCommand->add_option("SERVER", files.server, "server name, with or without \\\\")
+            ->check(NonEmpty);
+    auto* baseOption =
+        filesCommand
+            ->add_option("--base", files.basePath, "only files under this path on the server")
+            ->check(NonEmpty);
+    filesCommand->add_option("--user", files.user, "only files held open by this user")
+        ->check(NonEmpty);
     filesCommand
         ->add_option("--path", files.clientPath,
                      "a file or folder as this computer sees it (mapped drive, SMB mount, "
-                     "\\\\server\\share\\... or smb:// URL): list the files held open under it")
+                     "\\\\server\\share\\..., //server/share/... or smb:// URL): list the "
+                     "files held open under it")
+        ->check(NonEmpty)
         ->excludes(serverOption)
         ->excludes(baseOption);
     AddFormatOption(filesCommand, format);
@@ -75,7 +101,8 @@ int main(int argc, char** argv) {
     std::string server;
     CLI::App* sharesCommand = app.add_subcommand(
         "shares", "List the shares of SERVER (the local computer when not given).");
-    sharesCommand->add_option("SERVER", server, "server name, with or without \\\\");
+    sharesCommand->add_option("SERVER", server, "server name, with or without \\\\")
+        ->check(NonEmpty);
     AddFormatOption(sharesCommand, format);
 
     std::string domain;
@@ -87,8 +114,10 @@ int main(int argc, char** argv) {
 
     std::string shareName;
     CLI::App* shareCommand = app.add_subcommand("share", "Describe one share of SERVER.");
-    shareCommand->add_option("SERVER", server, "server name, with or without \\\\")->required();
-    shareCommand->add_option("NAME", shareName, "the share's name")->required();
+    shareCommand->add_option("SERVER", server, "server name, with or without \\\\")
+        ->required()
+        ->check(NonEmpty);
+    shareCommand->add_option("NAME", shareName, "the share's name")->required()->check(NonEmpty);
     AddFormatOption(shareCommand, format);
 
     std::string path;
@@ -97,8 +126,10 @@ int main(int argc, char** argv) {
         "Name the server and the path on it of a file or folder as this computer sees it.");
     resolveCommand
         ->add_option("PATH", path,
-                     "mapped drive or SMB mount path, \\\\server\\share\\... or smb:// URL")
-        ->required();
+                     "mapped drive or SMB mount path (also relative to the working folder), "
+                     "\\\\server\\share\\..., //server/share/... or smb:// URL")
+        ->required()
+        ->check(NonEmpty);
     AddFormatOption(resolveCommand, format);
 
     std::vector<std::string> recipients;
@@ -107,7 +138,9 @@ int main(int argc, char** argv) {
     CLI::App* sendCommand = app.add_subcommand(
         "send", "Send a network message to each RECIPIENT in turn (user, computer or other "
                 "message alias), one line per recipient with the outcome.");
-    sendCommand->add_option("RECIPIENT", recipients, "who receives the message")->required();
+    sendCommand->add_option("RECIPIENT", recipients, "who receives the message")
+        ->required()
+        ->check(NonEmpty);
     auto* messageOption =
         sendCommand->add_option("--message", message,
                                 "the text; read from standard input when not given (the input's "
@@ -131,30 +164,52 @@ int main(int argc, char** argv) {
     try {
         app.parse(arguments);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // --help and --version end the run as well, with 0.
+        return app.exit(e, out, err) == 0 ? 0 : UsageError;
     }
 
     auto& platform = quarnel::platform::SystemPlatform();
-    if (const int refused = ApplySignIn(platform, signIn, std::cerr); refused != 0)
+    if (const int refused = ApplySignIn(platform, signIn, err); refused != 0)
         return refused;
+    if (timeout > 0)
+        platform.SetTimeout(std::chrono::seconds(timeout));
     const Format chosen = ParseFormat(format);
     if (*filesCommand) {
         files.format = chosen;
-        return ListOpenFiles(platform, files, std::cout, std::cerr);
+        return ListOpenFiles(platform, files, out, err);
     }
     if (*sharesCommand)
-        return ListShares(platform, server, chosen, std::cout, std::cerr);
+        return ListShares(platform, server, chosen, out, err);
     if (*serversCommand)
-        return ListServers(platform, domain, chosen, std::cout, std::cerr);
+        return ListServers(platform, domain, chosen, out, err);
     if (*shareCommand)
-        return ShowShare(platform, server, shareName, chosen, std::cout, std::cerr);
+        return ShowShare(platform, server, shareName, chosen, out, err);
     if (*resolveCommand)
-        return ResolvePath(platform, path, chosen, std::cout, std::cerr);
+        return ResolvePath(platform, path, chosen, out, err);
     if (*sendCommand) {
         const std::string text = *messageOption ? message : MessageFromInput(ReadInput());
-        return SendMessages(platform, recipients, text, messageServer, std::cout, std::cerr);
+        return SendMessages(platform, recipients, text, messageServer, out, err);
     }
     if (*closeCommand)
-        return CloseOpenFiles(platform, closeArguments, std::cout, std::cerr);
-    return 2;
+        return CloseOpenFiles(platform, closeArguments, out, err);
+    return UsageError;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    quarnel::cli::PrepareConsole();
+    quarnel::cli::FileStream out(stdout);
+    quarnel::cli::FileStream err(stderr);
+    int code = Run(argc, argv, out, err);
+    // Output that did not arrive is a failure. A reader that closed the
+    // pipe has what it wanted: that ends quietly, but not with 0.
+    if (const int error = out.Finish(); error != 0) {
+        if (error != EPIPE)
+            err << "quarnel-cli: cannot write the output: " << std::strerror(error) << '\n';
+        code = code == 0 ? Failure : code;
+    }
+    if (err.Finish() != 0 && code == 0)
+        code = Failure;
+    return code;
 }

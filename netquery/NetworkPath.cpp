@@ -1,5 +1,8 @@
 #include "NetworkPath.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace quarnel {
 
 namespace {
@@ -19,15 +22,55 @@ SplitAfterServer(const std::u16string& networkName) {
 
 } // namespace
 
+bool IsNetworkPath(std::u16string_view path) {
+    auto separator = [](char16_t c) { return c == kBackslash || c == u'/'; };
+    return path.size() >= 2 && separator(path[0]) && separator(path[1]);
+}
+
+bool IsUrl(std::u16string_view path) {
+    const std::size_t colon = path.find(u':');
+    if (colon < 2 || colon == std::u16string_view::npos || path.substr(colon, 3) != u"://")
+        return false;
+    return std::all_of(
+        path.begin(), path.begin() + static_cast<std::ptrdiff_t>(colon),
+        [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+}
+
+std::u16string CollapseDots(std::u16string_view path) {
+    std::vector<std::u16string_view> kept;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(path.find(kBackslash, start), path.size());
+        const std::u16string_view part = path.substr(start, end - start);
+        if (part == u"..") {
+            if (!kept.empty())
+                kept.pop_back();
+        } else if (part != u".") {
+            kept.push_back(part);
+        }
+        if (end == path.size())
+            break;
+        start = end + 1;
+    }
+    std::u16string result;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        result.append(i > 0 ? u"\\" : u"").append(kept[i]);
+    return result;
+}
+
 ResolvedPath ResolveClientPath(modApi& api, const std::u16string& path) {
     ResolvedPath result;
     std::u16string networkName;
     std::u16string rest;
-    if (!path.starts_with(u"\\\\")) {
+    if (!IsNetworkPath(path)) {
         // A path on a drive: the platform names the connection behind it.
         const platform::NetworkDrive drive = api.Platform().LookUpNetworkDrive(path);
         if (!drive.isNetworkDrive) {
             result.outcome = Resolution::NoNetworkDrive;
+            return result;
+        }
+        if (drive.invalidName) {
+            result.outcome = Resolution::InvalidName;
             return result;
         }
         if (!drive.remoteName) {
@@ -37,19 +80,21 @@ ResolvedPath ResolveClientPath(modApi& api, const std::u16string& path) {
         networkName = *drive.remoteName;
         rest = drive.rest;
     } else {
-        // \\server\share\rest: the network name ends before the backslash
-        // that follows the share's name.
-        const std::size_t afterServer = path.find(kBackslash, 2);
+        // \\server\share\rest, or //server/share/rest as Linux writes it:
+        // the network name ends before the separator that follows the share.
+        std::u16string unc = path;
+        std::replace(unc.begin(), unc.end(), u'/', kBackslash);
+        const std::size_t afterServer = unc.find(kBackslash, 2);
         if (afterServer == std::u16string::npos) {
             result.outcome = Resolution::NoShare;
             return result;
         }
-        const std::size_t afterShare = path.find(kBackslash, afterServer + 1);
+        const std::size_t afterShare = unc.find(kBackslash, afterServer + 1);
         if (afterShare == std::u16string::npos) {
-            networkName = path;
+            networkName = unc;
         } else {
-            networkName = path.substr(0, afterShare);
-            rest = path.substr(afterShare + 1);
+            networkName = unc.substr(0, afterShare);
+            rest = unc.substr(afterShare + 1);
         }
     }
 
@@ -59,6 +104,15 @@ ResolvedPath ResolveClientPath(modApi& api, const std::u16string& path) {
         return result;
     }
     const auto& [server, share] = *split;
+    // A control character names no server or share; passed on, a NUL would
+    // even end the name early and reach another server than the one shown.
+    auto control = [](const std::u16string& name) {
+        return std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20; });
+    };
+    if (control(server) || control(share) || rest.find(u'\0') != std::u16string::npos) {
+        result.outcome = Resolution::InvalidName;
+        return result;
+    }
     ShareInfo info;
     if (!api.GetShareInfo(server, share, info)) {
         result.outcome = Resolution::ShareNotFound;
@@ -66,6 +120,7 @@ ResolvedPath ResolveClientPath(modApi& api, const std::u16string& path) {
     }
     result.outcome = Resolution::Resolved;
     result.server = server;
+    rest = CollapseDots(rest);
     if (!info.Path.empty()) {
         result.localPath = info.Path;
         if (!rest.empty()) {
@@ -87,6 +142,7 @@ std::optional<ResolutionMessage> MessageFor(Resolution outcome) {
         return ResolutionMessage{ResolutionMessage::Icon::Information, u"Problem finding share",
                                  u"It seems I have some problems getting Share Information"};
     case Resolution::Resolved:
+    case Resolution::InvalidName:
     case Resolution::NoRemoteName:
     case Resolution::NoShare:
         break;

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quarnel {
 
@@ -17,6 +18,7 @@ enum class Resolution {
     NoRemoteName,   // a network drive whose connection the platform cannot name
     NoShare,        // the path or connection names a server but no share
     ShareNotFound,  // the server does not describe the share
+    InvalidName,    // a server, share or folder name holds a control character
 };
 
 struct ResolvedPath {
@@ -26,8 +28,20 @@ struct ResolvedPath {
 };
 
 // Resolves a client-side path, asking the platform for the connection behind
-// a drive and the server for the share's folder.
+// a drive and the server for the share's folder. "." and ".." below the
+// share are collapsed as Windows collapses them in a network path, never
+// climbing above the share.
 ResolvedPath ResolveClientPath(modApi& api, const std::u16string& path);
+
+// A network path: two separators, \\server\share or //server/share.
+bool IsNetworkPath(std::u16string_view path);
+
+// A URL (smb://...): a scheme of two letters or more before "://".
+bool IsUrl(std::u16string_view path);
+
+// A backslash-separated path with "." dropped and each ".." taking away the
+// part before it; a ".." with nothing before it is dropped.
+std::u16string CollapseDots(std::u16string_view path);
 
 // A message box of the resolution: its title, prompt (lines separated by
 // CR LF) and icon.

@@ -1,5 +1,7 @@
 #include "modApi.h"
 
+#include "NetworkPath.h"
+
 namespace quarnel {
 
 using platform::NetStatus;
@@ -183,6 +185,14 @@ std::u16string modApi::NetErrorText(NetStatus status) {
         return u"Network connection could not be found.";
     case netstatus::NameNotFound:
         return u"Message alias could not be found on the network.";
+    case netstatus::SemTimeout:
+        return u"The computer did not answer in time";
+    case netstatus::BadNetResponse:
+        return u"The computer's answer could not be understood";
+    case netstatus::MessageTooLong:
+        return u"The message is too long for the network to deliver whole";
+    case netstatus::NoTranslation:
+        return u"The message holds characters that the network cannot deliver as written";
     default:
         return u"Unknown error";
     }
@@ -218,9 +228,11 @@ std::u16string modApi::ExpandLongPath(const std::u16string& path) const {
     if (path.empty())
         return {};
     const char16_t sep = platform_.PathSeparator();
-    // Where "\\" is no separator, a network path \\server\share\... names
-    // nothing in the local file system: there is nothing to expand.
-    if (sep != u'\\' && path.starts_with(u"\\\\"))
+    // A URL names nothing in the local file system, and neither does a
+    // network path that the file system does not read as one (any on Linux,
+    // //server/share on Windows): there is nothing to expand.
+    const bool localNetworkPath = sep == u'\\' && path.starts_with(u"\\\\");
+    if (IsUrl(path) || (IsNetworkPath(path) && !localNetworkPath))
         return path;
     std::u16string remaining = path;
     const bool trailing = remaining.back() == sep;

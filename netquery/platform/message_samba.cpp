@@ -2,7 +2,9 @@
 
 #include "../utf.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iconv.h>
 #include <utility>
 
 namespace quarnel::platform::samba {
@@ -15,7 +17,9 @@ namespace {
 // for a name longer than NetBIOS allows, INVALID_ADDRESS when no name service
 // answers at all); a computer that takes no messages answers
 // REQUEST_NOT_ACCEPTED; nobody on port 139 gives CONNECTION_REFUSED; a silent
-// peer IO_TIMEOUT; a server that drops SMB1 CONNECTION_DISCONNECTED.
+// peer IO_TIMEOUT; a server that drops SMB1 CONNECTION_DISCONNECTED. An
+// answer smbclient cannot read (INVALID_NETWORK_RESPONSE) is the bad
+// response a Windows client reports.
 constexpr std::pair<std::string_view, NetStatus> KnownStatuses[] = {
     {"NT_STATUS_NOT_FOUND", netstatus::NameNotFound},
     {"NT_STATUS_UNSUCCESSFUL", netstatus::NameNotFound},
@@ -30,12 +34,12 @@ constexpr std::pair<std::string_view, NetStatus> KnownStatuses[] = {
     {"NT_STATUS_BAD_NETWORK_PATH", netstatus::BadNetPath},
     {"NT_STATUS_ACCESS_DENIED", netstatus::AccessDenied},
     {"NT_STATUS_NETWORK_ACCESS_DENIED", netstatus::AccessDenied},
-    {"NT_STATUS_IO_TIMEOUT", netstatus::NetworkError},
+    {"NT_STATUS_IO_TIMEOUT", netstatus::SemTimeout},
     {"NT_STATUS_CONNECTION_DISCONNECTED", netstatus::NetworkError},
     {"NT_STATUS_CONNECTION_RESET", netstatus::NetworkError},
     {"NT_STATUS_CONNECTION_ABORTED", netstatus::NetworkError},
     {"NT_STATUS_END_OF_FILE", netstatus::NetworkError},
-    {"NT_STATUS_INVALID_NETWORK_RESPONSE", netstatus::NetworkError},
+    {"NT_STATUS_INVALID_NETWORK_RESPONSE", netstatus::BadNetResponse},
     {"NT_STATUS_UNEXPECTED_NETWORK_ERROR", netstatus::NetworkError},
     {"NT_STATUS_PIPE_BROKEN", netstatus::NetworkError},
     {"NT_STATUS_INVALID_PARAMETER", netstatus::InvalidParameter},
@@ -88,6 +92,8 @@ std::optional<std::vector<std::string>> SmbclientMessageArguments(const MessageR
         arguments.push_back("--ip-address=" + Utf8WithoutBackslashes(request.server));
     if (!request.sender.empty())
         arguments.push_back("--user=" + ToUtf8(request.sender));
+    arguments.push_back(std::string("--option=dos charset=") + MessageCodePage);
+    arguments.push_back("--timeout=" + std::to_string(request.timeout.count()));
     arguments.push_back("--no-pass");
     arguments.push_back("--debuglevel=0");
     return arguments;
@@ -116,6 +122,28 @@ std::string SmbclientMessageText(std::u16string_view text) {
     return result;
 }
 
+std::optional<NetStatus> UndeliverableText(std::u16string_view text) {
+    const std::string wire = SmbclientMessageText(text);
+    const auto lineBreaks = static_cast<std::size_t>(std::count(wire.begin(), wire.end(), '\n'));
+    if (wire.size() + lineBreaks > SmbclientMessageLimit)
+        return netstatus::MessageTooLong;
+    if (wire.find('\0') != std::string::npos)
+        return netstatus::NoTranslation;
+    const iconv_t converter = ::iconv_open(MessageCodePage, "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return netstatus::NoTranslation;
+    std::string in = wire;
+    std::string out(wire.size(), '\0'); // one byte per character at most
+    char* inAt = in.data();
+    char* outAt = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const bool converted = ::iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1);
+    ::iconv_close(converter);
+    if (!converted)
+        return netstatus::NoTranslation;
+    return std::nullopt;
+}
+
 NetStatus MessageStatus(const ProcessOutcome& outcome) {
     switch (outcome.end) {
     case ProcessOutcome::End::NotStarted:
@@ -125,7 +153,7 @@ NetStatus MessageStatus(const ProcessOutcome& outcome) {
             return netstatus::NotSupported;
         return GenFailure;
     case ProcessOutcome::End::TimedOut:
-        return netstatus::NetworkError;
+        return netstatus::SemTimeout;
     case ProcessOutcome::End::Signalled:
         return GenFailure;
     case ProcessOutcome::End::Exited:

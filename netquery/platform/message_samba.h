@@ -11,6 +11,7 @@
 #include "platform.h"
 #include "process_samba.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,14 +36,31 @@ struct MessageRequest {
     // A Samba configuration file for smbclient in place of the system's;
     // empty for the system's.
     std::string configFile;
+    // How long smbclient waits for each answer.
+    std::chrono::seconds timeout = Platform::DefaultTimeout;
 };
+
+// smbclient reads at most this many bytes of message, each line break
+// counted as CR LF, and drops the rest.
+inline constexpr std::size_t SmbclientMessageLimit = 1598;
+
+// The code page smbclient is told to send the text in: Samba's default DOS
+// code page, which Western Windows uses as well.
+inline constexpr const char* MessageCodePage = "CP850";
+
+// Refuses, before anything is sent, a text that smbclient cannot deliver
+// whole and as written: MessageTooLong for one beyond SmbclientMessageLimit,
+// NoTranslation for one holding a character outside MessageCodePage
+// or a NUL, which would end it early. Nothing for a text that can go.
+std::optional<NetStatus> UndeliverableText(std::u16string_view text);
 
 // The arguments of the smbclient run that delivers a message; each value is
 // joined to its option so that a name starting with "-" stays a name. No
 // password goes on it: message mode sets up no session and never uses one,
 // and --no-pass keeps smbclient from asking for one on the standard input
-// that carries the text. Nothing (nullopt) for a sender that holds "%",
-// which smbclient would split into a user name and a password.
+// that carries the text. The code page is named, so that what arrives is
+// what UndeliverableText let through. Nothing (nullopt) for a sender that
+// holds "%", which smbclient would split into a user name and a password.
 std::optional<std::vector<std::string>> SmbclientMessageArguments(const MessageRequest& request);
 
 // The text of a message buffer: `byteLength` bytes of UTF-16LE. Nothing for
@@ -58,8 +76,8 @@ std::string SmbclientMessageText(std::u16string_view text);
 // when it ended by itself with 0 and named no failure; otherwise the
 // NT_STATUS it printed last (after "Error " or "returned "), as a Windows
 // client would report it; "not supported" when smbclient could not be
-// started (or NetBIOS is switched off); a network error when it had to be
-// killed; GenFailure for anything else.
+// started (or NetBIOS is switched off); SemTimeout, as for a silent peer,
+// when it had to be killed; GenFailure for anything else.
 NetStatus MessageStatus(const ProcessOutcome& outcome);
 
 } // namespace quarnel::platform::samba

@@ -3,6 +3,8 @@
 #include "../utf.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 
 namespace quarnel::platform::samba {
 
@@ -90,23 +92,33 @@ std::u16string NetworkName(std::string_view server, std::string_view share) {
     return name;
 }
 
+// smb://[user@]server/share/path: the network path \\server\share\path. The
+// URL is split at its slashes first and each part decoded on its own, so
+// that an encoded character can neither act as a separator nor move the end
+// of a name.
 NetworkDrive FromUrl(std::string_view url) {
-    // smb://server/share/path: the network path \\server\share\path.
     std::string_view rest = url.substr(6);
-    const auto query = rest.find_first_of("?#");
-    rest = rest.substr(0, query);
-    const std::string decoded = PercentDecode(rest);
-    std::string_view remaining = decoded;
-    std::string_view server = remaining.substr(0, remaining.find('/'));
-    if (const auto at = server.rfind('@'); at != std::string_view::npos)
-        server.remove_prefix(at + 1); // user@server
-    remaining.remove_prefix(std::min(remaining.size(), remaining.find('/')));
-    if (!remaining.empty())
-        remaining.remove_prefix(1);
-    const std::string_view share = remaining.substr(0, remaining.find('/'));
-    remaining.remove_prefix(std::min(remaining.size(), share.size() + 1));
-
-    return {true, NetworkName(server, share), WithBackslashes(remaining)};
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    std::vector<std::string_view> parts = Split(rest, '/');
+    if (const auto at = parts[0].rfind('@'); at != std::string_view::npos)
+        parts[0].remove_prefix(at + 1); // user@server
+    NetworkDrive drive{true, std::nullopt, {}};
+    std::string server, share;
+    std::u16string below;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string name = PercentDecode(parts[i]);
+        if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string::npos)
+            drive.invalidName = true;
+        if (i == 0)
+            server = name;
+        else if (i == 1)
+            share = name;
+        else
+            below.append(i > 2 ? u"\\" : u"").append(FromUtf8(name));
+    }
+    drive.remoteName = NetworkName(server, share);
+    drive.rest = below;
+    return drive;
 }
 
 // GVfs mounts each SMB share as a folder named
@@ -154,9 +166,23 @@ std::vector<MountEntry> ParseMountTable(std::string_view table) {
     return mounts;
 }
 
-NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts) {
-    if (path.starts_with("smb://"))
-        return FromUrl(path);
+bool IsSmbUrl(std::string_view path) {
+    static constexpr std::string_view scheme = "smb://";
+    return path.size() >= scheme.size() &&
+           std::equal(scheme.begin(), scheme.end(), path.begin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+NetworkDrive NetworkDriveFromMounts(std::string_view given, const std::vector<MountEntry>& mounts,
+                                    std::string_view workingFolder) {
+    if (IsSmbUrl(given))
+        return FromUrl(given);
+    if (given.empty())
+        return {};
+    const std::string absolute =
+        (std::filesystem::path(workingFolder) / given).lexically_normal().string();
+    const std::string_view path = absolute;
     if (!path.starts_with('/'))
         return {};
     if (auto gvfs = FromGvfsFolder(path))

@@ -20,12 +20,18 @@ struct MountEntry {
     std::string type;       // cifs, smb3, ext4, ...
 };
 
+// Whether a path is an smb:// URL; the scheme's case does not matter.
+bool IsSmbUrl(std::string_view path);
+
 // The lines of a mount table in the format of /proc/self/mounts, with its
 // octal escapes (\040 for a blank, ...) undone.
 std::vector<MountEntry> ParseMountTable(std::string_view table);
 
 // Looks a UTF-8 path up in a mount table: the longest mount point that holds
-// it decides (the later of two mounts on one point hides the earlier).
-NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts);
+// it decides (the later of two mounts on one point hides the earlier). A
+// relative path lies below `workingFolder`; "." and ".." are taken away as
+// the file system would before the lookup.
+NetworkDrive NetworkDriveFromMounts(std::string_view path, const std::vector<MountEntry>& mounts,
+                                    std::string_view workingFolder = "/");
 
 } // namespace quarnel::platform::samba

@@ -6,6 +6,7 @@
 // system: the Samba backend translates its answers into them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -26,16 +27,21 @@ inline constexpr NetStatus AccessDenied = 5;       // ERROR_ACCESS_DENIED
 inline constexpr NetStatus NotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr NetStatus NotSupported = 50;      // ERROR_NOT_SUPPORTED
 inline constexpr NetStatus BadNetPath = 53;        // ERROR_BAD_NETPATH
+inline constexpr NetStatus BadNetResponse = 58;    // ERROR_BAD_NET_RESP
 inline constexpr NetStatus InvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr NetStatus SemTimeout = 121;       // ERROR_SEM_TIMEOUT
 inline constexpr NetStatus InvalidName = 123;      // ERROR_INVALID_NAME
 inline constexpr NetStatus InvalidLevel = 124;     // ERROR_INVALID_LEVEL
 inline constexpr NetStatus MoreData = 234;         // ERROR_MORE_DATA
+inline constexpr NetStatus NoTranslation = 1113;   // ERROR_NO_UNICODE_TRANSLATION
 inline constexpr NetStatus LogonFailure = 1326;    // ERROR_LOGON_FAILURE
 inline constexpr NetStatus NetworkError = 2136;    // NERR_NetworkError
 inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound
 inline constexpr NetStatus NameNotFound = 2273;    // NERR_NameNotFound
 inline constexpr NetStatus NetNameNotFound = 2310; // NERR_NetNameNotFound
 inline constexpr NetStatus FileIdNotFound = 2314;  // NERR_FileIdNotFound
+inline constexpr NetStatus MessageTooLong = 4336;  // ERROR_MESSAGE_EXCEEDS_MAX_SIZE
+
 
 inline constexpr NetStatus NoBrowserServersFound = 6118; // ERROR_NO_BROWSER_SERVERS_FOUND
 } // namespace netstatus
@@ -83,6 +89,9 @@ struct NetworkDrive {
     bool isNetworkDrive = false;
     std::optional<std::u16string> remoteName;
     std::u16string rest;
+    // A name in the path holds what no name may hold, such as an encoded
+    // separator in an smb:// URL: the path names nothing.
+    bool invalidName = false;
 };
 
 // Who the caller is to a server, when the system lets a program say so
@@ -195,6 +204,13 @@ class Platform {
 
     // A status in the platform's own words, for the command-line companion.
     virtual std::u16string StatusText(NetStatus status) = 0;
+
+    // How long to wait for a server to accept a connection and answer; a
+    // silent server then fails with SemTimeout. The Samba backend starts
+    // with QUARNEL_TIMEOUT (whole seconds) or DefaultTimeout. The Windows
+    // backend keeps the waits of the system's own client and ignores it.
+    static constexpr std::chrono::seconds DefaultTimeout{20};
+    virtual void SetTimeout(std::chrono::seconds timeout) { (void)timeout; }
 
     // Called by the enumerations after every batch so that windows stay
     // responsive. The GUI installs a hook that processes pending events;

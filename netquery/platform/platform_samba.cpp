@@ -7,6 +7,7 @@
 #include "message_samba.h"
 #include "mounts_samba.h"
 #include "platform.h"
+#include "probe_samba.h"
 #include "records_samba.h"
 #include "servers_samba.h"
 
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -207,7 +209,7 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel;
         const auto server = ServerOrNull(serverName);
         const auto share = Utf8OrNull(netName);
-        return Call(
+        const NetStatus status = Call(
             serverName,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 *read = 1;
@@ -217,6 +219,9 @@ class SambaPlatform final : public Platform {
                 return samba::PackShareInfo2(reinterpret_cast<const SHARE_INFO_2*>(raw), read);
             },
             buffer);
+        // Samba's server calls a share it does not have an invalid name;
+        // a Windows server says that no such share exists.
+        return status == netstatus::InvalidName ? netstatus::NetNameNotFound : status;
     }
 
     // Samba's server answers "file not found" for an identifier that it
@@ -292,21 +297,33 @@ class SambaPlatform final : public Platform {
         request.sender = fromName ? fromName : u"";
         if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
             request.configFile = conf;
+        request.timeout = timeout_;
         const auto arguments = samba::SmbclientMessageArguments(request);
         if (!arguments)
             return netstatus::InvalidName;
-        // smbclient gives up on a silent peer after 20 seconds by itself;
-        // the limit only catches a run that hangs beyond that.
-        constexpr std::chrono::seconds limit(30);
+        if (const auto refused = samba::UndeliverableText(*text))
+            return *refused;
+        // smbclient takes an answer that is no NetBIOS for a silent peer.
+        if (!request.server.empty())
+            if (const auto silent =
+                    samba::ProbeServer(ToUtf8(samba::LibnetapiServerName(request.server)),
+                                       samba::SmbPort::NetBios, timeout_))
+                return *silent;
+        // smbclient's own waits cover each request, and the whole run, name
+        // resolution included, gets the same window.
         return samba::MessageStatus(
-            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), limit));
+            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), timeout_));
     }
 
+    // A relative path lies below the working folder.
     NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
         std::ifstream table("/proc/self/mounts");
         const std::string text((std::istreambuf_iterator<char>(table)),
                                std::istreambuf_iterator<char>());
-        return samba::NetworkDriveFromMounts(ToUtf8(path), samba::ParseMountTable(text));
+        std::error_code error;
+        const std::string workingFolder = std::filesystem::current_path(error).string();
+        return samba::NetworkDriveFromMounts(ToUtf8(path), samba::ParseMountTable(text),
+                                             error ? "/" : workingFolder);
     }
 
     std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
@@ -327,7 +344,17 @@ class SambaPlatform final : public Platform {
         credentials_[server == EveryServer ? "*" : CredentialKey(server.c_str())] = credentials;
     }
 
+    void SetTimeout(std::chrono::seconds timeout) override { timeout_ = timeout; }
+
     std::u16string StatusText(NetStatus status) override {
+        // The statuses of a server that the probe found silent or speaking
+        // no SMB: the system's texts would not tell what happened.
+        if (status == netstatus::SemTimeout)
+            return u"The server did not answer within " +
+                   FromUtf8(std::to_string(timeout_.count())) +
+                   (timeout_.count() == 1 ? u" second" : u" seconds");
+        if (status == netstatus::BadNetResponse)
+            return u"The server's answer is not SMB";
         char* text = libnetapi_errstr(static_cast<NET_API_STATUS>(status));
         if (text == nullptr)
             return u"Error " + FromUtf8(std::to_string(status));
@@ -340,9 +367,15 @@ class SambaPlatform final : public Platform {
     // Runs one libnetapi call: `call` fills libnetapi's buffer and its count
     // of records, `pack` copies them into a buffer of ours, and libnetapi's
     // buffer is released at once. What libnetapi's client code prints goes
-    // into the status instead of onto standard output.
+    // into the status instead of onto standard output. A server that does
+    // not speak SMB within the window is not handed to libnetapi at all.
     template <typename CallFn, typename PackFn>
     NetStatus Call(const char16_t* serverName, CallFn call, PackFn pack, std::uint8_t** buffer) {
+        if (serverName != nullptr)
+            if (const auto silent =
+                    samba::ProbeServer(ToUtf8(samba::LibnetapiServerName(serverName)),
+                                       samba::SmbPort::Direct, timeout_))
+                return *silent;
         if (const NetStatus status = EnsureContext(serverName); status != netstatus::Success)
             return status;
         std::uint8_t* raw = nullptr;
@@ -426,6 +459,7 @@ class SambaPlatform final : public Platform {
     std::optional<Credentials> applied_; // what ctx_ was made with
     std::mutex credentialsLock_;         // calls may run on another thread than the window's
     std::map<std::string, Credentials> credentials_;
+    std::chrono::seconds timeout_ = samba::TimeoutFromEnvironment().value_or(DefaultTimeout);
 };
 
 } // namespace

@@ -218,8 +218,17 @@ class WindowsPlatform final : public Platform {
     // The drive is the path's first two characters, a letter and a colon,
     // without a backslash. The wide forms keep share and server names that
     // lie outside the ANSI code page.
-    NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+    // A relative path lies below the working folder of its drive.
+    NetworkDrive LookUpNetworkDrive(const std::u16string& given) override {
         NetworkDrive drive;
+        std::u16string path = given;
+        const std::wstring wide(given.begin(), given.end());
+        if (const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr); size > 0) {
+            std::wstring full(size, L'\0');
+            const DWORD written = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+            if (written > 0 && written < size)
+                path.assign(full.begin(), full.begin() + written);
+        }
         const std::wstring designation(path.begin(),
                                        path.begin() + std::min<std::size_t>(2, path.size()));
         drive.isNetworkDrive = ::GetDriveTypeW(designation.c_str()) == DRIVE_REMOTE;

@@ -179,10 +179,10 @@ std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint
 }
 
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
-    if (status == netstatus::Success || status == netstatus::MoreData)
-        return status;
     if (clientOutput.find("Anonymous login successful") != std::string_view::npos)
         return netstatus::LogonFailure;
+    if (status == netstatus::Success || status == netstatus::MoreData)
+        return status;
     if (status != WERR_CAN_NOT_COMPLETE)
         return status;
     static constexpr struct {

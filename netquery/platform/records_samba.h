@@ -46,7 +46,8 @@ std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint
 
 // libnetapi reports every failure to open a connection as 1003, and when the
 // server refuses the credentials it quietly tries again without any, so the
-// server's answer then speaks of that anonymous attempt. What really went
+// server's answer then speaks of that anonymous attempt, whether it failed
+// or, on a server that lets anonymous users in, succeeded. What really went
 // wrong is printed by its client code on standard output. Turns that into
 // the status a Windows client gives: a logon failure when the credentials
 // were refused, the refusal named in `clientOutput`, or "network path not

@@ -4,9 +4,16 @@
 #include <QProcessEnvironment>
 #include <QThread>
 #include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace quarnel::e2e {
 
@@ -143,14 +150,69 @@ bool Eventually(const std::function<bool()>& done) {
     return done();
 }
 
+BrokenServer::BrokenServer(const std::string& address, int port, Answer answer) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int yes = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::inet_pton(AF_INET, address.c_str(), &at.sin_addr);
+    if (::bind(listener_, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
+        ::listen(listener_, 16) != 0 || ::pipe(stop_) != 0) {
+        ADD_FAILURE() << "cannot listen on " << address << ":" << port << ": "
+                      << std::strerror(errno);
+        return;
+    }
+    thread_ = std::thread([this, answer] {
+        std::vector<int> accepted;
+        for (;;) {
+            pollfd ready[2] = {{listener_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            if (::poll(ready, 2, -1) < 0 || ready[1].revents != 0)
+                break;
+            const int c = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (c < 0)
+                continue;
+            accepted.push_back(c); // held open, unanswered, until the end
+            if (answer == Answer::Garbage) {
+                const timeval wait{2, 0}; // a client that sends nothing cannot hold us
+                ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+                char request[512];
+                if (::recv(c, request, sizeof request, 0) > 0) {
+                    static constexpr char text[] = "HTTP/1.0 400 Bad Request\r\n\r\n";
+                    ::send(c, text, sizeof text - 1, MSG_NOSIGNAL);
+                }
+            }
+        }
+        for (const int c : accepted)
+            ::close(c);
+    });
+}
+
+BrokenServer::~BrokenServer() {
+    if (thread_.joinable()) {
+        const char stop = 0;
+        if (::write(stop_[1], &stop, 1) == 1)
+            thread_.join();
+        else
+            thread_.detach();
+    }
+    for (const int fd : {listener_, stop_[0], stop_[1]})
+        if (fd >= 0)
+            ::close(fd);
+}
+
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
-                 const std::string& password, const std::string& input) {
-    return RunCli(args, WithCredentials(user, password), input);
+                 const std::string& password, const std::string& input,
+                 const std::string& outputFile) {
+    return RunCli(args, WithCredentials(user, password), input, outputFile);
 }
 
 CliResult RunCli(const std::vector<std::string>& args, const QProcessEnvironment& environment,
-                 const std::string& input) {
+                 const std::string& input, const std::string& outputFile) {
     QProcess cli;
+    if (!outputFile.empty())
+        cli.setStandardOutputFile(QString::fromStdString(outputFile));
     cli.setProcessEnvironment(environment);
     QStringList arguments;
     for (const std::string& a : args)

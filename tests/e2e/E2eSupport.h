@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quarnel::e2e {
@@ -70,19 +71,38 @@ class HeldFiles {
 // seconds: Samba's server closes a file a moment after it said it would.
 bool Eventually(const std::function<bool()>& done);
 
+// A server that accepts TCP connections on `address`:`port` (another
+// loopback address than the test server's) and then never answers, or
+// answers with text that is no SMB, for as long as the object lives.
+class BrokenServer {
+  public:
+    enum class Answer { Nothing, Garbage };
+    BrokenServer(const std::string& address, int port, Answer answer);
+    ~BrokenServer();
+    BrokenServer(const BrokenServer&) = delete;
+    BrokenServer& operator=(const BrokenServer&) = delete;
+
+  private:
+    int listener_ = -1;
+    int stop_[2] = {-1, -1};
+    std::thread thread_;
+};
+
 struct CliResult {
     int exitCode = -1;
     std::string out, err;
 };
 
 // Runs quarnel-cli with the given arguments and USER / PASSWD set as Samba's
-// tools read them; `input` is all of its standard input.
+// tools read them; `input` is all of its standard input. Its standard output
+// goes to `outputFile` when one is named.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
-                 const std::string& password, const std::string& input = {});
+                 const std::string& password, const std::string& input = {},
+                 const std::string& outputFile = {});
 
 // The same in an environment of the caller's choosing.
 CliResult RunCli(const std::vector<std::string>& args, const QProcessEnvironment& environment,
-                 const std::string& input = {});
+                 const std::string& input = {}, const std::string& outputFile = {});
 
 // The environment of this process without credentials: no PASSWD, no
 // Kerberos ticket cache and a USER that no server knows.

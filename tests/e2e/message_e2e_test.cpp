@@ -125,6 +125,57 @@ TEST_F(MessageE2eTest, CliWithAServerDeliversThereWhateverTheName) {
     EXPECT_EQ(Arrived(1).size(), 1u);
 }
 
+// smbclient would cut a long text and garble characters outside the DOS
+// code page: such a text is refused before anything goes, and what goes
+// arrives whole and as written.
+TEST_F(MessageE2eTest, CliSendsOnlyWhatArrivesWholeAndAsWritten) {
+    const std::string atLimit = token + std::string(1598 - token.size(), 'a');
+    const std::string refused[][2] = {
+        {atLimit + "b", "The message is too long for the network to deliver whole"},
+        {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 " + token,
+         "The message holds characters that the network cannot deliver as written"},
+        {"\xE4\xBD\xA0\xE5\xA5\xBD " + token,
+         "The message holds characters that the network cannot deliver as written"},
+    };
+    for (const auto& [text, reason] : refused) {
+        const CliResult run = RunCli({"send", server.netbiosName, "--message", text},
+                                     server.adminUser, server.adminPassword);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out,
+                  "Sending message to " + server.netbiosName + " failed (" + reason + ")\n");
+    }
+    const std::string accented = "Gr\xC3\xBC\xC3\x9F"
+                                 "e, \xC3\xA9t\xC3\xA9 \xC2\xBD " +
+                                 token;
+    for (const std::string& text : {atLimit, accented}) {
+        const CliResult run = RunCli({"send", server.netbiosName, "--message", text},
+                                     server.adminUser, server.adminPassword);
+        EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    }
+    std::set<std::string> texts;
+    for (const auto& [name, text] : Arrived(2))
+        texts.insert(text);
+    EXPECT_EQ(texts, (std::set<std::string>{atLimit, accented}));
+}
+
+// A computer that takes the connection and never answers, or answers with
+// something that is no NetBIOS, is told in words within the timeout.
+TEST_F(MessageE2eTest, CliTellsASilentOrGarbledComputer) {
+    const BrokenServer silent("127.0.0.4", 139, BrokenServer::Answer::Nothing);
+    const BrokenServer garbled("127.0.0.5", 139, BrokenServer::Answer::Garbage);
+    const std::pair<std::string, std::string> cases[] = {
+        {"127.0.0.4", "The computer did not answer in time"},
+        {"127.0.0.5", "The computer's answer could not be understood"},
+    };
+    for (const auto& [address, reason] : cases) {
+        const CliResult run = RunCli({"send", "anyone", "--server", address, "--timeout", "2",
+                                      "--message", "hello " + token},
+                                     server.adminUser, server.adminPassword);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "Sending message to anyone failed (" + reason + ")\n");
+    }
+}
+
 class MessageWindowE2eTest : public MessageE2eTest {
   protected:
     void SetUp() override {
@@ -173,6 +224,17 @@ TEST_F(MessageWindowE2eTest, WindowDeliversToEachRecipientAsTyped) {
     ASSERT_EQ(arrived.size(), 2u);
     for (const auto& [name, text] : arrived)
         EXPECT_EQ(text, message);
+}
+
+TEST_F(MessageWindowE2eTest, TextThatCannotArriveAsWrittenIsRefusedInWords) {
+    Add(server.netbiosName);
+    window->txtMessage->setPlainText(QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442"));
+    window->cmdSend->click();
+    EXPECT_EQ(window->StatusText().toStdString(),
+              "Sending message to " + server.netbiosName +
+                  " failed (The message holds characters that the network cannot deliver as "
+                  "written)");
+    EXPECT_EQ(boxes.size(), 1);
 }
 
 TEST_F(MessageWindowE2eTest, UnknownNameIsToldAndCancelSparesTheRest) {

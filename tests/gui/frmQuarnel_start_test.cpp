@@ -4,7 +4,9 @@
 #include "frmQuarnel.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +111,25 @@ TEST_F(StartFromPath, TheCommandLineIsOneTextQuotesAndAll) {
     EXPECT_EQ(platform.driveLookups[0], u"\"X:\\REPORT~1\\MAYBUD~1.DOC\"");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "No network drive");
+}
+
+// Qt would centre a box over its parent even while the parent is not yet
+// shown, in the corner of the screen where the parent is to come.
+TEST(MsgBoxPlacement, ABoxBeforeTheWindowSitsInTheMiddleOfTheScreen) {
+    QWidget notYetShown;
+    notYetShown.setGeometry(0, 0, 100, 100);
+    QPoint boxCentre, screenCentre;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        boxCentre = box->frameGeometry().center();
+        screenCentre = box->screen()->availableGeometry().center();
+        box->close();
+    });
+    quarnel::MsgBox(&notYetShown, QStringLiteral("prompt"), MsgBoxButtons::OK,
+                    MsgBoxIcon::Information, QStringLiteral("title"));
+    EXPECT_LE((boxCentre - screenCentre).manhattanLength(), 4)
+        << boxCentre.x() << "," << boxCentre.y();
 }
 
 TEST_F(StartFromPath, WithoutACommandLineNothingIsLookedUp) {

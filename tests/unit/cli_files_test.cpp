@@ -2,6 +2,10 @@
 // formats and the exit codes and reasons on failure.
 #include "Commands.h"
 #include "FakePlatform.h"
+#include "Output.h"
+#include "utf.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -94,6 +98,59 @@ TEST_F(CliFilesTest, TableAlignsColumnsByCharactersNotBytes) {
     EXPECT_EQ(column(header, "File ID") + 7, column(first, "-2147483648") + 11);
     EXPECT_EQ(column(header, "Permissions"), column(first, "RW "));
     EXPECT_EQ(column(first, "RW "), column(second, " W "));
+}
+
+// Text from the server reaches a terminal only as visible escapes, and a
+// spreadsheet never as a formula; JSON keeps it exact.
+TEST_F(CliFilesTest, ServerTextIsEscapedInTablesNeutralisedInCsvAndExactInJson) {
+    const std::u16string path = u"C:\\a\x1B]0;owned\x07\nann  C:\\forged\u0085.doc";
+    platform.fileBatches.push_back({netstatus::Success, {{7, 1, 0, path, u"=cmd|' /C calc'!A0"}}});
+
+    const CliRun table = Files(Options("srv", Format::Table));
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 2) << table.out;
+    EXPECT_EQ(table.out.find('\x1B'), std::string::npos);
+    EXPECT_NE(table.out.find("C:\\a\\x1B]0;owned\\x07\\x0Aann  C:\\forged\\u0085.doc"),
+              std::string::npos)
+        << table.out;
+
+    platform.fileBatches.push_back({netstatus::Success, {{7, 1, 0, path, u"=cmd|' /C calc'!A0"}}});
+    const CliRun csv = Files(Options("srv", Format::Csv));
+    EXPECT_NE(csv.out.find("\r\n'=cmd|' /C calc'!A0,"), std::string::npos) << csv.out;
+
+    platform.fileBatches.push_back({netstatus::Success, {{7, 1, 0, path, u"=cmd|' /C calc'!A0"}}});
+    const auto json = nlohmann::json::parse(Files(Options("srv", Format::Json)).out);
+    EXPECT_EQ(json[0]["path"], ToUtf8(path));
+    EXPECT_EQ(json[0]["user"], "=cmd|' /C calc'!A0");
+}
+
+TEST(CsvFieldTest, FormulasGetAnApostropheNumbersAndOtherTextDoNot) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"=1+2", "'=1+2"},
+        {"+1", "'+1"},
+        {"-x", "'-x"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"-2147483648", "-2147483648"},
+        {"a=b", "a=b"},
+    };
+    for (const auto& [text, field] : cases)
+        EXPECT_EQ(cli::CsvField(text), field) << text;
+}
+
+// The reason carries the status number once, also when the platform's own
+// text holds it, and never in parentheses within parentheses.
+TEST_F(CliFilesTest, AReasonShowsItsNumberOnce) {
+    platform.fileBatches.push_back({2310, {}});
+    EXPECT_EQ(Files(Options("srv", Format::Table)).err,
+              "quarnel-cli: cannot list the open files on \\\\srv: Status 2310\n");
+
+    cli::FilesOptions byPath;
+    byPath.clientPath = "\\\\srv\\nosuch\\x";
+    const CliRun run = Files(byPath);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "quarnel-cli: Problem finding share: It seems I have some problems getting "
+                       "Share Information: Status 2310\n");
 }
 
 TEST_F(CliFilesTest, FailureNamesTheServerAndTheReasonOnOneLine) {

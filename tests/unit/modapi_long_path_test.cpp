@@ -91,10 +91,20 @@ TEST_F(LongPathTest, LinuxPathsUseTheirOwnSeparator) {
                         {u"/mnt/data/reports/may.doc", u"May.doc"}};
     EXPECT_EQ(api.ExpandLongPath(u"/mnt/data/reports/may.doc"), u"/mnt/data/Reports/May.doc");
     EXPECT_EQ(api.ExpandLongPath(u"/mnt/data/reports/"), u"/mnt/data/Reports/");
-    // Backslashes are no separators on Linux: an smb:// URL or a network
-    // path comes back unchanged when no such entry exists.
-    EXPECT_EQ(api.ExpandLongPath(u"smb://srv/data/a.txt"), u"smb://srv/data/a.txt");
-    EXPECT_EQ(api.ExpandLongPath(u"\\\\srv\\data\\a.txt"), u"\\\\srv\\data\\a.txt");
+}
+
+// A URL or a network path names nothing local: it is never looked up there,
+// so that a name the local file system cannot hold does not empty it.
+TEST_F(LongPathTest, UrlsAndNetworkPathsAreNotLookedUpLocally) {
+    platform.separator = u'/';
+    const std::u16string longName(300, u'x');
+    const std::u16string paths[] = {u"smb://srv/data/" + longName, u"SMB://srv/data/a",
+                                    u"//srv/data/" + longName, u"\\\\srv\\data\\a.txt"};
+    for (const std::u16string& path : paths)
+        EXPECT_EQ(api.ExpandLongPath(path), path);
+    platform.separator = u'\\'; // on Windows, //server/share is not looked up either
+    EXPECT_EQ(api.ExpandLongPath(u"//srv/data/a.txt"), u"//srv/data/a.txt");
+    EXPECT_TRUE(platform.entryLookups.empty());
 }
 
 } // namespace

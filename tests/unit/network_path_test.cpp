@@ -1,6 +1,7 @@
 // Resolving client-side paths against scripted drives and shares.
 #include "FakePlatform.h"
 #include "NetworkPath.h"
+#include "utf.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,45 @@ TEST_F(ResolveTest, NetworkPathsSplitAtServerAndShare) {
     EXPECT_EQ(ipc.outcome, Resolution::Resolved);
     EXPECT_EQ(ipc.localPath, u"");
     EXPECT_EQ(ipc.server, u"\\\\srv");
+}
+
+// Linux users write //server/share; "." and ".." are collapsed as Windows
+// collapses them in a network path, never above the share, whichever way
+// the path came.
+TEST_F(ResolveTest, PathFormsAndDotsNameTheSameFolder) {
+    platform.networkDrives[u"X:\\a\\..\\b"] = {true, u"\\\\srv\\data", u"a\\..\\b"};
+    const struct {
+        std::u16string path, localPath;
+    } cases[] = {
+        {u"//srv/data/Reports/May.doc", u"E:\\Shares\\Data\\Reports\\May.doc"},
+        {u"\\\\srv/data\\Reports/May.doc", u"E:\\Shares\\Data\\Reports\\May.doc"},
+        {u"\\\\srv\\data\\a\\..\\b", u"E:\\Shares\\Data\\b"},
+        {u"\\\\srv\\data\\.\\a\\.\\b\\..", u"E:\\Shares\\Data\\a"},
+        {u"\\\\srv\\data\\..\\..\\b", u"E:\\Shares\\Data\\b"},
+        {u"//srv/data/..", u"E:\\Shares\\Data"},
+        {u"X:\\a\\..\\b", u"E:\\Shares\\Data\\b"},
+    };
+    for (const auto& c : cases) {
+        const ResolvedPath r = Resolve(c.path);
+        EXPECT_EQ(r.outcome, Resolution::Resolved) << ToUtf8(c.path);
+        EXPECT_EQ(r.server, u"\\\\srv") << ToUtf8(c.path);
+        EXPECT_EQ(r.localPath, c.localPath) << ToUtf8(c.path);
+    }
+}
+
+// A NUL would end the name the platform is given early, so that another
+// server is asked than the one shown.
+TEST_F(ResolveTest, NamesWithControlCharactersAreRefusedUnasked) {
+    platform.networkDrives[u"W:\\x"] = {true, u"\\\\srv\\data", u"x", /*invalidName=*/true};
+    const std::u16string cases[] = {
+        std::u16string(u"\\\\srv\0.other\\data\\x", 19),
+        u"\\\\srv\\da\x1Bta\\x",
+        std::u16string(u"\\\\srv\\data\\a\0b", 14),
+        u"W:\\x",
+    };
+    for (const auto& path : cases)
+        EXPECT_EQ(Resolve(path).outcome, Resolution::InvalidName) << ToUtf8(path);
+    EXPECT_TRUE(platform.shareInfoCalls.empty());
 }
 
 TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {

@@ -3,6 +3,7 @@
 #include "modApi.h"
 #include "platform/message_samba.h"
 #include "platform/process_samba.h"
+#include "utf.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -17,22 +18,20 @@ ProcessOutcome Exited(int code, std::string output) {
     return {End::Exited, code, 0, std::move(output)};
 }
 
-TEST(SmbclientMessageArgumentsTest, RecipientAloneLetsSmbclientResolveIt) {
-    const auto arguments = SmbclientMessageArguments({u"QUARNELTEST", u"", u"", ""});
-    ASSERT_TRUE(arguments);
-    EXPECT_EQ(*arguments, (std::vector<std::string>{"smbclient", "--message=QUARNELTEST",
-                                                    "--no-pass", "--debuglevel=0"}));
-}
-
-TEST(SmbclientMessageArgumentsTest, ServerConfigurationAndSenderJoinTheirOptions) {
-    const auto arguments = SmbclientMessageArguments(
-        {u"-bob\u00E9", u"\\\\127.0.0.1", u"admin", "/tmp/private/smb.conf"});
+// Each value is joined to its option, so that a name starting with "-"
+// stays a name; the code page and the wait are always named.
+TEST(SmbclientMessageArgumentsTest, ValuesJoinTheirOptions) {
+    const auto arguments =
+        SmbclientMessageArguments({u"-bob\u00E9", u"\\\\127.0.0.1", u"admin",
+                                   "/tmp/private/smb.conf", std::chrono::seconds(3)});
     ASSERT_TRUE(arguments);
     EXPECT_EQ(*arguments,
               (std::vector<std::string>{"smbclient", "--configfile=/tmp/private/smb.conf",
                                         "--message=-bob\xC3\xA9", "--ip-address=127.0.0.1",
-                                        "--user=admin", "--no-pass", "--debuglevel=0"}));
-    // A server without backslashes goes as it is.
+                                        "--user=admin", "--option=dos charset=CP850", "--timeout=3",
+                                        "--no-pass", "--debuglevel=0"}));
+    // Without a server smbclient resolves the recipient's name itself.
+    EXPECT_EQ(SmbclientMessageArguments({u"bob", u"", u"", ""})->at(1), "--message=bob");
     EXPECT_EQ(SmbclientMessageArguments({u"bob", u"srv", u"", ""})->at(2), "--ip-address=srv");
 }
 
@@ -78,7 +77,10 @@ TEST(MessageStatusTest, ObservedOutcomesMapToTheWindowsStatuses) {
               netstatus::BadNetPath);
     EXPECT_EQ(
         MessageStatus(Exited(1, "Connection to QUARNELTEST failed. Error NT_STATUS_IO_TIMEOUT\n")),
-        netstatus::NetworkError);
+        netstatus::SemTimeout);
+    EXPECT_EQ(MessageStatus(Exited(1, "Connection to 127.0.0.3 failed. "
+                                      "Error NT_STATUS_INVALID_NETWORK_RESPONSE\n")),
+              netstatus::BadNetResponse);
 }
 
 TEST(MessageStatusTest, FailedDeliveryCountsDespiteExitStatusZero) {
@@ -111,12 +113,37 @@ TEST(MessageStatusTest, RunsThatSayNothingUsefulAreUnknownErrors) {
     EXPECT_EQ(modApi::NetErrorText(GenFailure), u"Unknown error");
 }
 
-TEST(MessageStatusTest, NoSmbclientMeansNotSupportedAndAHangANetworkError) {
+TEST(MessageStatusTest, NoSmbclientMeansNotSupportedAndAHangATimeout) {
     EXPECT_EQ(MessageStatus({End::NotStarted, -1, ENOENT, ""}), netstatus::NotSupported);
     EXPECT_EQ(MessageStatus({End::NotStarted, -1, EACCES, ""}), netstatus::NotSupported);
     EXPECT_EQ(MessageStatus({End::NotStarted, -1, ENOMEM, ""}), GenFailure);
     EXPECT_EQ(MessageStatus(Exited(1, "NetBIOS over TCP disabled.\n")), netstatus::NotSupported);
-    EXPECT_EQ(MessageStatus({End::TimedOut, -1, 0, "Type your message"}), netstatus::NetworkError);
+    EXPECT_EQ(MessageStatus({End::TimedOut, -1, 0, "Type your message"}), netstatus::SemTimeout);
+}
+
+// smbclient reads 1,598 bytes of message, each line break as CR LF, and
+// sends them in the DOS code page: a text that would not arrive whole and as
+// written never goes.
+TEST(UndeliverableTextTest, RefusesWhatWouldArriveCutOrGarbled) {
+    const std::u16string atLimit(SmbclientMessageLimit, u'a');
+    const struct {
+        std::u16string text;
+        std::optional<NetStatus> refusal;
+    } cases[] = {
+        {u"", std::nullopt},
+        {atLimit, std::nullopt},
+        {atLimit + u"a", netstatus::MessageTooLong},
+        {atLimit.substr(2) + u"\r\n", std::nullopt},
+        {atLimit.substr(1) + u"\r\n", netstatus::MessageTooLong}, // CR LF is two bytes
+        {atLimit.substr(1) + u"\n", netstatus::MessageTooLong},   // and so is a lone LF
+        {u"Gr\u00FC\u00DFe, \u00E9t\u00E9 \u00BD", std::nullopt}, // all in CP850
+        {u"\u041F\u0440\u0438\u0432\u0435\u0442", netstatus::NoTranslation},
+        {u"\u4F60\u597D", netstatus::NoTranslation},
+        {u"\u20AC", netstatus::NoTranslation}, // CP850 has no euro sign
+        {std::u16string(u"a\0b", 3), netstatus::NoTranslation},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UndeliverableText(c.text), c.refusal) << ToUtf8(c.text.substr(0, 20));
 }
 
 TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheExitStatus) {

@@ -65,12 +65,33 @@ TEST(NetworkDriveTest, LaterMountOnTheSamePointHidesTheEarlier) {
     EXPECT_FALSE(NetworkDriveFromMounts("/mnt/x/file", mounts).isNetworkDrive);
 }
 
-TEST(NetworkDriveTest, OtherFileSystemsAndRelativePathsAreNoNetworkDrive) {
+TEST(NetworkDriveTest, OtherFileSystemsAreNoNetworkDrive) {
     EXPECT_FALSE(Look("/mnt/nfs/file").isNetworkDrive);
     EXPECT_FALSE(Look("/home/ann/file").isNetworkDrive);
-    EXPECT_FALSE(Look("relative/file").isNetworkDrive);
-    EXPECT_FALSE(Look("C:\\Windows").isNetworkDrive);
+    EXPECT_FALSE(Look("relative/file").isNetworkDrive); // below "/"
     EXPECT_FALSE(Look("").isNetworkDrive);
+    // ".." leaves the mount before the lookup, never to a folder of the share.
+    EXPECT_FALSE(Look("/mnt/data/../nfs/file").isNetworkDrive);
+}
+
+TEST(NetworkDriveTest, RelativePathsLieBelowTheWorkingFolder) {
+    const auto mounts = ParseMountTable(kTable);
+    const struct {
+        std::string_view path, workingFolder;
+        std::u16string rest;
+    } cases[] = {
+        {"May.doc", "/mnt/data/Reports", u"Reports\\May.doc"},
+        {"./May.doc", "/mnt/data/Reports", u"Reports\\May.doc"},
+        {"../Plans/x.doc", "/mnt/data/Reports", u"Plans\\x.doc"},
+        {"data/x.doc", "/mnt", u"x.doc"},
+    };
+    for (const auto& c : cases) {
+        const NetworkDrive d = NetworkDriveFromMounts(c.path, mounts, c.workingFolder);
+        EXPECT_TRUE(d.isNetworkDrive) << c.path;
+        EXPECT_EQ(d.remoteName, u"\\\\srv\\data") << c.path;
+        EXPECT_EQ(d.rest, c.rest) << c.path;
+    }
+    EXPECT_FALSE(NetworkDriveFromMounts("../x", mounts, "/mnt/data").isNetworkDrive);
 }
 
 TEST(NetworkDriveTest, GvfsSmbShareFolders) {
@@ -95,6 +116,33 @@ TEST(NetworkDriveTest, SmbUrlsNameTheirShare) {
     // A URL of a server alone names no share.
     EXPECT_EQ(Look("smb://srv").remoteName, u"\\\\srv");
     EXPECT_EQ(Look("smb://srv/").remoteName, u"\\\\srv");
+}
+
+// A URL is split at its slashes before each part is decoded: an encoded
+// character neither separates nor ends a name, and a name that holds one
+// that no name may hold is marked.
+TEST(NetworkDriveTest, SmbUrlsAreSplitBeforeTheyAreDecoded) {
+    const struct {
+        std::string_view url;
+        std::u16string remoteName, rest;
+        bool invalid;
+    } cases[] = {
+        {"SMB://srv/data/a", u"\\\\srv\\data", u"a", false},
+        {"Smb://srv/d%61ta/x%25y", u"\\\\srv\\data", u"x%y", false},
+        {"smb://srv/data/a%2Fb", u"\\\\srv\\data", u"a/b", true},
+        {"smb://srv/data/a%5Cb", u"\\\\srv\\data", u"a\\b", true},
+        {"smb://srv/da%2Fta/x", u"\\\\srv\\da/ta", u"x", true},
+        {"smb://srv%00.other/data", std::u16string(u"\\\\srv\0.other\\data", 17), u"", true},
+        {"smb://ann%40corp@srv/data", u"\\\\srv\\data", u"", false},
+    };
+    for (const auto& c : cases) {
+        const NetworkDrive d = Look(c.url);
+        EXPECT_TRUE(d.isNetworkDrive) << c.url;
+        EXPECT_EQ(d.remoteName, c.remoteName) << c.url;
+        EXPECT_EQ(d.rest, c.rest) << c.url;
+        EXPECT_EQ(d.invalidName, c.invalid) << c.url;
+    }
+    EXPECT_FALSE(Look("smbx://srv/data").isNetworkDrive);
 }
 
 } // namespace

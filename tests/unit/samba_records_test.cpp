@@ -80,8 +80,13 @@ TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, fellBack), netstatus::LogonFailure);
     EXPECT_EQ(TranslateConnectFailure(netstatus::AccessDenied, "Anonymous login successful\n"),
               netstatus::LogonFailure);
+    // A server that lets anonymous users in answers the fallback as if the
+    // caller had been accepted.
     EXPECT_EQ(TranslateConnectFailure(netstatus::Success, "Anonymous login successful\n"),
-              netstatus::Success);
+              netstatus::LogonFailure);
+    EXPECT_EQ(TranslateConnectFailure(netstatus::MoreData, "Anonymous login successful\n"),
+              netstatus::LogonFailure);
+    EXPECT_EQ(TranslateConnectFailure(netstatus::Success, ""), netstatus::Success);
     // No session was set up at all: nobody answered at that address.
     EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, ""), netstatus::BadNetPath);
     // A reason without a word of ours keeps libnetapi's status.
