@@ -15,4 +15,8 @@ std::vector<std::string> Arguments(int argc, char** argv);
 // All of standard input, in UTF-8.
 std::string ReadInput();
 
+// Whether standard error goes to a terminal, where a progress line may be
+// redrawn in place.
+bool StandardErrorIsTerminal();
+
 } // namespace quarnel::cli

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <iterator>
+#include <unistd.h>
 
 namespace quarnel::cli {
 
@@ -16,6 +17,10 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 // Input arrives in UTF-8 as well.
 std::string ReadInput() {
     return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+}
+
+bool StandardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
 }
 
 } // namespace quarnel::cli

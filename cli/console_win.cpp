@@ -79,4 +79,9 @@ std::string ReadInput() {
     return bytes;
 }
 
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 } // namespace quarnel::cli
