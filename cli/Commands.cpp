@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <set>
 
 namespace quarnel::cli {
@@ -104,12 +105,26 @@ class Progress {
     bool shown_;
 };
 
-// Asks every server with `ask` and writes the rows as the answers arrive,
-// each behind its server's name, and what each failure has to say. `what`
-// names the listing for a worker that gave no answer.
-int ListFromServers(const ServerSet& servers, std::vector<Column> columns, Format format,
-                    const AskServer& ask, const std::string& what, std::ostream& out,
+// Asks every server (in a worker each) and writes the rows as the answers
+// arrive, each behind its server's name, and what each failure has to say.
+// `enumerate` fills one of the query layer's tables for a server, `rows`
+// turns that table into rows under `columns`; `what` names the listing in
+// reasons ("the open files on").
+int ListFromServers(platform::Platform& platform, const ServerSet& servers,
+                    std::vector<Column> columns, Format format, const std::string& what,
+                    const std::function<bool(modApi&, const std::u16string& server)>& enumerate,
+                    const std::function<Listing(const modApi&)>& rows, std::ostream& out,
                     std::ostream& err) {
+    const AskServer ask = [&](const std::string& server) {
+        RecordingPlatform recorder(platform);
+        modApi api(recorder);
+        ServerAnswer answer;
+        const bool listed = enumerate(api, FromUtf8(server));
+        if (listed)
+            answer.rows = rows(api).rows;
+        TellFailure(answer, recorder, listed, what, server);
+        return answer;
+    };
     const std::vector<std::string> names =
         servers.names.empty() ? std::vector<std::string>{""} : EachServerOnce(servers.names);
     columns.insert(columns.begin(), {"Server", "server", false, /*jsonOnly=*/names.size() == 1});
@@ -154,36 +169,22 @@ int ListOpenFiles(platform::Platform& platform, const FilesOptions& given, std::
         options.servers.names = {ToUtf8(resolved.server)};
         options.basePath = ToUtf8(resolved.localPath);
     }
-    const std::string what = "the open files on";
-    const AskServer ask = [&](const std::string& server) {
-        RecordingPlatform recorder(platform);
-        modApi api(recorder);
-        ServerAnswer answer;
-        const bool listed =
-            api.EnumOpenFiles(FromUtf8(server), FromUtf8(options.basePath), FromUtf8(options.user));
-        if (listed)
-            answer.rows = OpenFilesListing(api.OpenFiles, api.OpenFileCount).rows;
-        TellFailure(answer, recorder, listed, what, server);
-        return answer;
-    };
-    return ListFromServers(options.servers, OpenFilesListing({}, 0).columns, options.format, ask,
-                           what, out, err);
+    return ListFromServers(
+        platform, options.servers, OpenFilesListing({}, 0).columns, options.format,
+        "the open files on",
+        [&](modApi& api, const std::u16string& server) {
+            return api.EnumOpenFiles(server, FromUtf8(options.basePath), FromUtf8(options.user));
+        },
+        [](const modApi& api) { return OpenFilesListing(api.OpenFiles, api.OpenFileCount); }, out,
+        err);
 }
 
 int ListShares(platform::Platform& platform, const ServerSet& servers, Format format,
                std::ostream& out, std::ostream& err) {
-    const std::string what = "the shares of";
-    const AskServer ask = [&](const std::string& server) {
-        RecordingPlatform recorder(platform);
-        modApi api(recorder);
-        ServerAnswer answer;
-        const bool listed = api.EnumShares(FromUtf8(server));
-        if (listed)
-            answer.rows = SharesListing(api.Shares, api.ShareCount).rows;
-        TellFailure(answer, recorder, listed, what, server);
-        return answer;
-    };
-    return ListFromServers(servers, SharesListing({}, 0).columns, format, ask, what, out, err);
+    return ListFromServers(
+        platform, servers, SharesListing({}, 0).columns, format, "the shares of",
+        [](modApi& api, const std::u16string& server) { return api.EnumShares(server); },
+        [](const modApi& api) { return SharesListing(api.Shares, api.ShareCount); }, out, err);
 }
 
 std::vector<std::string> ServerNamesFromList(const std::string& text) {
