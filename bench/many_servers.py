@@ -10,7 +10,7 @@ a relay that delays every byte by 5 ms each way (bench/delay-relay.py). It
 then measures, each as the median of three runs:
 
   - each server alone, and the slowest of them;
-  - all 16 at once;
+  - all 16 at once, at most 8 at a time (the default) and all 16 together;
   - a sequential shell loop of Samba's own `net rpc file` over the 16;
   - all 16 and a 17th address that accepts connections and never answers:
     when the 16 servers' rows are all out, and when the run ends;
@@ -155,6 +155,7 @@ def main():
                 raise SystemExit(f"{r} listed {s['lines'] - 1} files, not {FILES}")
         slowest = max(s["wall"] for s in singles)
         every = median_of(files + relays, env)
+        wide = median_of(files + ["--jobs", str(SERVERS)] + relays, env)
         loop = median_of(["sh", "-c", 'for s; do net rpc file -S "$s" -I "$s"; done', "sh"]
                          + relays, env)
         silent = median_of(files + relays + [relay_address(SERVERS + 1)], env,
@@ -170,6 +171,8 @@ def main():
         print(f"  quarnel-cli files, all {SERVERS} at once:      {every['wall']:6.2f} s "
               f"({every['wall'] / slowest:.2f} x the slowest server; "
               f"{every['lines'] - 1} rows, exit {every['status']})")
+        print(f"  the same with --jobs {SERVERS}:                {wide['wall']:6.2f} s "
+              f"({wide['wall'] / slowest:.2f} x the slowest server)")
         print(f"  net rpc file, one server after another: {loop['wall']:6.2f} s "
               f"(quarnel-cli takes {every['wall'] / loop['wall']:.2f} of it; "
               f"{loop['lines']} lines, exit {loop['status']})")

@@ -133,7 +133,6 @@ int main(int argc, char** argv) {
     AddFormatOption(sharesCommand, format);
 
     std::string server;
-
     std::string shareName;
     CLI::App* shareCommand = app.add_subcommand("share", "Describe one share of SERVER.");
     shareCommand->add_option("SERVER", server, "server name, with or without \\\\")->required();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers, Qt 6, the Samba library and server, the test
-# tools and the MinGW-w64 cross compiler for the Windows build.
+# tools (iproute2 for the benchmarks' private network) and the MinGW-w64
+# cross compiler for the Windows build.
 set -euo pipefail
 
 PACKAGES=(
@@ -10,7 +11,7 @@ PACKAGES=(
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
-    python3-impacket
+    python3-impacket iproute2
     g++-mingw-w64-x86-64
     xvfb xauth imagemagick
 )

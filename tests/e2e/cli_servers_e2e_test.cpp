@@ -120,7 +120,7 @@ TEST_F(CliServersE2eTest, RowsOfTheAnsweringServersComeWholeBeforeTheSilentOneFa
     EXPECT_EQ(Ours(rows), expected);
 }
 
-TEST_F(CliServersE2eTest, CsvAndTableLeadWithTheServerAndEveryRowIsWhole) {
+TEST_F(CliServersE2eTest, CsvAndTableLeadWithTheServerAndEveryRowIsWholeAndSharesToo) {
     // Run one server at a time as well as all at once: the rows are the same.
     for (const char* jobs : {"1", "3"}) {
         std::vector<std::string> args = Args("csv");
@@ -156,6 +156,21 @@ TEST_F(CliServersE2eTest, CsvAndTableLeadWithTheServerAndEveryRowIsWhole) {
     EXPECT_EQ(table.out.rfind("Server", 0), 0u) << table.out;
     for (const TestServer& s : servers)
         EXPECT_NE(table.out.find("\n" + s.address + " "), std::string::npos) << table.out;
+
+    // Shares are asked of several servers in the same way.
+    std::vector<std::string> args{"shares", "--format", "json"};
+    for (const TestServer& s : servers)
+        args.push_back(s.address);
+    const CliResult shares = RunCli(args, servers[0].adminUser, servers[0].adminPassword);
+    ASSERT_EQ(shares.exitCode, 0) << shares.err;
+    std::set<std::pair<std::string, std::string>> found, wanted;
+    for (const auto& share : nlohmann::json::parse(shares.out))
+        if (share.at("name") == "share")
+            found.insert(
+                {share.at("server").get<std::string>(), share.at("path").get<std::string>()});
+    for (const TestServer& s : servers)
+        wanted.insert({s.address, s.SharePath()});
+    EXPECT_EQ(found, wanted);
 }
 
 } // namespace
