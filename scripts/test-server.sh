@@ -72,6 +72,8 @@ start() {
     workgroup = QUARNEL
     netbios name = QUARNELTEST
     server role = standalone server
+    # With its mask, smbd takes an address that no interface carries (the
+    # loopback interface carries 127.0.0.1 alone, yet answers all of 127/8).
     interfaces = $ADDRESS/8
     bind interfaces only = yes
     smb ports = 445 139
