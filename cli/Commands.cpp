@@ -2,11 +2,16 @@
 
 #include "NetworkPath.h"
 #include "RecordingPlatform.h"
+#include "ServerPool.h"
 #include "modApi.h"
 #include "utf.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <functional>
 #include <limits>
+#include <set>
 
 namespace quarnel::cli {
 
@@ -64,57 +69,179 @@ ResolvedPath Resolve(modApi& api, const std::string& path) {
     return ResolveClientPath(api, api.ExpandLongPath(FromUtf8(path)));
 }
 
+// The name by which a row names its server: as it was asked, without the
+// two backslashes that the query layer adds where they are missing.
+std::string ServerColumnName(const std::string& server) {
+    return server.starts_with("\\\\") ? server.substr(2) : server;
+}
+
+// Marks a worker's answer as failed, with the reason on one line, when its
+// listing (`what`: "the open files on") failed or stopped early.
+void TellFailure(ServerAnswer& answer, RecordingPlatform& recorder, bool listed,
+                 const std::string& what, const std::string& server) {
+    if (listed && recorder.LastFailure() == platform::netstatus::Success)
+        return;
+    answer.failed = true;
+    answer.errors =
+        "quarnel-cli: " +
+        (listed ? "the listing of " + what + " " + ServerForMessage(server) + " stopped early: "
+                : "cannot list " + what + " " + ServerForMessage(server) + ": ") +
+        Reason(recorder, recorder.LastFailure()) + "\n";
+}
+
+// "quarnel-cli: 3/16 servers answered", redrawn in place on a terminal and
+// taken away before anything else is written there.
+class Progress {
+  public:
+    Progress(std::ostream& err, std::size_t asked, bool shown)
+        : err_(err), asked_(asked), shown_(shown) {
+        Draw();
+    }
+    void Count() {
+        ++answered_;
+        Draw();
+    }
+    void Clear() {
+        if (shown_)
+            err_ << "\r\033[K" << std::flush;
+    }
+
+  private:
+    void Draw() {
+        if (shown_)
+            err_ << "\rquarnel-cli: " << answered_ << "/" << asked_ << " servers answered"
+                 << std::flush;
+    }
+    std::ostream& err_;
+    std::size_t asked_, answered_ = 0;
+    bool shown_;
+};
+
+// Asks every server (in a worker each) and writes the rows as the answers
+// arrive, each behind its server's name, and what each failure has to say.
+// `enumerate` fills one of the query layer's tables for a server, `rows`
+// turns that table into rows under `columns`; `what` names the listing in
+// reasons ("the open files on").
+int ListFromServers(platform::Platform& platform, const ServerSet& servers,
+                    std::vector<Column> columns, Format format, const std::string& what,
+                    const std::function<bool(modApi&, const std::u16string& server)>& enumerate,
+                    const std::function<Listing(const modApi&)>& rows, std::ostream& out,
+                    std::ostream& err) {
+    const AskServer ask = [&](const std::string& server) {
+        RecordingPlatform recorder(platform);
+        modApi api(recorder);
+        ServerAnswer answer;
+        const bool listed = enumerate(api, FromUtf8(server));
+        if (listed)
+            answer.rows = rows(api).rows;
+        TellFailure(answer, recorder, listed, what, server);
+        return answer;
+    };
+    const std::vector<std::string> names =
+        servers.names.empty() ? std::vector<std::string>{""} : EachServerOnce(servers.names);
+    columns.insert(columns.begin(), {"Server", "server", false, /*jsonOnly=*/names.size() == 1});
+    ListingWriter writer(out, std::move(columns), format);
+    Progress progress(err, names.size(), servers.showProgress && names.size() > 1);
+    bool allListed = true;
+    bool anyOutput = false; // when every server failed, nothing goes to `out`
+    AskServers(names, servers.jobs, ask, [&](std::size_t index, ServerAnswer answer) {
+        progress.Clear();
+        anyOutput = anyOutput || !answer.failed || !answer.rows.empty();
+        for (auto& row : answer.rows)
+            row.insert(row.begin(), ServerColumnName(names[index]));
+        writer.Add(answer.rows);
+        out.flush();
+        if (answer.lost)
+            err << "quarnel-cli: cannot list " << what << " " << ServerForMessage(names[index])
+                << ": " << *answer.lost << '\n';
+        err << answer.errors << std::flush;
+        allListed = allListed && !answer.failed;
+        progress.Count();
+    });
+    progress.Clear();
+    if (anyOutput)
+        writer.Finish();
+    return allListed ? 0 : 1;
+}
+
 } // namespace
 
 int ListOpenFiles(platform::Platform& platform, const FilesOptions& given, std::ostream& out,
                   std::ostream& err) {
-    RecordingPlatform recorder(platform);
-    modApi api(recorder);
     FilesOptions options = given;
     if (!options.clientPath.empty()) {
+        RecordingPlatform recorder(platform);
+        modApi api(recorder);
         const ResolvedPath resolved = Resolve(api, options.clientPath);
         if (resolved.outcome != Resolution::Resolved) {
             err << "quarnel-cli: " << ResolutionFailure(resolved, options.clientPath, recorder)
                 << '\n';
             return 1;
         }
-        options.server = ToUtf8(resolved.server);
+        options.servers.names = {ToUtf8(resolved.server)};
         options.basePath = ToUtf8(resolved.localPath);
     }
-    recorder.ForgetFailure();
-    const bool listed = api.EnumOpenFiles(FromUtf8(options.server), FromUtf8(options.basePath),
-                                          FromUtf8(options.user));
-    const std::string server = ServerForMessage(options.server);
-    if (!listed) {
-        err << "quarnel-cli: cannot list the open files on " << server << ": "
-            << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
-    }
-    Write(out, OpenFilesListing(api.OpenFiles, api.OpenFileCount), options.format);
-    if (recorder.LastFailure() != platform::netstatus::Success) {
-        err << "quarnel-cli: the listing of the open files on " << server
-            << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
-    }
-    return 0;
+    return ListFromServers(
+        platform, options.servers, OpenFilesListing({}, 0).columns, options.format,
+        "the open files on",
+        [&](modApi& api, const std::u16string& server) {
+            return api.EnumOpenFiles(server, FromUtf8(options.basePath), FromUtf8(options.user));
+        },
+        [](const modApi& api) { return OpenFilesListing(api.OpenFiles, api.OpenFileCount); }, out,
+        err);
 }
 
-int ListShares(platform::Platform& platform, const std::string& server, Format format,
+int ListShares(platform::Platform& platform, const ServerSet& servers, Format format,
                std::ostream& out, std::ostream& err) {
+    return ListFromServers(
+        platform, servers, SharesListing({}, 0).columns, format, "the shares of",
+        [](modApi& api, const std::u16string& server) { return api.EnumShares(server); },
+        [](const modApi& api) { return SharesListing(api.Shares, api.ShareCount); }, out, err);
+}
+
+std::vector<std::string> ServerNamesFromList(const std::string& text) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first != std::string::npos && line[first] != '#')
+            names.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+        start = end + 1;
+    }
+    return names;
+}
+
+bool DomainServers(platform::Platform& platform, const std::string& domain,
+                   std::vector<std::string>& names, std::ostream& err) {
     RecordingPlatform recorder(platform);
     modApi api(recorder);
-    if (!api.EnumShares(FromUtf8(server))) {
-        err << "quarnel-cli: cannot list the shares of " << ServerForMessage(server) << ": "
+    if (!api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain)) ||
+        recorder.LastFailure() != platform::netstatus::Success) {
+        err << "quarnel-cli: cannot list the servers of "
+            << (domain.empty() ? "the primary domain" : "the domain " + domain) << ": "
             << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
+        return false;
     }
-    Write(out, SharesListing(api.Shares, api.ShareCount), format);
-    if (recorder.LastFailure() != platform::netstatus::Success) {
-        err << "quarnel-cli: the listing of the shares of " << ServerForMessage(server)
-            << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
+    for (std::int32_t i = 0; i < api.ServerCount; ++i)
+        names.push_back(ToUtf8(api.Servers[static_cast<std::size_t>(i)].ServerName));
+    return true;
+}
+
+std::vector<std::string> EachServerOnce(const std::vector<std::string>& names) {
+    std::vector<std::string> once;
+    std::set<std::string> seen;
+    for (const std::string& name : names) {
+        std::string key = ServerColumnName(name);
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (seen.insert(key).second)
+            once.push_back(name);
     }
-    return 0;
+    return once;
 }
 
 int ListServers(platform::Platform& platform, const std::string& domain, Format format,

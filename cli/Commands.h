@@ -15,8 +15,15 @@
 
 namespace quarnel::cli {
 
+// The servers a listing asks, and how.
+struct ServerSet {
+    std::vector<std::string> names; // none: the local computer
+    int jobs = 8;                   // at most this many asked at a time
+    bool showProgress = false;      // a line on `err` that counts the answers
+};
+
 struct FilesOptions {
-    std::string server; // empty: the local computer
+    ServerSet servers;
     std::string basePath;
     std::string user;
     Format format = Format::Table;
@@ -25,18 +32,36 @@ struct FilesOptions {
     std::string clientPath;
 };
 
-// Lists the files held open on a server.
+// Lists the files held open on each server. Every row names its server: in
+// JSON always, in the table and CSV in a first column when more than one
+// server is asked. Rows come out as each server answers; a server that fails
+// is named on `err` with the reason, the others are listed all the same, and
+// the exit code is 1.
 int ListOpenFiles(platform::Platform& platform, const FilesOptions& options, std::ostream& out,
                   std::ostream& err);
 
-// Lists every share of a server.
-int ListShares(platform::Platform& platform, const std::string& server, Format format,
+// Lists every share of each server, in the same way.
+int ListShares(platform::Platform& platform, const ServerSet& servers, Format format,
                std::ostream& out, std::ostream& err);
 
 // Lists the servers of `domain` (empty: the primary domain), as the server
 // picker asks for them.
 int ListServers(platform::Platform& platform, const std::string& domain, Format format,
                 std::ostream& out, std::ostream& err);
+
+// The server names of a list: one a line, blanks around a name and empty
+// lines left out, as are lines that begin with "#".
+std::vector<std::string> ServerNamesFromList(const std::string& text);
+
+// Every server of `domain` (empty: this computer's own), as the server
+// enumeration finds them. Fails (false) with a reason on `err`.
+bool DomainServers(platform::Platform& platform, const std::string& domain,
+                   std::vector<std::string>& names, std::ostream& err);
+
+// The names once each, in their first spelling: a server named twice (also
+// with and without its two backslashes, or in other letter case) is asked
+// once.
+std::vector<std::string> EachServerOnce(const std::vector<std::string>& names);
 
 // Describes one share: every field but its password.
 int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,

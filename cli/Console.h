@@ -26,4 +26,8 @@ std::optional<std::string> ReadPasswordFromTerminal(const std::string& prompt);
 // cannot be read or others may read or change it.
 std::optional<std::string> ReadPrivateFile(const std::string& path, std::string& reason);
 
+// Whether standard error goes to a terminal, where a progress line may be
+// redrawn in place.
+bool StandardErrorIsTerminal();
+
 } // namespace quarnel::cli

@@ -96,13 +96,14 @@ void WriteTable(std::ostream& out, const Listing& raw) {
         line([&](std::size_t i) { return row[i]; });
 }
 
-void WriteCsv(std::ostream& out, const Listing& listing) {
+void WriteCsv(std::ostream& out, const Listing& listing, bool header) {
     auto line = [&](auto cellOf) {
         for (std::size_t i = 0; i < listing.columns.size(); ++i)
             out << (i > 0 ? "," : "") << CsvField(cellOf(i));
         out << "\r\n";
     };
-    line([&](std::size_t i) { return listing.columns[i].header; });
+    if (header)
+        line([&](std::size_t i) { return listing.columns[i].header; });
     for (const auto& row : listing.rows)
         line([&](std::size_t i) { return row[i]; });
 }
@@ -119,14 +120,18 @@ nlohmann::ordered_json JsonObject(const Listing& listing, const std::vector<std:
     return object;
 }
 
-void WriteJson(std::ostream& out, const Listing& listing, bool single) {
-    nlohmann::ordered_json json = nlohmann::ordered_json::array();
-    if (single && !listing.rows.empty())
-        json = JsonObject(listing, listing.rows.front());
-    else
-        for (const auto& row : listing.rows)
-            json.push_back(JsonObject(listing, row));
-    out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+// One object of a JSON array, as an array's dump would indent it.
+std::string IndentedObject(const Listing& listing, const std::vector<std::string>& row) {
+    const std::string object =
+        JsonObject(listing, row)
+            .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::string text = "  ";
+    for (char c : object) {
+        text += c;
+        if (c == '\n')
+            text += "  ";
+    }
+    return text;
 }
 
 } // namespace
@@ -204,17 +209,58 @@ Listing ResolutionListing(const std::u16string& server, const std::u16string& lo
 }
 
 void Write(std::ostream& out, const Listing& listing, Format format, bool single) {
-    switch (format) {
+    if (single && format == Format::Json) {
+        const auto object = listing.rows.empty() ? nlohmann::ordered_json::array()
+                                                 : JsonObject(listing, listing.rows.front());
+        out << object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        return;
+    }
+    ListingWriter writer(out, listing.columns, format);
+    writer.Add(listing.rows);
+    writer.Finish();
+}
+
+ListingWriter::ListingWriter(std::ostream& out, std::vector<Column> columns, Format format)
+    : out_(out), columns_(std::move(columns)), format_(format) {}
+
+void ListingWriter::Add(const std::vector<std::vector<std::string>>& rows) {
+    const Listing part{columns_, rows};
+    switch (format_) {
     case Format::Table:
-        WriteTable(out, Visible(listing));
+        if (rows.empty())
+            return;
+        if (started_)
+            out_ << '\n';
+        WriteTable(out_, Visible(part));
         break;
     case Format::Csv:
-        WriteCsv(out, Visible(listing));
+        WriteCsv(out_, Visible(part), !started_);
         break;
     case Format::Json:
-        WriteJson(out, listing, single);
+        for (const auto& row : rows) {
+            out_ << (started_ ? ",\n" : "[\n") << IndentedObject(part, row);
+            started_ = true;
+        }
+        return;
+    }
+    started_ = true;
+}
+
+void ListingWriter::Finish() {
+    switch (format_) {
+    case Format::Table:
+        if (!started_)
+            WriteTable(out_, Visible({columns_, {}}));
+        break;
+    case Format::Csv:
+        if (!started_)
+            WriteCsv(out_, Visible({columns_, {}}), /*header=*/true);
+        break;
+    case Format::Json:
+        out_ << (started_ ? "\n]\n" : "[]\n");
         break;
     }
+    started_ = true;
 }
 
 } // namespace quarnel::cli

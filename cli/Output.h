@@ -47,6 +47,27 @@ Listing ResolutionListing(const std::u16string& server, const std::u16string& lo
 // object of the first row.
 void Write(std::ostream& out, const Listing& listing, Format format, bool single = false);
 
+// Writes a listing that arrives in parts, such as one server's rows at a
+// time, each part as soon as it is given. CSV and JSON make one document (one
+// header, one array) of all parts. A table column is as wide as its widest
+// cell, which is known only once the rows are, so each part becomes an
+// aligned block of its own under its own header, the blocks parted by an
+// empty line.
+class ListingWriter {
+  public:
+    ListingWriter(std::ostream& out, std::vector<Column> columns, Format format);
+    void Add(const std::vector<std::vector<std::string>>& rows);
+    // Ends the document; with no row at all, the header alone (the table and
+    // CSV) or an empty array.
+    void Finish();
+
+  private:
+    std::ostream& out_;
+    std::vector<Column> columns_;
+    Format format_;
+    bool started_ = false; // a header, a block or the array's opening is out
+};
+
 // One CSV field, quoted when it holds a separator, a quote, a line break or
 // blanks at either end. A field that a spreadsheet would take for a formula
 // (it starts with =, +, -, @, a tab or a carriage return, and is no plain

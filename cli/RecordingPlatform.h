@@ -14,7 +14,6 @@ class RecordingPlatform final : public platform::ForwardingPlatform {
     // The status of the last platform call that neither succeeded nor
     // announced more data; netstatus::Success when there was none.
     platform::NetStatus LastFailure() const { return lastFailure_; }
-    void ForgetFailure() { lastFailure_ = platform::netstatus::Success; }
 
     platform::NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
                                     const char16_t* userName, std::uint32_t level,

@@ -118,4 +118,8 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
     return text;
 }
 
+bool StandardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
 } // namespace quarnel::cli

@@ -93,4 +93,9 @@ std::optional<std::string> ReadPrivateFile(const std::string&, std::string& reas
     return std::nullopt;
 }
 
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 } // namespace quarnel::cli

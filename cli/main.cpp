@@ -6,7 +6,12 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -31,6 +36,78 @@ Format ParseFormat(const std::string& text) {
 const CLI::Validator NonEmpty(
     [](const std::string& value) { return value.empty() ? "an empty value is not allowed" : ""; },
     "", "NonEmpty");
+
+// Where `files` and `shares` take their servers from: the names given, a
+// list (a file, or "-" for standard input) and the servers of a domain.
+struct ServerSources {
+    std::vector<std::string> names;
+    std::string listFile;
+    CLI::Option* domainOption = nullptr;
+    std::string domain;
+    int jobs = 8;
+};
+
+CLI::Option* AddServerOptions(CLI::App* command, ServerSources& sources) {
+    auto* names = command
+                      ->add_option("SERVER", sources.names,
+                                   "server names, with or without \\\\ (the local computer "
+                                   "when none is given)")
+                      ->check(NonEmpty);
+    command
+        ->add_option("--servers-from", sources.listFile,
+                     "ask the servers listed in FILE as well, one a line (- reads standard "
+                     "input)")
+        ->type_name("FILE")
+        ->check(NonEmpty);
+    sources.domainOption = command->add_option(
+        "--domain-servers", sources.domain,
+        "ask every server of DOMAIN as well (this computer's domain when not given)");
+    sources.domainOption->expected(0, 1)->type_name("[DOMAIN]");
+    command->add_option("--jobs", sources.jobs, "ask at most N servers at a time")
+        ->check(CLI::Range(1, 256))
+        ->type_name("N")
+        ->capture_default_str();
+    return names;
+}
+
+std::optional<std::string> ReadList(const std::string& file) {
+    if (file == "-")
+        return quarnel::cli::ReadInput();
+    std::ifstream in(std::filesystem::path(std::u8string(file.begin(), file.end())),
+                     std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        return std::nullopt;
+    return text;
+}
+
+// Every server to ask; false, with the reason told, when one of the sources
+// fails or the sources name no server at all.
+bool GatherServers(quarnel::platform::Platform& platform, const ServerSources& sources,
+                   quarnel::cli::ServerSet& servers, std::ostream& err) {
+    using namespace quarnel::cli;
+    servers.names = sources.names;
+    servers.jobs = sources.jobs;
+    servers.showProgress = StandardErrorIsTerminal();
+    const bool listed = !sources.listFile.empty() || *sources.domainOption;
+    if (!sources.listFile.empty()) {
+        const std::optional<std::string> text = ReadList(sources.listFile);
+        if (!text) {
+            err << "quarnel-cli: cannot read the server list " << sources.listFile << ": "
+                << std::strerror(errno) << '\n';
+            return false;
+        }
+        for (std::string& name : ServerNamesFromList(*text))
+            servers.names.push_back(std::move(name));
+    }
+    if (*sources.domainOption && !DomainServers(platform, sources.domain, servers.names, err))
+        return false;
+    if (listed && servers.names.empty()) {
+        err << "quarnel-cli: no server to ask\n";
+        return false;
+    }
+    return true;
+}
 
 constexpr int UsageError = 2;
 constexpr int Failure = 1;
@@ -77,11 +154,10 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     app.add_flag("-k,--kerberos", signIn.kerberos, "sign in with the Kerberos ticket cache");
 
     FilesOptions files;
+    ServerSources filesSources;
     CLI::App* filesCommand = app.add_subcommand(
-        "files", "List the files held open on SERVER (the local computer when not given).");
-    auto* serverOption =
-        filesCommand->add_option("SERVER", files.server, "server name, with or without \\\\")
-            ->check(NonEmpty);
+        "files", "List the files held open on each SERVER, asking several at a time.");
+    auto* serverOption = AddServerOptions(filesCommand, filesSources);
     auto* baseOption =
         filesCommand
             ->add_option("--base", files.basePath, "only files under this path on the server")
@@ -95,14 +171,15 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
                      "files held open under it")
         ->check(NonEmpty)
         ->excludes(serverOption)
-        ->excludes(baseOption);
+        ->excludes(baseOption)
+        ->excludes("--servers-from")
+        ->excludes(filesSources.domainOption);
     AddFormatOption(filesCommand, format);
 
-    std::string server;
-    CLI::App* sharesCommand = app.add_subcommand(
-        "shares", "List the shares of SERVER (the local computer when not given).");
-    sharesCommand->add_option("SERVER", server, "server name, with or without \\\\")
-        ->check(NonEmpty);
+    ServerSources sharesSources;
+    CLI::App* sharesCommand =
+        app.add_subcommand("shares", "List the shares of each SERVER, asking several at a time.");
+    AddServerOptions(sharesCommand, sharesSources);
     AddFormatOption(sharesCommand, format);
 
     std::string domain;
@@ -112,6 +189,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     serversCommand->add_option("--domain", domain, "the domain's name");
     AddFormatOption(serversCommand, format);
 
+    std::string server;
     std::string shareName;
     CLI::App* shareCommand = app.add_subcommand("share", "Describe one share of SERVER.");
     shareCommand->add_option("SERVER", server, "server name, with or without \\\\")
@@ -175,11 +253,17 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
         platform.SetTimeout(std::chrono::seconds(timeout));
     const Format chosen = ParseFormat(format);
     if (*filesCommand) {
+        if (!GatherServers(platform, filesSources, files.servers, err))
+            return Failure;
         files.format = chosen;
         return ListOpenFiles(platform, files, out, err);
     }
-    if (*sharesCommand)
-        return ListShares(platform, server, chosen, out, err);
+    if (*sharesCommand) {
+        ServerSet servers;
+        if (!GatherServers(platform, sharesSources, servers, err))
+            return Failure;
+        return ListShares(platform, servers, chosen, out, err);
+    }
     if (*serversCommand)
         return ListServers(platform, domain, chosen, out, err);
     if (*shareCommand)

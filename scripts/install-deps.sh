@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers, Qt 6, the Samba library and server, the test
-# tools, the MinGW-w64 cross compiler for the Windows build and Wine to run
-# what it builds.
+# tools (iproute2 for the test and benchmark networks), the MinGW-w64 cross
+# compiler for the Windows build and Wine to run what it builds.
 set -euo pipefail
 
 PACKAGES=(

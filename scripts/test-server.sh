@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Starts and stops a private Samba server on 127.0.0.1 for Quarnel's tests
-# and demo. Everything it needs (configuration, state, logs and the shared
-# folder) lives under one folder of the caller's choosing; nothing outside it
-# changes except two local accounts and a group that Samba maps its users to.
+# Starts and stops a private Samba server on a loopback address (127.0.0.1
+# unless told otherwise) for Quarnel's tests, demo and benchmarks. Everything
+# it needs (configuration, state, logs and the shared folder) lives under one
+# folder of the caller's choosing; nothing outside it changes except two local
+# accounts and a group that Samba maps its users to. Servers on different
+# addresses, each with a folder of its own, run side by side.
 #
-#   test-server.sh start DIR   creates DIR, starts smbd, writes DIR/server.env
-#   test-server.sh stop DIR    stops the smbd started for DIR
+#   test-server.sh start DIR [ADDRESS]   creates DIR, starts smbd on ADDRESS,
+#                                        writes DIR/server.env
+#   test-server.sh stop DIR              stops the smbd started for DIR
 #
 # DIR/server.env holds what a client needs, as shell assignments:
 #   QUARNEL_SERVER, QUARNEL_SHARE, QUARNEL_SHARE_DIR,
@@ -70,7 +73,9 @@ start() {
     workgroup = QUARNEL
     netbios name = QUARNELTEST
     server role = standalone server
-    interfaces = $ADDRESS
+    # With its mask, smbd takes an address that no interface carries (the
+    # loopback interface carries 127.0.0.1 alone, yet answers all of 127/8).
+    interfaces = $ADDRESS/8
     bind interfaces only = yes
     smb ports = 445 139
     # The messenger requests exist only in SMB1.
@@ -187,7 +192,10 @@ stop() {
 }
 
 case "${1:-}" in
-start) start "${2:?usage: test-server.sh start DIR}" ;;
+start)
+    ADDRESS=${3:-$ADDRESS}
+    start "${2:?usage: test-server.sh start DIR [ADDRESS]}"
+    ;;
 stop) stop "${2:?usage: test-server.sh stop DIR}" ;;
 *) die "usage: test-server.sh start|stop DIR" ;;
 esac

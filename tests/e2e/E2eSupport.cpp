@@ -44,6 +44,20 @@ QProcessEnvironment WithCredentials(const std::string& user, const std::string& 
     return env;
 }
 
+TestServer ReadServer(const std::string& dir) {
+    auto v = ReadEnvFile(dir + "/server.env");
+    TestServer server{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
+                      v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
+                      v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],
+                      v["QUARNEL_PLAIN_PASSWORD"], v["QUARNEL_NETBIOS_NAME"],
+                      v["QUARNEL_MESSAGE_DIR"],    v["QUARNEL_SMB_CONF"]};
+    if (server.address.empty())
+        ADD_FAILURE() << "the test server of " << dir
+                      << " is not running: run the end-to-end tests through ctest, which "
+                         "starts it";
+    return server;
+}
+
 } // namespace
 
 QProcessEnvironment SignedOutEnvironment() {
@@ -59,18 +73,14 @@ std::string CliPath() {
 }
 
 const TestServer& TestServer::Get() {
-    static const TestServer server = [] {
-        auto v = ReadEnvFile(QUARNEL_E2E_SERVER_DIR "/server.env");
-        return TestServer{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
-                          v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
-                          v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],
-                          v["QUARNEL_PLAIN_PASSWORD"], v["QUARNEL_NETBIOS_NAME"],
-                          v["QUARNEL_MESSAGE_DIR"],    v["QUARNEL_SMB_CONF"]};
-    }();
-    if (server.address.empty())
-        ADD_FAILURE() << "the test server is not running: run the end-to-end tests "
-                         "through ctest, which starts it";
+    static const TestServer server = ReadServer(QUARNEL_E2E_SERVER_DIR);
     return server;
+}
+
+const std::vector<TestServer>& TestServer::Others() {
+    static const std::vector<TestServer> others{ReadServer(QUARNEL_E2E_SERVER_DIR "-2"),
+                                                ReadServer(QUARNEL_E2E_SERVER_DIR "-3")};
+    return others;
 }
 
 std::string TestServer::MakeFolder(const std::string& name) const {
@@ -101,9 +111,8 @@ std::string TestServer::NetworkPath(const std::string& relative) const {
 }
 
 HeldFiles::HeldFiles(const std::string& user, const std::string& password,
-                     const std::vector<std::string>& files)
+                     const std::vector<std::string>& files, const TestServer& server)
     : process_(std::make_unique<QProcess>()) {
-    const TestServer& server = TestServer::Get();
     QStringList args{"--server", QString::fromStdString(server.address),
                      "--user",   QString::fromStdString(user),
                      "--share",  QString::fromStdString(server.share)};
@@ -202,6 +211,31 @@ BrokenServer::~BrokenServer() {
             ::close(fd);
 }
 
+namespace {
+
+std::unique_ptr<QProcess> StartCliIn(const std::vector<std::string>& args,
+                                     const QProcessEnvironment& environment,
+                                     const std::string& outputFile = {}) {
+    auto cli = std::make_unique<QProcess>();
+    cli->setProcessEnvironment(environment);
+    if (!outputFile.empty())
+        cli->setStandardOutputFile(QString::fromStdString(outputFile));
+    QStringList arguments;
+    for (const std::string& a : args)
+        arguments << QString::fromStdString(a);
+    cli->start(QUARNEL_CLI, arguments);
+    if (!cli->waitForStarted(10000))
+        ADD_FAILURE() << "could not start quarnel-cli";
+    return cli;
+}
+
+} // namespace
+
+std::unique_ptr<QProcess> StartCli(const std::vector<std::string>& args, const std::string& user,
+                                   const std::string& password) {
+    return StartCliIn(args, WithCredentials(user, password));
+}
+
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
                  const std::string& password, const std::string& input,
                  const std::string& outputFile) {
@@ -210,14 +244,8 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
 
 CliResult RunCli(const std::vector<std::string>& args, const QProcessEnvironment& environment,
                  const std::string& input, const std::string& outputFile) {
-    QProcess cli;
-    if (!outputFile.empty())
-        cli.setStandardOutputFile(QString::fromStdString(outputFile));
-    cli.setProcessEnvironment(environment);
-    QStringList arguments;
-    for (const std::string& a : args)
-        arguments << QString::fromStdString(a);
-    cli.start(QUARNEL_CLI, arguments);
+    const std::unique_ptr<QProcess> process = StartCliIn(args, environment, outputFile);
+    QProcess& cli = *process;
     cli.write(input.data(), static_cast<qint64>(input.size()));
     cli.closeWriteChannel();
     CliResult result;

@@ -33,6 +33,10 @@ struct TestServer {
     // Fails the calling test (fatally) when the server is not running.
     static const TestServer& Get();
 
+    // Two more servers of the same kind on addresses of their own, for the
+    // tests that ask several servers at once.
+    static const std::vector<TestServer>& Others();
+
     // A fresh, empty folder of the share for one test, and its name relative
     // to the share ("name/" prefix for the files of that test).
     std::string MakeFolder(const std::string& name) const;
@@ -54,7 +58,7 @@ struct TestServer {
 class HeldFiles {
   public:
     HeldFiles(const std::string& user, const std::string& password,
-              const std::vector<std::string>& files);
+              const std::vector<std::string>& files, const TestServer& on = TestServer::Get());
     ~HeldFiles();
     HeldFiles(const HeldFiles&) = delete;
     HeldFiles& operator=(const HeldFiles&) = delete;
@@ -93,9 +97,13 @@ struct CliResult {
     std::string out, err;
 };
 
-// Runs quarnel-cli with the given arguments and USER / PASSWD set as Samba's
-// tools read them; `input` is all of its standard input. Its standard output
-// goes to `outputFile` when one is named.
+// Starts quarnel-cli with the given arguments and USER / PASSWD set as
+// Samba's tools read them, and leaves it running.
+std::unique_ptr<QProcess> StartCli(const std::vector<std::string>& args, const std::string& user,
+                                   const std::string& password);
+
+// Runs quarnel-cli as StartCli does; `input` is all of its standard input.
+// Its standard output goes to `outputFile` when one is named.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
                  const std::string& password, const std::string& input = {},
                  const std::string& outputFile = {});

@@ -26,7 +26,7 @@ struct CliRun {
 cli::FilesOptions Options(std::string server, Format format, std::string base = "",
                           std::string user = "") {
     cli::FilesOptions options;
-    options.server = std::move(server);
+    options.servers.names = {std::move(server)};
     options.basePath = std::move(base);
     options.user = std::move(user);
     options.format = format;
@@ -50,7 +50,7 @@ class CliFilesTest : public ::testing::Test {
     }
 };
 
-TEST_F(CliFilesTest, JsonHasExactlyTheFiveKeysWithNumbersAsNumbers) {
+TEST_F(CliFilesTest, JsonHasTheServerAndTheFiveKeysWithNumbersAsNumbers) {
     ScriptTwoFiles();
     const CliRun run = Files(Options("srv", Format::Json));
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -58,7 +58,8 @@ TEST_F(CliFilesTest, JsonHasExactlyTheFiveKeysWithNumbersAsNumbers) {
     ASSERT_TRUE(json.is_array());
     ASSERT_EQ(json.size(), 2u);
     const auto& first = json[0];
-    EXPECT_EQ(first.size(), 5u);
+    EXPECT_EQ(first.size(), 6u);
+    EXPECT_EQ(first["server"], "srv");
     EXPECT_EQ(first["user"], "ann");
     EXPECT_EQ(first["path"], "C:\\Data\\Report, \"May\".doc");
     EXPECT_TRUE(first["id"].is_number_integer());
@@ -184,16 +185,16 @@ class CliSharesTest : public ::testing::Test {
     std::ostringstream out, err;
 };
 
-TEST_F(CliSharesTest, SharesInJsonHaveExactlyTheSevenKeysAndNoPassword) {
+TEST_F(CliSharesTest, SharesInJsonHaveTheServerAndTheSevenKeysAndNoPassword) {
     platform.shareBatches.push_back(
         {platform::netstatus::Success,
          {{u"data", 0, u"Team", 0x3F, 0xFFFFFFFFu, 2, u"E:\\Data", u"secret"},
           {u"IPC$", 0x80000003u, u"IPC", 0, 0xFFFFFFFFu, 1, std::nullopt, std::nullopt}}});
-    ASSERT_EQ(cli::ListShares(platform, "srv", Format::Json, out, err), 0);
+    ASSERT_EQ(cli::ListShares(platform, {{"srv"}}, Format::Json, out, err), 0);
     const auto json = nlohmann::ordered_json::parse(out.str());
     ASSERT_EQ(json.size(), 2u);
-    const std::vector<std::string> keys{"name",     "type",         "remark", "permissions",
-                                        "max_uses", "current_uses", "path"};
+    const std::vector<std::string> keys{"server",      "name",     "type",         "remark",
+                                        "permissions", "max_uses", "current_uses", "path"};
     std::vector<std::string> seen;
     for (const auto& [key, value] : json[0].items())
         seen.push_back(key);
@@ -207,7 +208,7 @@ TEST_F(CliSharesTest, SharesInJsonHaveExactlyTheSevenKeysAndNoPassword) {
 TEST_F(CliSharesTest, ShareTableForPeopleShowsNameRemarkUsesAndPath) {
     platform.shareBatches.push_back(
         {platform::netstatus::Success, {{u"data", 0, u"Team", 0, 5, 2, u"E:\\Data", u"secret"}}});
-    ASSERT_EQ(cli::ListShares(platform, "srv", Format::Csv, out, err), 0);
+    ASSERT_EQ(cli::ListShares(platform, {{"srv"}}, Format::Csv, out, err), 0);
     EXPECT_EQ(out.str(), "Name,Remark,Current uses,Path\r\ndata,Team,2,E:\\Data\r\n");
 }
 

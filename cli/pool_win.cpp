@@ -1,0 +1,13 @@
+#include "ServerPool.h"
+
+namespace quarnel::cli {
+
+// netapi32 would take concurrent calls, but without fork() a worker per
+// server would be a program start per server; the servers are asked in turn.
+void AskServers(const std::vector<std::string>& servers, int, const AskServer& ask,
+                const ServerAnswered& answered) {
+    for (std::size_t i = 0; i < servers.size(); ++i)
+        answered(i, ask(servers[i]));
+}
+
+} // namespace quarnel::cli
