@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Installs what Quarnel needs to build, test and demonstrate itself on
-# Debian: the compilers, Qt 6, the Samba library and server, the test
-# tools and the MinGW-w64 cross compiler for the Windows build.
+# Debian: the compilers (clang for the sanitized build and the fuzzers),
+# Qt 6, the Samba library and server, the test tools and the MinGW-w64
+# cross compiler for the Windows build.
 set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config clang-format
+    clang libclang-rt-dev
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
     g++-mingw-w64-x86-64
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick libxcb1-dev
 )
 
 as_root() {
