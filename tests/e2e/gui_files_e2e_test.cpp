@@ -3,6 +3,7 @@
 // with a path.
 #include "E2eSupport.h"
 #include "MsgBox.h"
+#include "ResponsivePlatform.h"
 #include "frmQuarnel.h"
 
 #include <QApplication>
@@ -40,9 +41,8 @@ class WindowE2eTest : public ::testing::Test {
     }
 
     std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}) {
-        platform::Platform& system = platform::SystemPlatform();
-        system.SetYieldHook([] { QCoreApplication::processEvents(); });
-        api = std::make_unique<modApi>(system);
+        responsive.SetYieldHook([] { QCoreApplication::processEvents(); });
+        api = std::make_unique<modApi>(responsive);
         auto form = std::make_unique<frmQuarnel>(*api, commandLine);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -74,6 +74,7 @@ class WindowE2eTest : public ::testing::Test {
     }
 
     const TestServer& server = TestServer::Get();
+    ResponsivePlatform responsive{platform::SystemPlatform()}; // as the program runs it
     std::unique_ptr<modApi> api;
     std::vector<std::string> boxTitles;
 };
