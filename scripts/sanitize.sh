@@ -12,7 +12,9 @@ CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Deb
     -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON >/dev/null
 cmake --build "$build"
 
-export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1
+# Full stacks on every allocation, so that a leak is told by the library it
+# happened in even where that library keeps no frame pointers.
+export ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0:check_initialization_order=1:detect_stack_use_after_return=1
 export LSAN_OPTIONS=suppressions=$top/scripts/lsan-samba.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
