@@ -2,8 +2,9 @@
 // network runs on one worker thread, while the window thread keeps serving
 // the window system. It repaints, answers the desktop's "are you alive"
 // ping and shows the hourglass, but takes no input: a click, a key or a drop
-// made meanwhile is dropped, as a window that is busy would never see it,
-// and a close request waits until the call has returned.
+// made meanwhile is dropped, so that no handler starts inside another and
+// no field changes under a running call. A close request waits until the
+// call has returned.
 //
 // The worker is always the same thread and runs one call at a time: Samba's
 // libnetapi keeps one context for the whole process.
