@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "CommandLine.h"
+#include "ResponsivePlatform.h"
 #include "SignInPlatform.h"
 #include "frmQuarnel.h"
 #include "modApi.h"
@@ -19,9 +20,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(quarnel::AppIcon());
 
-    // The enumerations yield after every batch: let the windows serve their
-    // events meanwhile.
-    quarnel::platform::Platform& platform = quarnel::platform::SystemPlatform();
+    // The network calls wait off the window thread, and the enumerations
+    // yield after every batch: the windows serve their events meanwhile.
+    quarnel::ResponsivePlatform platform(quarnel::platform::SystemPlatform());
     platform.SetYieldHook([] { QCoreApplication::processEvents(); });
     // A server that refuses a call gets asked for credentials, on the
     // window's thread, around whatever the calls go through below.

@@ -62,16 +62,20 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
     count = 0;
     table.clear();
     bool result = false;
+    int emptyInARow = 0;
     for (;;) {
         std::uint8_t* raw = nullptr;
         std::uint32_t entriesRead = 0;
         const NetStatus status = fetch(&raw, &entriesRead);
         NetBuffer buffer(raw, BufferRelease{&platform_});
-        if (status != netstatus::Success && status != netstatus::MoreData)
+        if (status != netstatus::Success && status != netstatus::MoreData) {
+            LastBatchEnd = BatchEnd::Failed;
             return result;
+        }
         result = true;
         if (buffer == nullptr)
             entriesRead = 0; // a batch without a buffer holds no records
+        emptyInARow = entriesRead == 0 ? emptyInARow + 1 : 0;
         if (entriesRead > 0) {
             count += static_cast<std::int32_t>(entriesRead);
             table.resize(static_cast<std::size_t>(count));
@@ -82,8 +86,14 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
         }
         buffer.reset();
         platform_.YieldToWindowSystem();
-        if (status != netstatus::MoreData)
+        if (status != netstatus::MoreData) {
+            LastBatchEnd = BatchEnd::Complete;
             return result;
+        }
+        if (emptyInARow == MaxEmptyBatchesInARow) {
+            LastBatchEnd = BatchEnd::NoMoreRecords;
+            return result;
+        }
     }
 }
 

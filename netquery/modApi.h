@@ -136,6 +136,20 @@ class modApi {
 
     platform::Platform& Platform() const { return platform_; }
 
+    // How the latest enumeration, of whichever table, ended.
+    enum class BatchEnd {
+        Complete,      // the platform said there was no more
+        Failed,        // the platform refused a call
+        NoMoreRecords, // it kept announcing more data without sending any
+    };
+    BatchEnd LastBatchEnd = BatchEnd::Complete;
+
+    // A platform that answers "more data" again and again without records
+    // would keep an enumeration going for ever: it stops after this many
+    // such batches in a row. A server that narrows its answer to a base
+    // path may send a long run of them, so the bound is generous.
+    static constexpr int MaxEmptyBatchesInARow = 4096;
+
   private:
     // Releases a platform buffer exactly once, when its handle goes.
     struct BufferRelease {
@@ -145,9 +159,10 @@ class modApi {
     using NetBuffer = std::unique_ptr<std::uint8_t, BufferRelease>;
 
     // The batch loop that every enumeration shares: empties the table, calls
-    // `fetch` until the platform stops answering "more data", converts each
-    // batch's records into the table (grown once per batch), releases each
-    // buffer and yields to the window system after every batch.
+    // `fetch` until the platform stops answering "more data" (or sends only
+    // empty batches for too long), converts each batch's records into the
+    // table (grown once per batch), releases each buffer and yields to the
+    // window system after every batch.
     template <typename Record, typename Entry, typename Fetch, typename Convert>
     bool EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, Fetch fetch,
                             Convert convert);

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what Quarnel needs to build, test and demonstrate itself on
-# Debian: the compilers, Qt 6, the Samba library and server, the test
-# tools (iproute2 for the test and benchmark networks), the MinGW-w64 cross
-# compiler for the Windows build and Wine to run what it builds.
+# Debian: the compilers (clang for the sanitized build and the fuzzers),
+# Qt 6, the Samba library and server, the test tools (iproute2 for the test
+# and benchmark networks), the MinGW-w64 cross compiler for the Windows build
+# and Wine to run what it builds.
 set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config clang-format
+    clang libclang-rt-dev
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -14,7 +16,7 @@ PACKAGES=(
     python3-impacket
     iproute2
     g++-mingw-w64-x86-64 wine wine64
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick libxcb1-dev
     desktop-file-utils
 )
 

@@ -5,6 +5,7 @@
 #include "DragEvents.h"
 #include "E2eSupport.h"
 #include "MsgBox.h"
+#include "ResponsivePlatform.h"
 #include "SignInPlatform.h"
 #include "WhileModal.h"
 #include "frmQuarnel.h"
@@ -64,8 +65,8 @@ class WindowE2eTest : public ::testing::Test {
     }
 
     // The window over the system's platform (or `system`), through the
-    // sign-in that the program puts in front of it; `ask` stands in for the
-    // sign-in dialog.
+    // platforms that the program puts in front of it: the sign-in and the
+    // worker thread; `ask` stands in for the sign-in dialog.
     std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}, SignInAsker ask = {},
                                      platform::Platform* system = nullptr) {
         qputenv("USER", "quarnel-nobody");
@@ -73,10 +74,12 @@ class WindowE2eTest : public ::testing::Test {
         qunsetenv("KRB5CCNAME");
         if (system == nullptr)
             system = &platform::SystemPlatform();
-        system->SetYieldHook([] { QCoreApplication::processEvents(); });
-        signIn = std::make_unique<SignInPlatform>(*system, std::move(ask));
-        api = std::make_unique<modApi>(*signIn);
-        auto form = std::make_unique<frmQuarnel>(*api, commandLine);
+        // Each window keeps its own, as long as the test runs.
+        responsive.push_back(std::make_unique<ResponsivePlatform>(*system));
+        responsive.back()->SetYieldHook([] { QCoreApplication::processEvents(); });
+        signIn.push_back(std::make_unique<SignInPlatform>(*responsive.back(), std::move(ask)));
+        apis.push_back(std::make_unique<modApi>(*signIn.back()));
+        auto form = std::make_unique<frmQuarnel>(*apis.back(), commandLine);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return form;
@@ -107,8 +110,9 @@ class WindowE2eTest : public ::testing::Test {
     }
 
     const TestServer& server = TestServer::Get();
-    std::unique_ptr<SignInPlatform> signIn;
-    std::unique_ptr<modApi> api;
+    std::vector<std::unique_ptr<ResponsivePlatform>> responsive; // as the program runs it
+    std::vector<std::unique_ptr<SignInPlatform>> signIn;
+    std::vector<std::unique_ptr<modApi>> apis;
     std::vector<std::string> boxTitles;
 };
 

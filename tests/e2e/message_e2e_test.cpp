@@ -5,6 +5,7 @@
 // never by broadcast or DNS.
 #include "E2eSupport.h"
 #include "MsgBox.h"
+#include "ResponsivePlatform.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
 #include "modApi.h"
@@ -202,7 +203,8 @@ class MessageWindowE2eTest : public MessageE2eTest {
         window->cmdAdd->click();
     }
 
-    modApi api{platform::SystemPlatform()};
+    ResponsivePlatform responsive{platform::SystemPlatform()}; // as the program runs it
+    modApi api{responsive};
     std::unique_ptr<frmQuarnel> main;
     frmMessage* window = nullptr;
     QStringList boxes;

@@ -75,48 +75,11 @@ TEST_F(EnumOpenFilesTest, BatchesFillTheTableInPlatformOrderAndPassTheResumeHand
     EXPECT_TRUE(platform.allBuffersReleasedOnce());
 }
 
-TEST_F(EnumOpenFilesTest, EmptyBatchWithMoreDataLeadsToOneMoreCallAndAYield) {
-    platform.fileBatches.push_back({netstatus::MoreData, {}});
-    platform.fileBatches.push_back({netstatus::Success, {File(7, u"C:\\x", u"ann")}});
-
-    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
-    EXPECT_EQ(api.OpenFileCount, 1);
-    EXPECT_EQ(platform.fileCalls.size(), 2u);
-    EXPECT_EQ(platform.yields, 2);
-    EXPECT_TRUE(platform.allBuffersReleasedOnce());
-}
-
 TEST_F(EnumOpenFilesTest, NoOpenFilesIsSuccessWithAnEmptyTable) {
     platform.fileBatches.push_back({netstatus::Success, {}});
     EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
     EXPECT_EQ(api.OpenFileCount, 0);
     EXPECT_TRUE(api.OpenFiles.empty());
-}
-
-TEST_F(EnumOpenFilesTest, FailureOnTheFirstCallEmptiesTheTableOfTheLastListing) {
-    platform.fileBatches.push_back({netstatus::Success, {File(1, u"C:\\a", u"ann")}});
-    ASSERT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
-    ASSERT_EQ(api.OpenFileCount, 1);
-
-    platform.fileBatches.push_back({netstatus::AccessDenied, {}, /*bufferOnFailure=*/true});
-    EXPECT_FALSE(api.EnumOpenFiles(u"srv", u"", u""));
-    EXPECT_EQ(api.OpenFileCount, 0);
-    EXPECT_TRUE(api.OpenFiles.empty());
-    EXPECT_EQ(platform.yields, 1); // a failed call is not a batch
-    EXPECT_EQ(platform.buffersHandedOut(), 2);
-    EXPECT_TRUE(platform.allBuffersReleasedOnce());
-}
-
-TEST_F(EnumOpenFilesTest, FailureAfterSomeBatchesKeepsTheirRecords) {
-    platform.fileBatches.push_back({netstatus::MoreData, {File(1, u"C:\\a", u"ann")}});
-    platform.fileBatches.push_back({netstatus::MoreData, {File(2, u"C:\\b", u"bob")}});
-    platform.fileBatches.push_back({platform::netstatus::BadNetPath, {}, true});
-
-    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
-    EXPECT_EQ(api.OpenFileCount, 2);
-    EXPECT_EQ(api.OpenFiles[1].UserName, u"bob");
-    EXPECT_EQ(platform.buffersHandedOut(), 3);
-    EXPECT_TRUE(platform.allBuffersReleasedOnce());
 }
 
 TEST_F(EnumOpenFilesTest, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
