@@ -224,11 +224,13 @@ ListingWriter::ListingWriter(std::ostream& out, std::vector<Column> columns, For
     : out_(out), columns_(std::move(columns)), format_(format) {}
 
 void ListingWriter::Add(const std::vector<std::vector<std::string>>& rows) {
+    // A server without rows (or one that failed) writes nothing: the header
+    // comes with the first rows, or from Finish when no server had any.
+    if (rows.empty())
+        return;
     const Listing part{columns_, rows};
     switch (format_) {
     case Format::Table:
-        if (rows.empty())
-            return;
         if (started_)
             out_ << '\n';
         WriteTable(out_, Visible(part));

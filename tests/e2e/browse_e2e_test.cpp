@@ -57,6 +57,19 @@ TEST_F(BrowseE2eTest, CliListsTheServersOfThePrimaryOrTheNamedDomain) {
                   std::string::npos)
             << failed.err;
     }
+    // --domain-servers asks every server that the browse list names: each
+    // one's shares, or a line on standard error that names it.
+    const CliResult each = RunCli({"shares", "--domain-servers", "--format", "json"}, "", "");
+    for (const std::string& name : servers)
+        EXPECT_TRUE(each.out.find("\"server\": \"" + name + "\"") != std::string::npos ||
+                    each.err.find(name) != std::string::npos)
+            << name << " was not asked:\n"
+            << each.out << each.err;
+    const CliResult unknown = RunCli({"files", "--domain-servers=QUARNELNOSUCH"}, "", "");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("cannot list the servers of the domain QUARNELNOSUCH"),
+              std::string::npos)
+        << unknown.err;
 }
 
 TEST_F(BrowseE2eTest, ServerPickerListsTheDomainAndThePickFillsTheServerInput) {

@@ -104,7 +104,7 @@ TEST(WindowsNetworkTest, RefusedListingIsAFailureInWords) {
     if (!UnderWine())
         GTEST_SKIP() << "the answer depends on this machine's Server service";
     cli::FilesOptions options;
-    options.server = "127.0.0.1";
+    options.servers.names = {"127.0.0.1"};
     options.format = cli::Format::Csv;
     std::ostringstream out, err;
     EXPECT_EQ(cli::ListOpenFiles(platform::SystemPlatform(), options, out, err), 1);
@@ -132,7 +132,7 @@ TEST(WindowsConsoleTest, CsvReachesStandardOutputWithCrLf) {
     _close(into);
     cli::PrepareConsole();
     cli::FilesOptions options;
-    options.server = "srv";
+    options.servers.names = {"srv"};
     options.format = cli::Format::Csv;
     std::ostringstream err;
     const int exitCode = cli::ListOpenFiles(fake, options, std::cout, err);
