@@ -71,14 +71,6 @@ class MessageWindow : public testing::Test {
         return names;
     }
 
-    std::u16string Sent(std::size_t call) const {
-        const auto& bytes = platform.messageCalls.at(call).bytes;
-        std::u16string text;
-        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        return text;
-    }
-
     quarnel::test::FakePlatform platform;
     quarnel::modApi api{platform};
     std::unique_ptr<frmQuarnel> main;
@@ -213,7 +205,7 @@ TEST_F(MessageWindow, MessageOfLineBreaksIsSentAsTypedWithCrLf) {
     window->cmdSend->click();
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(platform.messageCalls.size(), 1u);
-    EXPECT_EQ(Sent(0), u"\r\n\r\n");
+    EXPECT_EQ(platform.messageCalls.at(0).Text(), u"\r\n\r\n");
     EXPECT_FALSE(platform.messageCalls[0].server.has_value());
     EXPECT_FALSE(platform.messageCalls[0].fromName.has_value());
 }
@@ -229,7 +221,7 @@ TEST_F(MessageWindow, ProgressShowsDuringEachCallUnderTheHourglass) {
     };
     window->cmdSend->click();
     EXPECT_EQ(seen, QStringList({"Sending message to ann", "Sending message to bob"}));
-    EXPECT_EQ(Sent(1), u" hi "); // not trimmed
+    EXPECT_EQ(platform.messageCalls.at(1).Text(), u" hi "); // not trimmed
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
 }
 
