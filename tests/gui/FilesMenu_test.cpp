@@ -2,6 +2,7 @@
 // right-click or the menu key on the list, an item chosen from the menu.
 #include "ContextMenu.h"
 #include "FakePlatform.h"
+#include "ListTexts.h"
 #include "MsgBox.h"
 #include "SaveDialog.h"
 #include "frmMessage.h"
@@ -93,13 +94,7 @@ class FilesMenuTest : public testing::Test {
         return quarnel::test::MenuKey(*form->lvwFiles, row, choose);
     }
 
-    QStringList Row(int index) const {
-        const quarnel::ListItem item = form->lvwFiles->ListItemAt(index);
-        QStringList cells;
-        for (int k = 0; k < 5; ++k)
-            cells << item.SubItem(k);
-        return cells;
-    }
+    QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
 
     quarnel::test::FakePlatform platform;
     quarnel::modApi api{platform};

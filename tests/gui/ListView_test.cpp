@@ -1,3 +1,4 @@
+#include "ListTexts.h"
 #include "ListView.h"
 #include "twips.h"
 
@@ -12,14 +13,7 @@ namespace {
 
 using quarnel::ListItem;
 using quarnel::ListView;
-
-// The texts of one column, top to bottom, as the view shows them.
-QStringList ColumnTexts(const ListView& list, int column) {
-    QStringList texts;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        texts << list.model()->index(row, column).data().toString();
-    return texts;
-}
+using quarnel::test::ColumnTexts;
 
 // A list with the columns "Name" and "Size" and one row per (name, size).
 void Fill(ListView& list, const std::vector<std::pair<QString, QString>>& rows) {

@@ -3,6 +3,7 @@
 // from other programs, the folder browser and the tool tips of cut cells.
 #include "DragEvents.h"
 #include "FakePlatform.h"
+#include "ListTexts.h"
 #include "MsgBox.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
@@ -58,21 +59,11 @@ class ListInteractions : public testing::Test {
               {10, 2, 3, u"E:\\Data\\a.doc", u"carol"}});
     }
 
-    // A click on header n (from 1), as the user makes it.
-    void ClickHeader(int n) {
-        QHeaderView* header = form->lvwFiles->header();
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(n - 1) + header->sectionSize(n - 1) / 2, 5));
-    }
-
-    // The texts of column n, top to bottom, between bars.
+    // The texts of column n (from 1), top to bottom, between bars.
     std::string Column(int n) const {
-        QStringList texts;
-        for (int i = 1; i <= form->lvwFiles->ListItemCount(); ++i)
-            texts << form->lvwFiles->ListItemAt(i).SubItem(n - 1);
-        return texts.join('|').toStdString();
+        return quarnel::test::ColumnTexts(*form->lvwFiles, n - 1).join('|').toStdString();
     }
+    void ClickHeader(int n) { quarnel::test::ClickHeader(*form->lvwFiles, n); }
 
     void Select(const QString& user) {
         for (int i = 1; i <= form->lvwFiles->ListItemCount(); ++i)

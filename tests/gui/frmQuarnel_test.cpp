@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "ListTexts.h"
 #include "frmQuarnel.h"
 #include "twips.h"
 
@@ -37,13 +38,7 @@ class MainWindow : public testing::Test {
         platform.fileBatches.push_back({status, std::move(files)});
     }
 
-    QStringList Row(int index) const {
-        QStringList texts;
-        const QAbstractItemModel* model = form->lvwFiles->model();
-        for (int column = 0; column < model->columnCount(); ++column)
-            texts << model->index(index - 1, column).data().toString();
-        return texts;
-    }
+    QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
 
     bool Idle() const {
         return form->cmdListFiles->isEnabled() && form->cursor().shape() == Qt::ArrowCursor;

@@ -1,6 +1,7 @@
 // The share and server pickers, opened from the main window's buttons over
 // the scripted platform, and driven while they are modal.
 #include "FakePlatform.h"
+#include "ListTexts.h"
 #include "WhileModal.h"
 #include "frmQuarnel.h"
 #include "frmServers.h"
@@ -24,6 +25,8 @@ using quarnel::frmQuarnel;
 using quarnel::frmServers;
 using quarnel::frmShares;
 using quarnel::ListView;
+using quarnel::test::ClickHeader;
+using quarnel::test::ColumnTexts;
 using quarnel::test::FakeServer;
 using quarnel::test::FakeShare;
 using quarnel::test::WhileModal;
@@ -40,20 +43,6 @@ class Pickers : public testing::Test {
         main = std::make_unique<frmQuarnel>(api);
         main->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    }
-
-    static QStringList Column(const ListView& list, int column) {
-        QStringList texts;
-        for (int row = 0; row < list.model()->rowCount(); ++row)
-            texts << list.model()->index(row, column).data().toString();
-        return texts;
-    }
-
-    static void ClickHeader(ListView& list, int n) {
-        QHeaderView* header = list.header();
-        const int middle = header->sectionViewportPosition(n - 1) + header->sectionSize(n - 1) / 2;
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(middle, header->height() / 2));
     }
 
     static void DoubleClickRow(ListView& list, int row) {
@@ -91,10 +80,10 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
         EXPECT_TRUE(picker.isModal());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         ListView& list = *picker.lvwShares;
-        EXPECT_EQ(Column(list, 0), (QStringList{"ADMIN$", "data", "IPC$"}));
-        EXPECT_EQ(Column(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
-        EXPECT_EQ(Column(list, 2), (QStringList{"0", "9", "10"}));
-        EXPECT_EQ(Column(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ADMIN$", "data", "IPC$"}));
+        EXPECT_EQ(ColumnTexts(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
+        EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
+        EXPECT_EQ(ColumnTexts(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
 
         list.SetSelectedItem(list.ListItemAt(2));
         QTest::keyClick(&list, Qt::Key_Return);
@@ -134,7 +123,7 @@ TEST_F(Pickers, ShareHeadersSortByTheirColumnAsTextAndAgainReverse) {
         };
         for (const auto& click : clicks) {
             ClickHeader(list, click.header);
-            EXPECT_EQ(Column(list, click.column), click.expected) << "header " << click.header;
+            EXPECT_EQ(ColumnTexts(list, click.column), click.expected) << "header " << click.header;
         }
     }));
 }
@@ -174,11 +163,11 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
     ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.windowTitle(), "NT Servers");
         ListView& list = *picker.lvwServers;
-        EXPECT_EQ(Column(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
         ClickHeader(list, 1);
-        EXPECT_EQ(Column(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
         ClickHeader(list, 1);
-        EXPECT_EQ(Column(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
         DoubleClickRow(list, 1);
     }));
     const quarnel::test::ServerEnumCall& call = platform.serverCalls.at(0);
@@ -193,7 +182,7 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
     // Asked again at the next opening: a server gone meanwhile is not listed.
     platform.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
     ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
-        EXPECT_EQ(Column(*picker.lvwServers, 0), (QStringList{"ALPHA"}));
+        EXPECT_EQ(ColumnTexts(*picker.lvwServers, 0), (QStringList{"ALPHA"}));
     }));
 }
 
