@@ -1,7 +1,7 @@
 // The send-message window over the scripted platform, opened from the main
 // window as the user opens it; message boxes are answered by a handler.
-#include "FakePlatform.h"
 #include "MsgBox.h"
+#include "WindowTest.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
 #include "twips.h"
@@ -23,35 +23,17 @@ using quarnel::MsgBoxButtons;
 using quarnel::MsgBoxIcon;
 using quarnel::MsgBoxResult;
 
-struct Box {
-    QString prompt, title;
-    MsgBoxButtons buttons;
-    MsgBoxIcon icon;
-};
-
-class MessageWindow : public testing::Test {
+class MessageWindow : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
-        quarnel::SetMsgBoxHandler([this](const QString& prompt, MsgBoxButtons buttons,
-                                         MsgBoxIcon icon, const QString& title) {
-            boxes.push_back({prompt, title, buttons, icon});
-            return answers.empty() ? MsgBoxResult::OK : answers.takeFirst();
-        });
-        main = std::make_unique<frmQuarnel>(api);
-        main->move(100, 50);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        WindowTest::SetUp();
+        form->move(100, 50);
         window = Open();
     }
 
-    void TearDown() override {
-        quarnel::SetMsgBoxHandler({});
-        main.reset();
-    }
-
     frmMessage* Open() {
-        main->cmdMessage->click();
-        auto* opened = qobject_cast<frmMessage*>(main->frmMessage.data());
+        form->cmdMessage->click();
+        auto* opened = qobject_cast<frmMessage*>(form->frmMessage.data());
         EXPECT_NE(opened, nullptr);
         if (opened != nullptr) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(opened));
@@ -71,21 +53,16 @@ class MessageWindow : public testing::Test {
         return names;
     }
 
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::unique_ptr<frmQuarnel> main;
     frmMessage* window = nullptr;
-    std::vector<Box> boxes;
-    QList<MsgBoxResult> answers;
 };
 
 TEST_F(MessageWindow, OpensBesideTheMainWindowOwnedByItAndEmpty) {
     EXPECT_EQ(window->windowTitle(), "Send Network Message");
     EXPECT_FALSE(window->windowIcon().isNull());
-    EXPECT_EQ(window->parentWidget(), main.get());
+    EXPECT_EQ(window->parentWidget(), form.get());
     EXPECT_TRUE(window->isWindow());
     EXPECT_FALSE(window->isModal());
-    EXPECT_EQ(window->pos(), main->pos() + QPoint(133, 67)); // 2000 and 1000 twips
+    EXPECT_EQ(window->pos(), form->pos() + QPoint(133, 67)); // 2000 and 1000 twips
     EXPECT_EQ(window->size(), QSize(367, 290));              // 5505 x 4350 twips
 
     EXPECT_EQ(window->cmdAdd->text(), "&Add");
@@ -266,7 +243,7 @@ TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
 
     window->cmdHide->click();
     EXPECT_FALSE(window->isVisible());
-    main->move(main->pos() + QPoint(40, 40));
+    form->move(form->pos() + QPoint(40, 40));
     EXPECT_EQ(Open(), window); // the same instance, where it was
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->pos(), placed);
@@ -276,24 +253,24 @@ TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
 
     window->cmdClose->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(main->frmMessage.isNull());
+    EXPECT_TRUE(form->frmMessage.isNull());
     window = Open(); // a fresh instance, placed anew
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->lstRecip->count(), 0);
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
     EXPECT_TRUE(window->StatusText().isEmpty());
-    EXPECT_EQ(window->pos(), main->pos() + QPoint(133, 67));
+    EXPECT_EQ(window->pos(), form->pos() + QPoint(133, 67));
 
     window->close(); // the close box does what Close does
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(main->frmMessage.isNull());
+    EXPECT_TRUE(form->frmMessage.isNull());
 }
 
 TEST_F(MessageWindow, RecipientFromOutsideOpensTheWindowWithItUnchanged) {
     window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    main->AddMessageRecipient(" holder ");
-    auto* opened = qobject_cast<frmMessage*>(main->frmMessage.data());
+    form->AddMessageRecipient(" holder ");
+    auto* opened = qobject_cast<frmMessage*>(form->frmMessage.data());
     ASSERT_NE(opened, nullptr);
     EXPECT_TRUE(opened->isVisible());
     ASSERT_EQ(opened->lstRecip->count(), 1);

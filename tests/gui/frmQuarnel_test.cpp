@@ -1,5 +1,5 @@
-#include "FakePlatform.h"
 #include "ListTexts.h"
+#include "WindowTest.h"
 #include "frmQuarnel.h"
 #include "twips.h"
 
@@ -24,29 +24,13 @@ using quarnel::platform::netstatus::MoreData;
 using quarnel::platform::netstatus::Success;
 using quarnel::test::FakeFile;
 
-class MainWindow : public testing::Test {
+class MainWindow : public quarnel::test::WindowTest {
   protected:
-    void SetUp() override {
-        platform.SetYieldHook([] { QCoreApplication::processEvents(); });
-        form = std::make_unique<frmQuarnel>(api);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    }
-
-    void Script(std::vector<FakeFile> files,
-                quarnel::platform::NetStatus status = netstatus::Success) {
-        platform.fileBatches.push_back({status, std::move(files)});
-    }
-
     QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
 
     bool Idle() const {
         return form->cmdListFiles->isEnabled() && form->cursor().shape() == Qt::ArrowCursor;
     }
-
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::unique_ptr<frmQuarnel> form;
 };
 
 QRect FromTwips(int left, int top, int width, int height) {
