@@ -65,18 +65,23 @@ TEST_F(MessageWindow, OpensBesideTheMainWindowOwnedByItAndEmpty) {
     EXPECT_EQ(window->pos(), form->pos() + QPoint(133, 67)); // 2000 and 1000 twips
     EXPECT_EQ(window->size(), QSize(367, 290));              // 5505 x 4350 twips
 
-    EXPECT_EQ(window->cmdAdd->text(), "&Add");
-    EXPECT_EQ(window->cmdClear->text(), "&Clear list");
-    EXPECT_EQ(window->cmdSend->text(), "&Send");
-    EXPECT_EQ(window->cmdHide->text(), "&Hide");
-    EXPECT_EQ(window->cmdClose->text(), "&Close");
+    QStringList captions;
     for (QPushButton* b :
-         {window->cmdAdd, window->cmdClear, window->cmdSend, window->cmdHide, window->cmdClose})
+         {window->cmdAdd, window->cmdClear, window->cmdSend, window->cmdHide, window->cmdClose}) {
+        captions << b->text();
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
+    }
+    EXPECT_EQ(captions, QStringList({"&Add", "&Clear list", "&Send", "&Hide", "&Close"}));
     EXPECT_TRUE(window->txtRecip->text().isEmpty());
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
     EXPECT_TRUE(window->StatusText().isEmpty());
     EXPECT_EQ(window->lstRecip->count(), 0);
+
+    // The status bar follows the bottom edge over the full width.
+    window->resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
+    EXPECT_EQ(window->cmdSend->geometry(), quarnel::twips::Rect(1485, 3585, 1110, 375));
 }
 
 TEST_F(MessageWindow, TabOrderStartsInTheMessageAndSkipsLabels) {
@@ -90,13 +95,12 @@ TEST_F(MessageWindow, TabOrderStartsInTheMessageAndSkipsLabels) {
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty()); // Tab typed nothing
-}
 
-TEST_F(MessageWindow, StatusBarFollowsTheBottomEdgeOverTheFullWidth) {
-    window->resize(500, 400);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
-    EXPECT_EQ(window->cmdSend->geometry(), quarnel::twips::Rect(1485, 3585, 1110, 375));
+    // Getting the focus selects the whole recipient.
+    window->txtRecip->setText("someone");
+    window->txtRecip->deselect();
+    window->txtRecip->setFocus();
+    EXPECT_EQ(window->txtRecip->selectedText(), "someone");
 }
 
 TEST_F(MessageWindow, AddTrimsSpacesKeepsFocusOnTheButtonAndAllowsDuplicates) {
@@ -127,14 +131,6 @@ TEST_F(MessageWindow, AddTrimsSpacesKeepsFocusOnTheButtonAndAllowsDuplicates) {
     EXPECT_EQ(platform.messageCalls[3].msgName, u"Bob");
     EXPECT_EQ(window->StatusText(), "Message to carl send successfully");
     EXPECT_EQ(window->lstRecip->count(), 5); // sending removes nobody
-}
-
-TEST_F(MessageWindow, GettingFocusSelectsTheWholeRecipient) {
-    QApplication::setActiveWindow(window);
-    window->txtRecip->setText("someone");
-    window->txtRecip->deselect();
-    window->txtRecip->setFocus();
-    EXPECT_EQ(window->txtRecip->selectedText(), "someone");
 }
 
 TEST_F(MessageWindow, DeleteRemovesTheSelectedEntryWhateverTheModifiers) {
@@ -235,7 +231,7 @@ TEST_F(MessageWindow, OkAfterAFailureGoesOnAndTheLastOutcomeStays) {
     EXPECT_EQ(window->StatusText(), "Sending message to carl failed (Unknown error)");
 }
 
-TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
+TEST_F(MessageWindow, HideKeepsEverythingCloseDiscardsItAndARecipientReopensIt) {
     window->AddRecipient("ann");
     window->txtMessage->setPlainText("keep me");
     window->cmdSend->click();
@@ -264,17 +260,13 @@ TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
     window->close(); // the close box does what Close does
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form->frmMessage.isNull());
-}
 
-TEST_F(MessageWindow, RecipientFromOutsideOpensTheWindowWithItUnchanged) {
-    window->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // A recipient from outside opens the window with it, unchanged.
     form->AddMessageRecipient(" holder ");
-    auto* opened = qobject_cast<frmMessage*>(form->frmMessage.data());
-    ASSERT_NE(opened, nullptr);
-    EXPECT_TRUE(opened->isVisible());
-    ASSERT_EQ(opened->lstRecip->count(), 1);
-    EXPECT_EQ(opened->lstRecip->item(0)->text(), " holder ");
+    window = qobject_cast<frmMessage*>(form->frmMessage.data());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Recipients(), QStringList({" holder "}));
 }
 
 TEST_F(MessageWindow, MessageIsLimitedAsSentAndALongPasteIsCut) {
