@@ -150,7 +150,6 @@ class FakePlatform : public platform::Platform {
     std::function<void()> duringCall;
 
     int buffersHandedOut() const { return handedOut_; }
-    int buffersReleased() const { return released_; }
     bool allBuffersReleasedOnce() const { return live_.empty() && doubleFrees_ == 0; }
 
     platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
@@ -195,7 +194,6 @@ class FakePlatform : public platform::Platform {
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
     int handedOut_ = 0;
-    int released_ = 0;
     int doubleFrees_ = 0;
 };
 

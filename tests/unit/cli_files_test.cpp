@@ -1,5 +1,6 @@
-// quarnel-cli's files command over the scripted platform: the three output
-// formats and the exit codes and reasons on failure.
+// quarnel-cli's files, shares, resolve and servers commands over the
+// scripted platform: the output formats, and the exit codes and reasons on
+// failure.
 #include "Commands.h"
 #include "FakePlatform.h"
 #include "Output.h"
@@ -173,12 +174,6 @@ TEST_F(CliFilesTest, ListingThatStopsEarlyShowsItsRowsButDoesNotClaimSuccess) {
     EXPECT_NE(run.err.find("\\\\srv"), std::string::npos);
 }
 
-} // namespace
-} // namespace quarnel::test
-
-namespace quarnel::test {
-namespace {
-
 class CliSharesTest : public ::testing::Test {
   protected:
     FakePlatform platform;
@@ -226,12 +221,6 @@ TEST_F(CliSharesTest, ResolutionInJsonAndALocalPathToldOnOneLine) {
                              "selected. You can't use this program for a local Computer."),
               std::string::npos);
 }
-
-} // namespace
-} // namespace quarnel::test
-
-namespace quarnel::test {
-namespace {
 
 TEST(CliServersTest, NamesWithPlatformIdsInJsonAndFailuresNameTheDomain) {
     FakePlatform platform;
