@@ -183,6 +183,7 @@ BrokenServer::BrokenServer(const std::string& address, int port, Answer answer) 
             if (c < 0)
                 continue;
             accepted.push_back(c); // held open, unanswered, until the end
+            connected_ = true;
             if (answer == Answer::Garbage) {
                 const timeval wait{2, 0}; // a client that sends nothing cannot hold us
                 ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -86,7 +87,11 @@ class BrokenServer {
     BrokenServer(const BrokenServer&) = delete;
     BrokenServer& operator=(const BrokenServer&) = delete;
 
+    bool Listening() const { return thread_.joinable(); }
+    bool Connected() const { return connected_; } // someone connected
+
   private:
+    std::atomic<bool> connected_ = false;
     int listener_ = -1;
     int stop_[2] = {-1, -1};
     std::thread thread_;

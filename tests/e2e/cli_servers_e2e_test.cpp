@@ -5,48 +5,14 @@
 #include "E2eSupport.h"
 
 #include <QProcess>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <map>
-#include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace quarnel::e2e {
 namespace {
-
-// Listens on the SMB ports of `address`. The kernel completes the
-// connections; nobody ever reads them, as with a server that hangs.
-class SilentServer {
-  public:
-    explicit SilentServer(const std::string& address) {
-        for (const int port : {445, 139}) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in at{};
-            at.sin_family = AF_INET;
-            at.sin_port = htons(static_cast<std::uint16_t>(port));
-            ::inet_pton(AF_INET, address.c_str(), &at.sin_addr);
-            const int on = 1;
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-            if (::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
-                ::listen(fd, 16) != 0)
-                ADD_FAILURE() << "cannot listen on " << address << ":" << port;
-            fds_.push_back(fd);
-        }
-    }
-    ~SilentServer() {
-        for (const int fd : fds_)
-            ::close(fd);
-    }
-    SilentServer(const SilentServer&) = delete;
-    SilentServer& operator=(const SilentServer&) = delete;
-
-  private:
-    std::vector<int> fds_;
-};
 
 class CliServersE2eTest : public ::testing::Test {
   protected:
@@ -91,7 +57,8 @@ template <typename Rows> std::set<std::pair<std::string, std::string>> Ours(cons
 
 TEST_F(CliServersE2eTest, RowsOfTheAnsweringServersComeWholeBeforeTheSilentOneFails) {
     const std::string silentAddress = "127.0.0.13";
-    SilentServer silent(silentAddress);
+    const BrokenServer silent445(silentAddress, 445, BrokenServer::Answer::Nothing);
+    const BrokenServer silent139(silentAddress, 139, BrokenServer::Answer::Nothing);
     const auto cli =
         StartCli(Args("json", silentAddress), servers[0].adminUser, servers[0].adminPassword);
     // Every answering server's rows are out while the silent one is awaited.

@@ -116,47 +116,6 @@ class WindowE2eTest : public ::testing::Test {
     std::vector<std::string> boxTitles;
 };
 
-TEST_F(WindowE2eTest, EnterListsExactlyTheFilesHeldOpen) {
-    SignInAs(server.adminUser, server.adminPassword);
-    const std::string dir = server.MakeFolder("gui-exact");
-    HeldFiles admin(server.adminUser, server.adminPassword,
-                    {dir + "/read.txt:r", dir + "/readwrite.txt:rw:2", dir + "/write.txt:w"});
-    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/Bücher.txt:rw:1"});
-    auto form = Open();
-
-    ListWith(*form, server.address, server.ServerPath(dir), "");
-    EXPECT_EQ(Rows(*form),
-              (std::multiset<Row>{
-                  {server.adminUser, server.ServerPath(dir + "/read.txt"), "R  ", 0},
-                  {server.adminUser, server.ServerPath(dir + "/readwrite.txt"), "RW ", 2},
-                  {server.adminUser, server.ServerPath(dir + "/write.txt"), " W ", 0},
-                  {server.plainUser, server.ServerPath(dir + "/Bücher.txt"), "RW ", 1},
-              }));
-    EXPECT_TRUE(form->cmdMessage->isEnabled());
-    EXPECT_TRUE(boxTitles.empty());
-}
-
-TEST_F(WindowE2eTest, NarrowsByUserAndByBasePath) {
-    SignInAs(server.adminUser, server.adminPassword);
-    const std::string dir = server.MakeFolder("gui-narrow");
-    server.MakeFolder(dir + "/sub");
-    HeldFiles admin(server.adminUser, server.adminPassword,
-                    {dir + "/top.txt:r", dir + "/sub/inner.txt:rw"});
-    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/sub/theirs.txt:r"});
-    auto form = Open();
-
-    ListWith(*form, "\\\\" + server.address, server.ServerPath(dir), server.plainUser);
-    EXPECT_EQ(Rows(*form),
-              (std::multiset<Row>{
-                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
-
-    ListWith(*form, server.address, server.ServerPath(dir + "/sub"), "");
-    EXPECT_EQ(Rows(*form),
-              (std::multiset<Row>{
-                  {server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 0},
-                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
-}
-
 // A server that cannot be reached leaves the list empty, says nothing and
 // asks for no sign-in.
 TEST_F(WindowE2eTest, ClosedPortListsNothingAndAsksNothing) {
@@ -285,31 +244,36 @@ void DragRowOnto(frmQuarnel& form, const std::string& path, QLineEdit* box) {
     EXPECT_TRUE(test::DropOn(box, row.get()));
 }
 
-TEST_F(WindowE2eTest, ARowDraggedOntoTheInputsNarrowsTheNextListing) {
+// Enter lists exactly the files held open, and narrowing by user and by base
+// path works through the rows dragged onto those inputs.
+TEST_F(WindowE2eTest, EnterListsTheFilesHeldOpenAndDraggedRowsNarrowTheListing) {
     SignInAs(server.adminUser, server.adminPassword);
     const std::string dir = server.MakeFolder("gui-drag");
     server.MakeFolder(dir + "/sub");
     HeldFiles admin(server.adminUser, server.adminPassword,
-                    {dir + "/top.txt:r", dir + "/sub/inner.txt:rw"});
-    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/sub/theirs.txt:r"});
+                    {dir + "/top.txt:r", dir + "/write.txt:w", dir + "/sub/inner.txt:rw:2"});
+    HeldFiles plain(server.plainUser, server.plainPassword,
+                    {dir + "/sub/theirs.txt:r", dir + "/Bücher.txt:rw:1"});
+    const Row top{server.adminUser, server.ServerPath(dir + "/top.txt"), "R  ", 0};
+    const Row write{server.adminUser, server.ServerPath(dir + "/write.txt"), " W ", 0};
+    const Row inner{server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 2};
+    const Row theirs{server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0};
+    const Row books{server.plainUser, server.ServerPath(dir + "/Bücher.txt"), "RW ", 1};
     auto form = Open();
-    ListWith(*form, server.address, server.ServerPath(dir), "");
-    ASSERT_EQ(form->lvwFiles->ListItemCount(), 3);
+    ListWith(*form, "\\\\" + server.address, server.ServerPath(dir), "");
+    EXPECT_EQ(Rows(*form), (std::multiset<Row>{top, write, inner, theirs, books}));
+    EXPECT_TRUE(form->cmdMessage->isEnabled());
 
-    DragRowOnto(*form, server.ServerPath(dir + "/sub/theirs.txt"), form->txtUser);
+    DragRowOnto(*form, std::get<1>(theirs), form->txtUser);
     EXPECT_EQ(form->txtUser->text().toStdString(), server.plainUser);
     QTest::keyClick(form->txtUser, Qt::Key_Return);
-    EXPECT_EQ(Rows(*form),
-              (std::multiset<Row>{
-                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
+    EXPECT_EQ(Rows(*form), (std::multiset<Row>{theirs, books}));
 
     ListWith(*form, server.address, server.ServerPath(dir), "");
-    DragRowOnto(*form, server.ServerPath(dir + "/sub/inner.txt"), form->txtBasePath);
-    EXPECT_EQ(form->txtBasePath->text().toStdString(), server.ServerPath(dir + "/sub/inner.txt"));
+    DragRowOnto(*form, std::get<1>(inner), form->txtBasePath);
+    EXPECT_EQ(form->txtBasePath->text().toStdString(), std::get<1>(inner));
     QTest::keyClick(form->txtBasePath, Qt::Key_Return);
-    EXPECT_EQ(Rows(*form),
-              (std::multiset<Row>{
-                  {server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 0}}));
+    EXPECT_EQ(Rows(*form), (std::multiset<Row>{inner}));
     EXPECT_TRUE(boxTitles.empty());
 }
 

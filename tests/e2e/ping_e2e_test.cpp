@@ -2,73 +2,24 @@
 // a server that accepts the connection and then never answers: for the
 // whole wait the window answers the ping by which desktops tell a hung
 // window (_NET_WM_PING), as a window manager would send it.
+#include "E2eSupport.h"
 #include "ResponsivePlatform.h"
 #include "frmQuarnel.h"
 
 #include <QApplication>
 #include <QTest>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
-#include <vector>
 #include <xcb/xcb.h>
 
 namespace quarnel::e2e {
 namespace {
-
-// A server on 127.0.0.2 that accepts SMB connections and says nothing.
-class SilentServer {
-  public:
-    SilentServer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(445);
-        ::inet_pton(AF_INET, Address, &address.sin_addr);
-        bound_ = ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                 ::listen(listener_, 16) == 0;
-        if (bound_)
-            thread_ = std::thread([this] {
-                for (int fd; (fd = ::accept(listener_, nullptr, nullptr)) >= 0;) {
-                    const std::lock_guard lock(mutex_);
-                    connections_.push_back(fd);
-                }
-            });
-    }
-    ~SilentServer() {
-        ::shutdown(listener_, SHUT_RDWR); // ends the accept
-        if (thread_.joinable())
-            thread_.join();
-        ::close(listener_);
-        for (const int fd : connections_)
-            ::close(fd);
-    }
-    bool Listening() const { return bound_; }
-    bool Connected() {
-        const std::lock_guard lock(mutex_);
-        return !connections_.empty();
-    }
-    static constexpr const char* Address = "127.0.0.2";
-
-  private:
-    int listener_ = -1;
-    bool bound_ = false;
-    std::thread thread_;
-    std::mutex mutex_;
-    std::vector<int> connections_;
-};
 
 // Pings a window again and again, as a window manager does, from a
 // connection of its own, and counts the pings sent while `counts` holds and
@@ -165,8 +116,9 @@ class Pinger {
 
 TEST(WindowAgainstASilentServer, AnswersTheDesktopsPingForTheWholeWait) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under an X server (xvfb-run)";
-    SilentServer server;
-    ASSERT_TRUE(server.Listening()) << "cannot listen on 127.0.0.2:445 (root is needed)";
+    const std::string address = "127.0.0.2";
+    const BrokenServer server(address, 445, BrokenServer::Answer::Nothing);
+    ASSERT_TRUE(server.Listening()) << "root is needed";
     qputenv("USER", "quarneladmin");
     qputenv("PASSWD", "unused");
     qunsetenv("KRB5CCNAME");
@@ -177,7 +129,7 @@ TEST(WindowAgainstASilentServer, AnswersTheDesktopsPingForTheWholeWait) {
     frmQuarnel form(api);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.txtServer->setText(SilentServer::Address);
+    form.txtServer->setText(QString::fromStdString(address));
 
     std::atomic<bool> listing = true;
     Pinger pinger(static_cast<xcb_window_t>(form.winId()),

@@ -1,9 +1,10 @@
 // The open-file list's context menu, driven as the user drives it: a
 // right-click or the menu key on the list, an item chosen from the menu.
 #include "ContextMenu.h"
-#include "FakePlatform.h"
+#include "ListTexts.h"
 #include "MsgBox.h"
 #include "SaveDialog.h"
+#include "WindowTest.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
 
@@ -27,11 +28,6 @@ using quarnel::MsgBoxIcon;
 using quarnel::MsgBoxResult;
 using quarnel::test::FakeFile;
 using quarnel::test::MenuItem;
-
-struct Box {
-    QString prompt, title;
-    MsgBoxButtons buttons;
-};
 
 // The records of a CSV text (RFC 4180: quoted fields, doubled quotes, CR LF).
 std::vector<QStringList> ParseCsv(const QString& text) {
@@ -60,24 +56,15 @@ QString ReadText(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-class FilesMenuTest : public testing::Test {
+class FilesMenuTest : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
-        platform.SetYieldHook([] { QCoreApplication::processEvents(); });
-        quarnel::SetMsgBoxHandler(
-            [this](const QString& prompt, MsgBoxButtons buttons, MsgBoxIcon, const QString& title) {
-                boxes.push_back({prompt, title, buttons});
-                return buttons == MsgBoxButtons::YesNo ? answer : MsgBoxResult::OK;
-            });
         quarnel::SetSaveFileNameHandler([this](const QString&) { return saveAs; });
-        form = std::make_unique<quarnel::frmQuarnel>(api);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        WindowTest::SetUp();
     }
-
     void TearDown() override {
-        quarnel::SetMsgBoxHandler({});
         quarnel::SetSaveFileNameHandler({});
+        WindowTest::TearDown();
     }
 
     void List(std::vector<FakeFile> files, const QString& server = QStringLiteral("srv")) {
@@ -93,19 +80,8 @@ class FilesMenuTest : public testing::Test {
         return quarnel::test::MenuKey(*form->lvwFiles, row, choose);
     }
 
-    QStringList Row(int index) const {
-        const quarnel::ListItem item = form->lvwFiles->ListItemAt(index);
-        QStringList cells;
-        for (int k = 0; k < 5; ++k)
-            cells << item.SubItem(k);
-        return cells;
-    }
+    QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
 
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::unique_ptr<quarnel::frmQuarnel> form;
-    std::vector<Box> boxes;
-    MsgBoxResult answer = MsgBoxResult::Yes;
     QString saveAs;
 };
 
@@ -146,7 +122,7 @@ TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
     List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}});
     form->txtServer->setText("other"); // typed after the listing: not where the row is
 
-    answer = MsgBoxResult::No;
+    answers = {MsgBoxResult::No};
     RightClick(1, "Close File...");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].buttons, MsgBoxButtons::YesNo);
@@ -155,7 +131,6 @@ TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
         EXPECT_TRUE(boxes[0].prompt.contains(named)) << named;
     EXPECT_TRUE(platform.closeCalls.empty());
 
-    answer = MsgBoxResult::Yes;
     platform.fileBatches.push_back({netstatus::Success, {}});
     RightClick(1, "Close File...");
     EXPECT_EQ(platform.closeCalls,

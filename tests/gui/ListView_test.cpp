@@ -1,3 +1,4 @@
+#include "ListTexts.h"
 #include "ListView.h"
 #include "twips.h"
 
@@ -12,14 +13,7 @@ namespace {
 
 using quarnel::ListItem;
 using quarnel::ListView;
-
-// The texts of one column, top to bottom, as the view shows them.
-QStringList ColumnTexts(const ListView& list, int column) {
-    QStringList texts;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        texts << list.model()->index(row, column).data().toString();
-    return texts;
-}
+using quarnel::test::ColumnTexts;
 
 // A list with the columns "Name" and "Size" and one row per (name, size).
 void Fill(ListView& list, const std::vector<std::pair<QString, QString>>& rows) {
@@ -35,25 +29,6 @@ TEST(Twips, RoundToTheNearestPixel) {
     EXPECT_EQ(ToPixels(500), 33);
     EXPECT_EQ(ToPixels(7), 0);
     EXPECT_EQ(ToPixels(-15), -1);
-}
-
-TEST(ListViewColumns, KeepTheirOrderKeysTextsAndWidths) {
-    ListView list;
-    EXPECT_EQ(list.AddColumnHeader("File_ID", "File ID"), 1);
-    EXPECT_EQ(list.AddColumnHeader("locks", "# locks"), 2);
-    EXPECT_EQ(list.ColumnHeaderKey(2), "locks");
-    EXPECT_EQ(list.model()->headerData(1, Qt::Horizontal).toString(), "# locks");
-
-    EXPECT_TRUE(list.SetColumnHeaderWidth(2, 2700));
-    EXPECT_EQ(list.ColumnHeaderWidth(2), 2700);
-    EXPECT_TRUE(list.SetColumnHeaderWidth(1, 500)); // narrower than Qt's usual minimum
-    EXPECT_EQ(list.header()->sectionSize(0), 33);
-    EXPECT_FALSE(list.SetColumnHeaderWidth(3, 100));
-    EXPECT_FALSE(list.SetColumnHeaderWidth(1, -15));
-    EXPECT_EQ(list.header()->sectionSize(0), 33);
-
-    list.ClearColumnHeaders();
-    EXPECT_EQ(list.model()->columnCount(), 0);
 }
 
 TEST(ListViewItems, GoToTheEndShowSubItemsNextAndDieWithAClear) {
@@ -156,7 +131,7 @@ TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {
     EXPECT_EQ(list.ListItemAt(500).Text(), "490");
 }
 
-TEST(ListViewBehaviour, StyleBitsSelectionEventsAndSize) {
+TEST(ListViewBehaviour, StyleBitsSelectionEventsAndLabelEdit) {
     ListView list;
     Fill(list, {{"a", "1"}, {"b", "2"}});
     list.resize(300, 200);
@@ -196,13 +171,6 @@ TEST(ListViewBehaviour, StyleBitsSelectionEventsAndSize) {
     list.SetLabelEdit(ListView::LabelEditMode::Automatic);
     QTest::keyClick(&list, Qt::Key_F2);
     EXPECT_NE(list.findChild<QLineEdit*>(), nullptr);
-
-    EXPECT_TRUE(list.SetWidth(3000));
-    EXPECT_FALSE(list.SetWidth(-15));
-    EXPECT_EQ(list.width(), 200);
-    EXPECT_TRUE(list.SetHeight(0));
-    EXPECT_FALSE(list.SetHeight(-1));
-    EXPECT_EQ(list.Height(), 0);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The send-message window over the scripted platform, opened from the main
 // window as the user opens it; message boxes are answered by a handler.
-#include "FakePlatform.h"
 #include "MsgBox.h"
+#include "WindowTest.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
 #include "twips.h"
@@ -23,35 +23,17 @@ using quarnel::MsgBoxButtons;
 using quarnel::MsgBoxIcon;
 using quarnel::MsgBoxResult;
 
-struct Box {
-    QString prompt, title;
-    MsgBoxButtons buttons;
-    MsgBoxIcon icon;
-};
-
-class MessageWindow : public testing::Test {
+class MessageWindow : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
-        quarnel::SetMsgBoxHandler([this](const QString& prompt, MsgBoxButtons buttons,
-                                         MsgBoxIcon icon, const QString& title) {
-            boxes.push_back({prompt, title, buttons, icon});
-            return answers.empty() ? MsgBoxResult::OK : answers.takeFirst();
-        });
-        main = std::make_unique<frmQuarnel>(api);
-        main->move(100, 50);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        WindowTest::SetUp();
+        form->move(100, 50);
         window = Open();
     }
 
-    void TearDown() override {
-        quarnel::SetMsgBoxHandler({});
-        main.reset();
-    }
-
     frmMessage* Open() {
-        main->cmdMessage->click();
-        auto* opened = qobject_cast<frmMessage*>(main->frmMessage.data());
+        form->cmdMessage->click();
+        auto* opened = qobject_cast<frmMessage*>(form->frmMessage.data());
         EXPECT_NE(opened, nullptr);
         if (opened != nullptr) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(opened));
@@ -71,43 +53,35 @@ class MessageWindow : public testing::Test {
         return names;
     }
 
-    std::u16string Sent(std::size_t call) const {
-        const auto& bytes = platform.messageCalls.at(call).bytes;
-        std::u16string text;
-        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        return text;
-    }
-
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::unique_ptr<frmQuarnel> main;
     frmMessage* window = nullptr;
-    std::vector<Box> boxes;
-    QList<MsgBoxResult> answers;
 };
 
 TEST_F(MessageWindow, OpensBesideTheMainWindowOwnedByItAndEmpty) {
     EXPECT_EQ(window->windowTitle(), "Send Network Message");
     EXPECT_FALSE(window->windowIcon().isNull());
-    EXPECT_EQ(window->parentWidget(), main.get());
+    EXPECT_EQ(window->parentWidget(), form.get());
     EXPECT_TRUE(window->isWindow());
     EXPECT_FALSE(window->isModal());
-    EXPECT_EQ(window->pos(), main->pos() + QPoint(133, 67)); // 2000 and 1000 twips
+    EXPECT_EQ(window->pos(), form->pos() + QPoint(133, 67)); // 2000 and 1000 twips
     EXPECT_EQ(window->size(), QSize(367, 290));              // 5505 x 4350 twips
 
-    EXPECT_EQ(window->cmdAdd->text(), "&Add");
-    EXPECT_EQ(window->cmdClear->text(), "&Clear list");
-    EXPECT_EQ(window->cmdSend->text(), "&Send");
-    EXPECT_EQ(window->cmdHide->text(), "&Hide");
-    EXPECT_EQ(window->cmdClose->text(), "&Close");
+    QStringList captions;
     for (QPushButton* b :
-         {window->cmdAdd, window->cmdClear, window->cmdSend, window->cmdHide, window->cmdClose})
+         {window->cmdAdd, window->cmdClear, window->cmdSend, window->cmdHide, window->cmdClose}) {
+        captions << b->text();
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
+    }
+    EXPECT_EQ(captions, QStringList({"&Add", "&Clear list", "&Send", "&Hide", "&Close"}));
     EXPECT_TRUE(window->txtRecip->text().isEmpty());
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
     EXPECT_TRUE(window->StatusText().isEmpty());
     EXPECT_EQ(window->lstRecip->count(), 0);
+
+    // The status bar follows the bottom edge over the full width.
+    window->resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
+    EXPECT_EQ(window->cmdSend->geometry(), quarnel::twips::Rect(1485, 3585, 1110, 375));
 }
 
 TEST_F(MessageWindow, TabOrderStartsInTheMessageAndSkipsLabels) {
@@ -121,13 +95,12 @@ TEST_F(MessageWindow, TabOrderStartsInTheMessageAndSkipsLabels) {
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty()); // Tab typed nothing
-}
 
-TEST_F(MessageWindow, StatusBarFollowsTheBottomEdgeOverTheFullWidth) {
-    window->resize(500, 400);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
-    EXPECT_EQ(window->cmdSend->geometry(), quarnel::twips::Rect(1485, 3585, 1110, 375));
+    // Getting the focus selects the whole recipient.
+    window->txtRecip->setText("someone");
+    window->txtRecip->deselect();
+    window->txtRecip->setFocus();
+    EXPECT_EQ(window->txtRecip->selectedText(), "someone");
 }
 
 TEST_F(MessageWindow, AddTrimsSpacesKeepsFocusOnTheButtonAndAllowsDuplicates) {
@@ -158,14 +131,6 @@ TEST_F(MessageWindow, AddTrimsSpacesKeepsFocusOnTheButtonAndAllowsDuplicates) {
     EXPECT_EQ(platform.messageCalls[3].msgName, u"Bob");
     EXPECT_EQ(window->StatusText(), "Message to carl send successfully");
     EXPECT_EQ(window->lstRecip->count(), 5); // sending removes nobody
-}
-
-TEST_F(MessageWindow, GettingFocusSelectsTheWholeRecipient) {
-    QApplication::setActiveWindow(window);
-    window->txtRecip->setText("someone");
-    window->txtRecip->deselect();
-    window->txtRecip->setFocus();
-    EXPECT_EQ(window->txtRecip->selectedText(), "someone");
 }
 
 TEST_F(MessageWindow, DeleteRemovesTheSelectedEntryWhateverTheModifiers) {
@@ -213,7 +178,7 @@ TEST_F(MessageWindow, MessageOfLineBreaksIsSentAsTypedWithCrLf) {
     window->cmdSend->click();
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(platform.messageCalls.size(), 1u);
-    EXPECT_EQ(Sent(0), u"\r\n\r\n");
+    EXPECT_EQ(platform.messageCalls.at(0).Text(), u"\r\n\r\n");
     EXPECT_FALSE(platform.messageCalls[0].server.has_value());
     EXPECT_FALSE(platform.messageCalls[0].fromName.has_value());
 }
@@ -229,7 +194,7 @@ TEST_F(MessageWindow, ProgressShowsDuringEachCallUnderTheHourglass) {
     };
     window->cmdSend->click();
     EXPECT_EQ(seen, QStringList({"Sending message to ann", "Sending message to bob"}));
-    EXPECT_EQ(Sent(1), u" hi "); // not trimmed
+    EXPECT_EQ(platform.messageCalls.at(1).Text(), u" hi "); // not trimmed
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -266,7 +231,7 @@ TEST_F(MessageWindow, OkAfterAFailureGoesOnAndTheLastOutcomeStays) {
     EXPECT_EQ(window->StatusText(), "Sending message to carl failed (Unknown error)");
 }
 
-TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
+TEST_F(MessageWindow, HideKeepsEverythingCloseDiscardsItAndARecipientReopensIt) {
     window->AddRecipient("ann");
     window->txtMessage->setPlainText("keep me");
     window->cmdSend->click();
@@ -274,7 +239,7 @@ TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
 
     window->cmdHide->click();
     EXPECT_FALSE(window->isVisible());
-    main->move(main->pos() + QPoint(40, 40));
+    form->move(form->pos() + QPoint(40, 40));
     EXPECT_EQ(Open(), window); // the same instance, where it was
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->pos(), placed);
@@ -284,28 +249,24 @@ TEST_F(MessageWindow, HideKeepsEverythingAndCloseDiscardsIt) {
 
     window->cmdClose->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(main->frmMessage.isNull());
+    EXPECT_TRUE(form->frmMessage.isNull());
     window = Open(); // a fresh instance, placed anew
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->lstRecip->count(), 0);
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
     EXPECT_TRUE(window->StatusText().isEmpty());
-    EXPECT_EQ(window->pos(), main->pos() + QPoint(133, 67));
+    EXPECT_EQ(window->pos(), form->pos() + QPoint(133, 67));
 
     window->close(); // the close box does what Close does
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(main->frmMessage.isNull());
-}
+    EXPECT_TRUE(form->frmMessage.isNull());
 
-TEST_F(MessageWindow, RecipientFromOutsideOpensTheWindowWithItUnchanged) {
-    window->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    main->AddMessageRecipient(" holder ");
-    auto* opened = qobject_cast<frmMessage*>(main->frmMessage.data());
-    ASSERT_NE(opened, nullptr);
-    EXPECT_TRUE(opened->isVisible());
-    ASSERT_EQ(opened->lstRecip->count(), 1);
-    EXPECT_EQ(opened->lstRecip->item(0)->text(), " holder ");
+    // A recipient from outside opens the window with it, unchanged.
+    form->AddMessageRecipient(" holder ");
+    window = qobject_cast<frmMessage*>(form->frmMessage.data());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Recipients(), QStringList({" holder "}));
 }
 
 TEST_F(MessageWindow, MessageIsLimitedAsSentAndALongPasteIsCut) {

@@ -2,8 +2,9 @@
 // click, messaging a row's holder, dragging a row onto the inputs, drops
 // from other programs, the folder browser and the tool tips of cut cells.
 #include "DragEvents.h"
-#include "FakePlatform.h"
+#include "ListTexts.h"
 #include "MsgBox.h"
+#include "WindowTest.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
 
@@ -30,24 +31,16 @@ using quarnel::ListItem;
 using quarnel::platform::netstatus::Success;
 using quarnel::test::FakeFile;
 
-class ListInteractions : public testing::Test {
+class ListInteractions : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
-        quarnel::SetMsgBoxHandler([this](const QString&, quarnel::MsgBoxButtons,
-                                         quarnel::MsgBoxIcon, const QString& title) {
-            boxes << title;
-            return quarnel::MsgBoxResult::OK;
-        });
         // X: is mapped to \\srv\data, whose folder on the server is E:\Data.
         platform.shareInfo[u"data"] = {Success, {{u"data", 0, u"", 0, 0, 0, u"E:\\Data", u""}}};
-        form = std::make_unique<frmQuarnel>(api);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        WindowTest::SetUp();
     }
-    void TearDown() override { quarnel::SetMsgBoxHandler({}); }
 
     void List(std::vector<FakeFile> files) {
-        platform.fileBatches.push_back({Success, std::move(files)});
+        Script(std::move(files));
         form->cmdListFiles_Click();
     }
 
@@ -58,32 +51,17 @@ class ListInteractions : public testing::Test {
               {10, 2, 3, u"E:\\Data\\a.doc", u"carol"}});
     }
 
-    // A click on header n (from 1), as the user makes it.
-    void ClickHeader(int n) {
-        QHeaderView* header = form->lvwFiles->header();
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(n - 1) + header->sectionSize(n - 1) / 2, 5));
-    }
-
-    // The texts of column n, top to bottom, between bars.
+    // The texts of column n (from 1), top to bottom, between bars.
     std::string Column(int n) const {
-        QStringList texts;
-        for (int i = 1; i <= form->lvwFiles->ListItemCount(); ++i)
-            texts << form->lvwFiles->ListItemAt(i).SubItem(n - 1);
-        return texts.join('|').toStdString();
+        return quarnel::test::ColumnTexts(*form->lvwFiles, n - 1).join('|').toStdString();
     }
+    void ClickHeader(int n) { quarnel::test::ClickHeader(*form->lvwFiles, n); }
 
     void Select(const QString& user) {
         for (int i = 1; i <= form->lvwFiles->ListItemCount(); ++i)
             if (form->lvwFiles->ListItemAt(i).Text() == user)
                 form->lvwFiles->SetSelectedItem(form->lvwFiles->ListItemAt(i));
     }
-
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::unique_ptr<frmQuarnel> form;
-    QStringList boxes;
 };
 
 TEST_F(ListInteractions, HeaderClicksSortByTextAndReverseOnTheSameHeader) {
@@ -202,7 +180,7 @@ TEST_F(DragAndDrop, FilesFromAFileManagerAreResolvedOnTheBasePathOnly) {
     EXPECT_EQ(form->txtServer->text(), "\\\\srv");
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Data\\Reports\\May.doc");
     EXPECT_TRUE(form->cmdShares->isEnabled());
-    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_TRUE(boxes.empty());
 
     platform.networkDrives[u"smb://srv/data/My%20File.doc"] = {true, u"\\\\srv\\data",
                                                                u"My File.doc"};
@@ -214,7 +192,7 @@ TEST_F(DragAndDrop, FilesFromAFileManagerAreResolvedOnTheBasePathOnly) {
     QMimeData local;
     local.setUrls({QUrl::fromLocalFile("/tmp/local.txt")});
     DropOn(form->txtBasePath, &local);
-    EXPECT_EQ(boxes, QStringList{"No network drive"});
+    EXPECT_EQ(Titles(), QStringList{"No network drive"});
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Data\\My File.doc");
 
     QMimeData text;
@@ -273,7 +251,7 @@ TEST_F(Browse, AFileOrFolderOnANetworkDriveFillsBasePathAndServer) {
 
     ChooseInBrowser({});
     ChooseInBrowser(mount.path()); // on no network drive
-    EXPECT_EQ(boxes, QStringList{"No network drive"});
+    EXPECT_EQ(Titles(), QStringList{"No network drive"});
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Data\\Reports");
 }
 

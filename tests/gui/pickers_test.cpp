@@ -1,7 +1,8 @@
 // The share and server pickers, opened from the main window's buttons over
 // the scripted platform, and driven while they are modal.
-#include "FakePlatform.h"
+#include "ListTexts.h"
 #include "WhileModal.h"
+#include "WindowTest.h"
 #include "frmQuarnel.h"
 #include "frmServers.h"
 #include "frmShares.h"
@@ -24,6 +25,8 @@ using quarnel::frmQuarnel;
 using quarnel::frmServers;
 using quarnel::frmShares;
 using quarnel::ListView;
+using quarnel::test::ClickHeader;
+using quarnel::test::ColumnTexts;
 using quarnel::test::FakeServer;
 using quarnel::test::FakeShare;
 using quarnel::test::WhileModal;
@@ -33,29 +36,8 @@ FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses,
     return {std::move(name), 0, std::move(remark), 0, 0xFFFFFFFFu, uses, std::move(path), u""};
 }
 
-class Pickers : public testing::Test {
+class Pickers : public quarnel::test::WindowTest {
   protected:
-    void SetUp() override {
-        platform.SetYieldHook([] { QCoreApplication::processEvents(); });
-        main = std::make_unique<frmQuarnel>(api);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    }
-
-    static QStringList Column(const ListView& list, int column) {
-        QStringList texts;
-        for (int row = 0; row < list.model()->rowCount(); ++row)
-            texts << list.model()->index(row, column).data().toString();
-        return texts;
-    }
-
-    static void ClickHeader(ListView& list, int n) {
-        QHeaderView* header = list.header();
-        const int middle = header->sectionViewportPosition(n - 1) + header->sectionSize(n - 1) / 2;
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(middle, header->height() / 2));
-    }
-
     static void DoubleClickRow(ListView& list, int row) {
         const QRect cell = list.visualRect(list.model()->index(row, 0));
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
@@ -68,58 +50,54 @@ class Pickers : public testing::Test {
         platform.shareBatches.push_back(
             {netstatus::Success, {Share(u"ADMIN$", u"Remote Admin", 0, u"C:\\Windows")}});
     }
-
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::unique_ptr<frmQuarnel> main;
 };
 
 TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOnly) {
     ScriptShares();
-    main->txtServer->setText("  srv");
-    main->txtUser->setText("ann");
+    form->txtServer->setText("  srv");
+    form->txtUser->setText("ann");
     bool hourglass = false;
     platform.duringCall = [&] {
         hourglass = QApplication::overrideCursor() != nullptr &&
                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         // Clicks while the picker loads open no second picker (nor ask again).
-        main->cmdShares->click();
-        main->cmdservers->click();
+        form->cmdShares->click();
+        form->cmdservers->click();
     };
-    ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
+    ASSERT_TRUE(WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.windowTitle(), "Shares");
         EXPECT_TRUE(picker.isModal());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         ListView& list = *picker.lvwShares;
-        EXPECT_EQ(Column(list, 0), (QStringList{"ADMIN$", "data", "IPC$"}));
-        EXPECT_EQ(Column(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
-        EXPECT_EQ(Column(list, 2), (QStringList{"0", "9", "10"}));
-        EXPECT_EQ(Column(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ADMIN$", "data", "IPC$"}));
+        EXPECT_EQ(ColumnTexts(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
+        EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
+        EXPECT_EQ(ColumnTexts(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
 
         list.SetSelectedItem(list.ListItemAt(2));
         QTest::keyClick(&list, Qt::Key_Return);
     }));
     EXPECT_TRUE(hourglass);
     EXPECT_EQ(platform.shareCalls[0].server, u"\\\\  srv"); // the text as it stands
-    EXPECT_EQ(main->txtBasePath->text(), "E:\\Data");
-    EXPECT_EQ(main->txtServer->text(), "  srv");
-    EXPECT_EQ(main->txtUser->text(), "ann");
+    EXPECT_EQ(form->txtBasePath->text(), "E:\\Data");
+    EXPECT_EQ(form->txtServer->text(), "  srv");
+    EXPECT_EQ(form->txtUser->text(), "ann");
     EXPECT_TRUE(platform.fileCalls.empty()); // no listing starts
-    EXPECT_TRUE(main->frmShares.isNull());   // unloaded
+    EXPECT_TRUE(form->frmShares.isNull());   // unloaded
 
     // Each opening asks again; a share without a folder empties the base path.
     platform.duringCall = nullptr;
     ScriptShares();
     ASSERT_TRUE(WhileModal<frmShares>(
-        main->cmdShares, [&](frmShares& picker) { DoubleClickRow(*picker.lvwShares, 2); }));
+        form->cmdShares, [&](frmShares& picker) { DoubleClickRow(*picker.lvwShares, 2); }));
     EXPECT_EQ(platform.shareCalls.size(), 4u);
-    EXPECT_EQ(main->txtBasePath->text(), "");
+    EXPECT_EQ(form->txtBasePath->text(), "");
 }
 
 TEST_F(Pickers, ShareHeadersSortByTheirColumnAsTextAndAgainReverse) {
     ScriptShares();
-    main->txtServer->setText("srv");
-    ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
+    form->txtServer->setText("srv");
+    ASSERT_TRUE(WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
         ListView& list = *picker.lvwShares;
         const struct {
             int header;
@@ -134,14 +112,14 @@ TEST_F(Pickers, ShareHeadersSortByTheirColumnAsTextAndAgainReverse) {
         };
         for (const auto& click : clicks) {
             ClickHeader(list, click.header);
-            EXPECT_EQ(Column(list, click.column), click.expected) << "header " << click.header;
+            EXPECT_EQ(ColumnTexts(list, click.column), click.expected) << "header " << click.header;
         }
     }));
 }
 
 TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
-    main->txtServer->setText("srv");
-    main->txtBasePath->setText("keep");
+    form->txtServer->setText("srv");
+    form->txtBasePath->setText("keep");
     platform.shareBatches.push_back({netstatus::AccessDenied, {}}); // an empty list, no message
     platform.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
     const auto tryToPick = [](ListView& list) {
@@ -150,56 +128,56 @@ TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.height() - 25));
         return QApplication::activeModalWidget() == list.window();
     };
-    ASSERT_TRUE(WhileModal<frmShares>(main->cmdShares, [&](frmShares& picker) {
+    ASSERT_TRUE(WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.lvwShares->ListItemCount(), 0);
         EXPECT_TRUE(tryToPick(*picker.lvwShares));
     }));
-    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.lvwServers->ListItemCount(), 1);
         EXPECT_FALSE(picker.lvwServers->SelectedItem().IsValid());
         EXPECT_TRUE(tryToPick(*picker.lvwServers));
     }));
-    EXPECT_EQ(main->txtServer->text(), "srv");
-    EXPECT_EQ(main->txtBasePath->text(), "keep");
-    EXPECT_TRUE(main->frmShares.isNull());
-    EXPECT_TRUE(main->frmServers.isNull());
+    EXPECT_EQ(form->txtServer->text(), "srv");
+    EXPECT_EQ(form->txtBasePath->text(), "keep");
+    EXPECT_TRUE(form->frmShares.isNull());
+    EXPECT_TRUE(form->frmServers.isNull());
 }
 
 TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
     platform.serverBatches.push_back(
         {netstatus::Success, {{500, u"beta"}, {500, u"ALPHA"}, {400, u"Gamma"}}});
-    main->txtServer->setText("   ");
-    main->txtBasePath->setText("D:\\x");
-    ASSERT_FALSE(main->cmdShares->isEnabled());
-    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    form->txtServer->setText("   ");
+    form->txtBasePath->setText("D:\\x");
+    ASSERT_FALSE(form->cmdShares->isEnabled());
+    ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.windowTitle(), "NT Servers");
         ListView& list = *picker.lvwServers;
-        EXPECT_EQ(Column(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
         ClickHeader(list, 1);
-        EXPECT_EQ(Column(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
         ClickHeader(list, 1);
-        EXPECT_EQ(Column(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
+        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
         DoubleClickRow(list, 1);
     }));
     const quarnel::test::ServerEnumCall& call = platform.serverCalls.at(0);
     EXPECT_EQ(call.serverType, 2u);
     EXPECT_FALSE(call.server.has_value());
     EXPECT_FALSE(call.domain.has_value());
-    EXPECT_EQ(main->txtServer->text(), "beta");
-    EXPECT_TRUE(main->cmdShares->isEnabled());
-    EXPECT_EQ(main->txtBasePath->text(), "D:\\x");
+    EXPECT_EQ(form->txtServer->text(), "beta");
+    EXPECT_TRUE(form->cmdShares->isEnabled());
+    EXPECT_EQ(form->txtBasePath->text(), "D:\\x");
     EXPECT_TRUE(platform.fileCalls.empty());
 
     // Asked again at the next opening: a server gone meanwhile is not listed.
     platform.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
-    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
-        EXPECT_EQ(Column(*picker.lvwServers, 0), (QStringList{"ALPHA"}));
+    ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
+        EXPECT_EQ(ColumnTexts(*picker.lvwServers, 0), (QStringList{"ALPHA"}));
     }));
 }
 
 TEST_F(Pickers, OpenCentredAndTheListFollowsTheSizeUnlessItWouldBeNegative) {
     platform.serverBatches.push_back({netstatus::Success, {}});
-    ASSERT_TRUE(WhileModal<frmServers>(main->cmdservers, [&](frmServers& picker) {
+    ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
         const QRect screen = picker.screen()->availableGeometry();
         EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
         ListView& list = *picker.lvwServers;

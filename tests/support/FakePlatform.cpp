@@ -42,46 +42,43 @@ std::uint8_t* FakePlatform::Allocate(std::size_t bytes) {
     return p;
 }
 
-platform::NetStatus FakePlatform::NetFileEnum(const char16_t* server, const char16_t* basePath,
-                                              const char16_t* userName, std::uint32_t level,
-                                              std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                              std::uint32_t* entriesRead,
-                                              std::uint32_t* totalEntries,
-                                              std::uintptr_t* resumeHandle) {
-    fileCalls.push_back(
-        {Capture(server), Capture(basePath), Capture(userName), level, prefMaxLen, *resumeHandle});
-    if (duringCall)
-        duringCall();
-    if (fileBatches.empty())
-        throw std::logic_error("NetFileEnum called more often than scripted");
-    FakeBatch<FakeFile> batch = std::move(fileBatches.front());
-    fileBatches.pop_front();
+namespace {
 
-    *buffer = nullptr;
-    *entriesRead = 0;
-    *totalEntries = 0;
+// Hands out the next scripted batch as an enumeration does: a buffer on
+// success (or when the batch asks for one anyway), its records counted only
+// on success, and the resume handle moved on.
+template <typename Record, typename Handle, typename Pack>
+platform::NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* call, Pack pack,
+                          std::uint8_t** buffer, std::uint32_t* entriesRead,
+                          std::uint32_t* totalEntries, Handle* resumeHandle) {
+    if (batches.empty())
+        throw std::logic_error(std::string(call) + " called more often than scripted");
+    FakeBatch<Record> batch = std::move(batches.front());
+    batches.pop_front();
     const bool succeeded = batch.status == platform::netstatus::Success ||
                            batch.status == platform::netstatus::MoreData;
-    if (succeeded || batch.bufferOnFailure) {
-        std::size_t units = 0;
-        for (const FakeFile& f : batch.records)
-            units += StringArea::Units(f.path) + StringArea::Units(f.user);
-        const std::size_t recordBytes = batch.records.size() * sizeof(platform::FileInfo3);
-        std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
-        auto* records = reinterpret_cast<platform::FileInfo3*>(block);
-        StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
-        for (std::size_t i = 0; i < batch.records.size(); ++i) {
-            const FakeFile& f = batch.records[i];
-            records[i] = {f.id, f.permissions, f.numLocks, strings.Put(f.path),
-                          strings.Put(f.user)};
-        }
-        *buffer = block;
-        if (succeeded)
-            *entriesRead = static_cast<std::uint32_t>(batch.records.size());
-    }
+    *buffer = succeeded || batch.bufferOnFailure ? pack(batch.records) : nullptr;
+    *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
     *totalEntries = *entriesRead;
     *resumeHandle += *entriesRead + 1;
     return batch.status;
+}
+
+} // namespace
+
+std::uint8_t* FakePlatform::PackFiles(const std::vector<FakeFile>& files) {
+    std::size_t units = 0;
+    for (const FakeFile& f : files)
+        units += StringArea::Units(f.path) + StringArea::Units(f.user);
+    const std::size_t recordBytes = files.size() * sizeof(platform::FileInfo3);
+    std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
+    auto* records = reinterpret_cast<platform::FileInfo3*>(block);
+    StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const FakeFile& f = files[i];
+        records[i] = {f.id, f.permissions, f.numLocks, strings.Put(f.path), strings.Put(f.user)};
+    }
+    return block;
 }
 
 std::uint8_t* FakePlatform::PackShares(const std::vector<FakeShare>& shares) {
@@ -102,27 +99,6 @@ std::uint8_t* FakePlatform::PackShares(const std::vector<FakeShare>& shares) {
     return block;
 }
 
-platform::NetStatus FakePlatform::NetShareEnum(const char16_t* server, std::uint32_t level,
-                                               std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                               std::uint32_t* entriesRead,
-                                               std::uint32_t* totalEntries,
-                                               std::uint32_t* resumeHandle) {
-    shareCalls.push_back({Capture(server), level, prefMaxLen, *resumeHandle});
-    if (duringCall)
-        duringCall();
-    if (shareBatches.empty())
-        throw std::logic_error("NetShareEnum called more often than scripted");
-    FakeBatch<FakeShare> batch = std::move(shareBatches.front());
-    shareBatches.pop_front();
-    const bool succeeded = batch.status == platform::netstatus::Success ||
-                           batch.status == platform::netstatus::MoreData;
-    *buffer = succeeded || batch.bufferOnFailure ? PackShares(batch.records) : nullptr;
-    *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
-    *totalEntries = *entriesRead;
-    *resumeHandle += *entriesRead + 1;
-    return batch.status;
-}
-
 std::uint8_t* FakePlatform::PackServers(const std::vector<FakeServer>& servers) {
     std::size_t units = 0;
     for (const FakeServer& f : servers)
@@ -136,6 +112,34 @@ std::uint8_t* FakePlatform::PackServers(const std::vector<FakeServer>& servers) 
     return block;
 }
 
+platform::NetStatus FakePlatform::NetFileEnum(const char16_t* server, const char16_t* basePath,
+                                              const char16_t* userName, std::uint32_t level,
+                                              std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                              std::uint32_t* entriesRead,
+                                              std::uint32_t* totalEntries,
+                                              std::uintptr_t* resumeHandle) {
+    fileCalls.push_back(
+        {Capture(server), Capture(basePath), Capture(userName), level, prefMaxLen, *resumeHandle});
+    if (duringCall)
+        duringCall();
+    return Serve(
+        fileBatches, "NetFileEnum", [this](const auto& files) { return PackFiles(files); }, buffer,
+        entriesRead, totalEntries, resumeHandle);
+}
+
+platform::NetStatus FakePlatform::NetShareEnum(const char16_t* server, std::uint32_t level,
+                                               std::uint8_t** buffer, std::uint32_t prefMaxLen,
+                                               std::uint32_t* entriesRead,
+                                               std::uint32_t* totalEntries,
+                                               std::uint32_t* resumeHandle) {
+    shareCalls.push_back({Capture(server), level, prefMaxLen, *resumeHandle});
+    if (duringCall)
+        duringCall();
+    return Serve(
+        shareBatches, "NetShareEnum", [this](const auto& shares) { return PackShares(shares); },
+        buffer, entriesRead, totalEntries, resumeHandle);
+}
+
 platform::NetStatus FakePlatform::NetServerEnum(const char16_t* server, std::uint32_t level,
                                                 std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                                 std::uint32_t* entriesRead,
@@ -146,17 +150,10 @@ platform::NetStatus FakePlatform::NetServerEnum(const char16_t* server, std::uin
         {Capture(server), Capture(domain), level, prefMaxLen, serverType, *resumeHandle});
     if (duringCall)
         duringCall();
-    if (serverBatches.empty())
-        throw std::logic_error("NetServerEnum called more often than scripted");
-    FakeBatch<FakeServer> batch = std::move(serverBatches.front());
-    serverBatches.pop_front();
-    const bool succeeded = batch.status == platform::netstatus::Success ||
-                           batch.status == platform::netstatus::MoreData;
-    *buffer = succeeded || batch.bufferOnFailure ? PackServers(batch.records) : nullptr;
-    *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
-    *totalEntries = *entriesRead;
-    *resumeHandle += *entriesRead + 1;
-    return batch.status;
+    return Serve(
+        serverBatches, "NetServerEnum",
+        [this](const auto& servers) { return PackServers(servers); }, buffer, entriesRead,
+        totalEntries, resumeHandle);
 }
 
 platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const char16_t* netName,
@@ -222,11 +219,8 @@ std::optional<std::u16string> FakePlatform::FindEntryName(const std::u16string& 
 void FakePlatform::NetApiBufferFree(void* buffer) {
     if (buffer == nullptr)
         return;
-    if (live_.erase(buffer) == 0) {
+    if (live_.erase(buffer) == 0)
         ++doubleFrees_;
-        return;
-    }
-    ++released_;
 }
 
 std::u16string FakePlatform::StatusText(platform::NetStatus status) {

@@ -85,6 +85,14 @@ struct MessageCall {
     bool nullBuffer = true;
     std::vector<std::uint8_t> bytes;
     std::uint32_t byteLength = 0;
+
+    // The bytes read back as the UTF-16 text they carry, low byte first.
+    std::u16string Text() const {
+        std::u16string text;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        return text;
+    }
 };
 
 // What one call of NetFileClose was given.
@@ -142,7 +150,6 @@ class FakePlatform : public platform::Platform {
     std::function<void()> duringCall;
 
     int buffersHandedOut() const { return handedOut_; }
-    int buffersReleased() const { return released_; }
     bool allBuffersReleasedOnce() const { return live_.empty() && doubleFrees_ == 0; }
 
     platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
@@ -181,12 +188,12 @@ class FakePlatform : public platform::Platform {
 
   private:
     std::uint8_t* Allocate(std::size_t bytes);
+    std::uint8_t* PackFiles(const std::vector<FakeFile>& files);
     std::uint8_t* PackShares(const std::vector<FakeShare>& shares);
     std::uint8_t* PackServers(const std::vector<FakeServer>& servers);
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
     int handedOut_ = 0;
-    int released_ = 0;
     int doubleFrees_ = 0;
 };
 

@@ -19,14 +19,6 @@ class CliSendTest : public ::testing::Test {
              const std::string& server = "") {
         return cli::SendMessages(platform, recipients, message, server, out, err);
     }
-
-    std::u16string SentText(std::size_t call) const {
-        const std::vector<std::uint8_t>& bytes = platform.messageCalls.at(call).bytes;
-        std::u16string text;
-        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        return text;
-    }
 };
 
 TEST_F(CliSendTest, OneLinePerRecipientInTheWindowsWordsAndFailureInTheExitCode) {
@@ -54,7 +46,7 @@ TEST_F(CliSendTest, LineBreaksGoAsCrLfAndNonAsciiSurvives) {
     ASSERT_EQ(Send({"ann"}, "one\ntwo\r\nGr\xC3\xBC\xC3\x9F"
                             "e"),
               0);
-    EXPECT_EQ(SentText(0), u"one\r\ntwo\r\nGr\u00FC\u00DFe");
+    EXPECT_EQ(platform.messageCalls.at(0).Text(), u"one\r\ntwo\r\nGr\u00FC\u00DFe");
 }
 
 TEST_F(CliSendTest, MessageOfSpacesIsRefusedBeforeAnySend) {
@@ -65,7 +57,7 @@ TEST_F(CliSendTest, MessageOfSpacesIsRefusedBeforeAnySend) {
     EXPECT_TRUE(platform.messageCalls.empty());
     // Line breaks alone are a message.
     EXPECT_EQ(Send({"ann"}, "\n"), 0);
-    EXPECT_EQ(SentText(0), u"\r\n");
+    EXPECT_EQ(platform.messageCalls.at(0).Text(), u"\r\n");
 }
 
 TEST(MessageFromInputTest, OnlyTheLastLineBreakIsLeftOut) {

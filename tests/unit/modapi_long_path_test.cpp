@@ -1,6 +1,7 @@
 // The long path expansion against scripted directory entries.
 #include "FakePlatform.h"
 #include "modApi.h"
+#include "utf.h"
 
 #include <gtest/gtest.h>
 
@@ -29,59 +30,43 @@ class LongPathTest : public ::testing::Test {
     modApi api{platform};
 };
 
-TEST_F(LongPathTest, ShortAliasesBecomeLongNamesAndTheRootStays) {
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\MAY~1.DOC"), u"X:\\Reports 2026\\May budget.doc");
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\MAY~1.DOC\\"),
-              u"X:\\Reports 2026\\May budget.doc\\");
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\Reports 2026\\May budget.doc"),
-              u"X:\\Reports 2026\\May budget.doc");
-    // The letter case comes from the file system.
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\reports 2026\\may budget.doc"),
-              u"X:\\Reports 2026\\May budget.doc");
-    // The root is never looked up.
-    for (const std::u16string& looked : platform.entryLookups)
-        EXPECT_NE(looked, u"X:");
-}
-
-TEST_F(LongPathTest, MissingLastComponentGivesTheInputUnchanged) {
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\NEW~1.DOC\\"), u"X:\\REPORT~1\\NEW~1.DOC\\");
-}
-
-TEST_F(LongPathTest, FolderThatCannotBeNamedKeepsItsGivenName) {
-    // Whether the lookup fails or finds nothing, the result still names the
-    // same file: the component stays as given.
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\LOCKED~1\\A.TXT"),
-              u"X:\\Reports 2026\\LOCKED~1\\a.txt");
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\GONE~1\\A.TXT"), u"X:\\GONE~1\\a.txt");
-}
-
-TEST_F(LongPathTest, DotComponentsStayAsGivenWithoutALookup) {
-    // The file system answers a lookup that ends in "." or ".." with the name
-    // of the folder they lead to, which would name a different path.
+// Each component is looked up and replaced by the name the file system
+// stores; one that cannot be named keeps its given name, so the result
+// still names the same file. "." and ".." are never looked up: the file
+// system would answer with the folder they lead to.
+TEST_F(LongPathTest, ShortAliasesBecomeLongNamesAndWhatCannotBeNamedStaysAsGiven) {
     platform.entries[u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC"] = u"May budget.doc";
     platform.entries[u"X:\\GONE~1\\..\\REPORT~1\\."] = u"Reports 2026";
     platform.entries[u"X:\\GONE~1\\..\\REPORT~1"] = u"Reports 2026";
     platform.entries[u"X:\\GONE~1\\.."] =
         std::u16string(u"X"); // not the literal: GCC 12 warns wrongly
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC"),
-              u"X:\\GONE~1\\..\\Reports 2026\\.\\May budget.doc");
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\REPORT~1\\..\\"), u"X:\\Reports 2026\\..\\");
-}
-
-TEST_F(LongPathTest, PathThatCannotBeSearchedGivesEmptyOrALoneSeparator) {
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\BAD?NAME\\A.TXT"), u"");
-    EXPECT_EQ(api.ExpandLongPath(u"X:\\BAD?NAME\\A.TXT\\"), u"\\");
-    EXPECT_EQ(api.ExpandLongPath(u"BROKEN"), u"");
-}
-
-TEST_F(LongPathTest, PathWithoutSeparatorIsReplacedByItsLookup) {
-    EXPECT_EQ(api.ExpandLongPath(u"ALONE~1.TXT"), u"alone file.txt");
-    EXPECT_EQ(api.ExpandLongPath(u"NOTHERE"), u"");
-}
-
-TEST_F(LongPathTest, EmptyInputMakesNoLookup) {
-    EXPECT_EQ(api.ExpandLongPath(u""), u"");
-    EXPECT_TRUE(platform.entryLookups.empty());
+    const struct {
+        std::u16string given, expected;
+    } cases[] = {
+        {u"X:\\REPORT~1\\MAY~1.DOC", u"X:\\Reports 2026\\May budget.doc"},
+        {u"X:\\REPORT~1\\MAY~1.DOC\\", u"X:\\Reports 2026\\May budget.doc\\"},
+        {u"X:\\Reports 2026\\May budget.doc", u"X:\\Reports 2026\\May budget.doc"},
+        {u"X:\\reports 2026\\may budget.doc", u"X:\\Reports 2026\\May budget.doc"}, // its case
+        {u"X:\\REPORT~1\\NEW~1.DOC\\", u"X:\\REPORT~1\\NEW~1.DOC\\"}, // missing last component
+        {u"X:\\REPORT~1\\LOCKED~1\\A.TXT", u"X:\\Reports 2026\\LOCKED~1\\a.txt"},
+        {u"X:\\GONE~1\\A.TXT", u"X:\\GONE~1\\a.txt"},
+        {u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC",
+         u"X:\\GONE~1\\..\\Reports 2026\\.\\May budget.doc"},
+        {u"X:\\REPORT~1\\..\\", u"X:\\Reports 2026\\..\\"},
+        // A path that cannot be searched.
+        {u"X:\\BAD?NAME\\A.TXT", u""},
+        {u"X:\\BAD?NAME\\A.TXT\\", u"\\"},
+        {u"BROKEN", u""},
+        // Without a separator, the path is its lookup.
+        {u"ALONE~1.TXT", u"alone file.txt"},
+        {u"NOTHERE", u""},
+        {u"", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(api.ExpandLongPath(c.given), c.expected) << ToUtf8(c.given);
+    // The root is never looked up, and nothing is looked up for an empty path.
+    for (const std::u16string& looked : platform.entryLookups)
+        EXPECT_TRUE(looked != u"X:" && !looked.empty()) << ToUtf8(looked);
 }
 
 TEST_F(LongPathTest, LinuxPathsUseTheirOwnSeparator) {

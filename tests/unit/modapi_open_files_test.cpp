@@ -38,7 +38,9 @@ TEST_F(EnumOpenFilesTest, ServerNameGetsTwoBackslashesOnlyWhenItsFirstTwoCharact
 TEST_F(EnumOpenFilesTest, EmptyArgumentsGoAsNullAndOthersUnchanged) {
     platform.fileBatches.push_back({netstatus::Success, {}});
     platform.fileBatches.push_back({netstatus::Success, {}});
-    api.EnumOpenFiles(u"", u"", u"");
+    EXPECT_TRUE(api.EnumOpenFiles(u"", u"", u"")); // no open files is success
+    EXPECT_EQ(api.OpenFileCount, 0);
+    EXPECT_TRUE(api.OpenFiles.empty());
     api.EnumOpenFiles(u"srv", u" D:\\Data ", u" bob");
 
     const FileEnumCall& empty = platform.fileCalls[0];
@@ -59,8 +61,10 @@ TEST_F(EnumOpenFilesTest, BatchesFillTheTableInPlatformOrderAndPassTheResumeHand
     platform.fileBatches.push_back(
         {netstatus::Success, {File(4, u"C:\\d", u"dee"), File(5, u"C:\\e", u"eve")}});
 
+    modApi other(platform); // the tables belong to their own object
     EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
 
+    EXPECT_EQ(other.OpenFileCount, 0);
     ASSERT_EQ(api.OpenFileCount, 5);
     ASSERT_EQ(api.OpenFiles.size(), 5u);
     for (int i = 0; i < 5; ++i)
@@ -75,13 +79,6 @@ TEST_F(EnumOpenFilesTest, BatchesFillTheTableInPlatformOrderAndPassTheResumeHand
     EXPECT_TRUE(platform.allBuffersReleasedOnce());
 }
 
-TEST_F(EnumOpenFilesTest, NoOpenFilesIsSuccessWithAnEmptyTable) {
-    platform.fileBatches.push_back({netstatus::Success, {}});
-    EXPECT_TRUE(api.EnumOpenFiles(u"srv", u"", u""));
-    EXPECT_EQ(api.OpenFileCount, 0);
-    EXPECT_TRUE(api.OpenFiles.empty());
-}
-
 TEST_F(EnumOpenFilesTest, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
     platform.fileBatches.push_back(
         {netstatus::Success,
@@ -93,23 +90,6 @@ TEST_F(EnumOpenFilesTest, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
     const OpenFileInfo second{-1, 0u, 0, u"C:\\Daten\\Bücher \U0001F4D6.txt", u""};
     EXPECT_EQ(api.OpenFiles[0], first);
     EXPECT_EQ(api.OpenFiles[1], second);
-}
-
-TEST(StringFromPointerTest, CopiesUpToTheTerminatorAndGivesEmptyForNull) {
-    const char16_t text[] = u"ab\0cd";
-    EXPECT_EQ(modApi::StringFromPointer(nullptr), u"");
-    EXPECT_EQ(modApi::StringFromPointer(u""), u"");
-    EXPECT_EQ(modApi::StringFromPointer(text), u"ab");
-}
-
-TEST(ModApiInstancesTest, TablesBelongToTheirOwnObject) {
-    FakePlatform platform;
-    modApi first(platform);
-    modApi second(platform);
-    platform.fileBatches.push_back({netstatus::Success, {File(1, u"C:\\a", u"ann")}});
-    ASSERT_TRUE(first.EnumOpenFiles(u"srv", u"", u""));
-    EXPECT_EQ(first.OpenFileCount, 1);
-    EXPECT_EQ(second.OpenFileCount, 0);
 }
 
 } // namespace

@@ -59,66 +59,45 @@ TEST(SmbclientMessageTextTest, Utf8WithEachCrLfAsOneLf) {
     EXPECT_EQ(SmbclientMessageText(u""), "");
 }
 
-// The outputs are the ones smbclient 4.17 printed against the test server.
-TEST(MessageStatusTest, ObservedOutcomesMapToTheWindowsStatuses) {
-    EXPECT_EQ(MessageStatus(Exited(0, "Type your message, ending it with a Control-D\n")),
-              netstatus::Success);
-    EXPECT_EQ(
-        MessageStatus(Exited(1, "Connection to nosuchname failed. Error NT_STATUS_NOT_FOUND\n")),
-        netstatus::NameNotFound);
-    EXPECT_EQ(MessageStatus(Exited(
-                  1, "Connection to averyveryverylongname failed. Error NT_STATUS_UNSUCCESSFUL\n")),
-              netstatus::NameNotFound);
-    EXPECT_EQ(MessageStatus(
-                  Exited(1, "Connection to QUARNELTEST failed. Error NT_STATUS_INVALID_ADDRESS\n")),
-              netstatus::NameNotFound);
-    EXPECT_EQ(MessageStatus(Exited(
-                  1, "Connection to 127.0.0.1 failed. Error NT_STATUS_CONNECTION_REFUSED\n")),
-              netstatus::BadNetPath);
-    EXPECT_EQ(
-        MessageStatus(Exited(1, "Connection to QUARNELTEST failed. Error NT_STATUS_IO_TIMEOUT\n")),
-        netstatus::SemTimeout);
-    EXPECT_EQ(MessageStatus(Exited(1, "Connection to 127.0.0.3 failed. "
-                                      "Error NT_STATUS_INVALID_NETWORK_RESPONSE\n")),
-              netstatus::BadNetResponse);
-}
-
-TEST(MessageStatusTest, FailedDeliveryCountsDespiteExitStatusZero) {
-    // Once connected, smbclient reports a refused message on standard error
-    // but still ends with 0.
-    EXPECT_EQ(MessageStatus(Exited(0, "Type your message, ending it with a Control-D\n"
-                                      "cli_message returned NT_STATUS_REQUEST_NOT_ACCEPTED\n")),
-              netstatus::NameNotFound);
-    EXPECT_EQ(MessageStatus(Exited(0, "cli_message returned NT_STATUS_CONNECTION_DISCONNECTED\n")),
-              netstatus::NetworkError);
-    EXPECT_EQ(MessageStatus(Exited(0, "cli_message returned NT_STATUS_ACCESS_DENIED\n")),
-              netstatus::AccessDenied);
-}
-
-TEST(MessageStatusTest, TheLastReportedStatusCountsNotARecipientThatLooksLikeOne) {
-    EXPECT_EQ(MessageStatus(Exited(1, "Connection to Error NT_STATUS_ACCESS_DENIED failed. "
-                                      "Error NT_STATUS_NOT_FOUND\n")),
-              netstatus::NameNotFound);
-    // A status name that is not given as the reason means nothing.
-    EXPECT_EQ(MessageStatus(Exited(0, "Type your message for NT_STATUS_ACCESS_DENIED\n")),
-              netstatus::Success);
-}
-
-TEST(MessageStatusTest, RunsThatSayNothingUsefulAreUnknownErrors) {
-    EXPECT_EQ(MessageStatus(Exited(1, "Connection to x failed. Error NT_STATUS_WHATEVER_NEW\n")),
-              GenFailure);
-    EXPECT_EQ(MessageStatus(Exited(1, "Can't load /nowhere/smb.conf - run testparm to debug it\n")),
-              GenFailure);
-    EXPECT_EQ(MessageStatus({End::Signalled, -1, 0, ""}), GenFailure);
+// What each run of smbclient stands for. The outputs are the ones smbclient
+// 4.17 printed against the test server. Once connected, it reports a refused
+// message on standard error but still ends with 0; the last reported status
+// counts, not a recipient that looks like one.
+TEST(MessageStatusTest, RunsMapToTheWindowsStatuses) {
+    const std::string prompt = "Type your message, ending it with a Control-D\n";
+    const auto failed = [](const std::string& to, const std::string& status) {
+        return Exited(1, "Connection to " + to + " failed. Error NT_STATUS_" + status + "\n");
+    };
+    const struct {
+        ProcessOutcome run;
+        NetStatus status;
+    } cases[] = {
+        {Exited(0, prompt), netstatus::Success},
+        {failed("nosuchname", "NOT_FOUND"), netstatus::NameNotFound},
+        {failed("averyveryverylongname", "UNSUCCESSFUL"), netstatus::NameNotFound},
+        {failed("QUARNELTEST", "INVALID_ADDRESS"), netstatus::NameNotFound},
+        {failed("127.0.0.1", "CONNECTION_REFUSED"), netstatus::BadNetPath},
+        {failed("QUARNELTEST", "IO_TIMEOUT"), netstatus::SemTimeout},
+        {failed("127.0.0.3", "INVALID_NETWORK_RESPONSE"), netstatus::BadNetResponse},
+        {Exited(0, prompt + "cli_message returned NT_STATUS_REQUEST_NOT_ACCEPTED\n"),
+         netstatus::NameNotFound},
+        {Exited(0, "cli_message returned NT_STATUS_CONNECTION_DISCONNECTED\n"),
+         netstatus::NetworkError},
+        {Exited(0, "cli_message returned NT_STATUS_ACCESS_DENIED\n"), netstatus::AccessDenied},
+        {failed("Error NT_STATUS_ACCESS_DENIED", "NOT_FOUND"), netstatus::NameNotFound},
+        {Exited(0, "Type your message for NT_STATUS_ACCESS_DENIED\n"), netstatus::Success},
+        {failed("x", "WHATEVER_NEW"), GenFailure},
+        {Exited(1, "Can't load /nowhere/smb.conf - run testparm to debug it\n"), GenFailure},
+        {{End::Signalled, -1, 0, ""}, GenFailure},
+        {{End::NotStarted, -1, ENOENT, ""}, netstatus::NotSupported},
+        {{End::NotStarted, -1, EACCES, ""}, netstatus::NotSupported},
+        {{End::NotStarted, -1, ENOMEM, ""}, GenFailure},
+        {Exited(1, "NetBIOS over TCP disabled.\n"), netstatus::NotSupported},
+        {{End::TimedOut, -1, 0, "Type your message"}, netstatus::SemTimeout},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MessageStatus(c.run), c.status) << c.run.output;
     EXPECT_EQ(modApi::NetErrorText(GenFailure), u"Unknown error");
-}
-
-TEST(MessageStatusTest, NoSmbclientMeansNotSupportedAndAHangATimeout) {
-    EXPECT_EQ(MessageStatus({End::NotStarted, -1, ENOENT, ""}), netstatus::NotSupported);
-    EXPECT_EQ(MessageStatus({End::NotStarted, -1, EACCES, ""}), netstatus::NotSupported);
-    EXPECT_EQ(MessageStatus({End::NotStarted, -1, ENOMEM, ""}), GenFailure);
-    EXPECT_EQ(MessageStatus(Exited(1, "NetBIOS over TCP disabled.\n")), netstatus::NotSupported);
-    EXPECT_EQ(MessageStatus({End::TimedOut, -1, 0, "Type your message"}), netstatus::SemTimeout);
 }
 
 // smbclient reads 1,598 bytes of message, each line break as CR LF, and

@@ -28,50 +28,50 @@ TEST(MountTableTest, ParsesFieldsAndUndoesOctalEscapes) {
     EXPECT_EQ(mounts[4].mountPoint, "/mnt/My Share");
 }
 
-TEST(NetworkDriveTest, SmbMountsGiveTheirShareAndThePathBelowTheMountPoint) {
-    NetworkDrive d = Look("/mnt/data/Reports/May.doc");
-    EXPECT_TRUE(d.isNetworkDrive);
-    EXPECT_EQ(d.remoteName, u"\\\\srv\\data");
-    EXPECT_EQ(d.rest, u"Reports\\May.doc");
-
-    d = Look("/mnt/data");
-    EXPECT_TRUE(d.isNetworkDrive);
-    EXPECT_EQ(d.rest, u"");
-
-    d = Look("/mnt/data/Reports/");
-    EXPECT_EQ(d.rest, u"Reports\\"); // a trailing separator stays
-
-    d = Look("/mnt/My Share/a b.txt");
-    EXPECT_TRUE(d.isNetworkDrive);
-    EXPECT_EQ(d.remoteName, u"\\\\srv\\pub");
-    EXPECT_EQ(d.rest, u"a b.txt");
-}
-
-TEST(NetworkDriveTest, TheLongestMountPointDecides) {
-    // A mount of a folder below a share names that folder, as a drive mapped
-    // below a share does.
-    NetworkDrive d = Look("/mnt/data/nested/x.txt");
-    EXPECT_EQ(d.remoteName, u"\\\\srv\\data\\Reports");
-    EXPECT_EQ(d.rest, u"x.txt");
-    // A local disk mounted inside an SMB mount is local.
-    EXPECT_FALSE(Look("/mnt/data/local/x.txt").isNetworkDrive);
-    // "/mnt/database" is not below "/mnt/data".
-    EXPECT_FALSE(Look("/mnt/database/x").isNetworkDrive);
+// A path on an SMB mount, a GVfs share folder or an SMB URL names its share
+// and the rest below it; the longest mount point decides, so a local disk
+// mounted inside a share is local and a mount of a folder below a share
+// names that folder.
+TEST(NetworkDriveTest, MountsGvfsFoldersAndUrlsNameTheirShareAndTheRest) {
+    const struct {
+        std::string_view path;
+        std::optional<std::u16string> remoteName; // none: no network drive
+        std::u16string rest;
+    } cases[] = {
+        {"/mnt/data/Reports/May.doc", u"\\\\srv\\data", u"Reports\\May.doc"},
+        {"/mnt/data", u"\\\\srv\\data", u""},
+        {"/mnt/data/Reports/", u"\\\\srv\\data", u"Reports\\"}, // a trailing separator stays
+        {"/mnt/My Share/a b.txt", u"\\\\srv\\pub", u"a b.txt"},
+        {"/mnt/data/nested/x.txt", u"\\\\srv\\data\\Reports", u"x.txt"},
+        {"/mnt/data/local/x.txt", std::nullopt, u""},
+        {"/mnt/database/x", std::nullopt, u""}, // not below "/mnt/data"
+        {"/mnt/nfs/file", std::nullopt, u""},
+        {"/home/ann/file", std::nullopt, u""},
+        {"relative/file", std::nullopt, u""}, // below "/"
+        {"", std::nullopt, u""},
+        // ".." leaves the mount before the lookup, never to a folder of the share.
+        {"/mnt/data/../nfs/file", std::nullopt, u""},
+        {"/run/user/1000/gvfs/smb-share:server=srv,share=my%20data,user=ann/Reports/May.doc",
+         u"\\\\srv\\my data", u"Reports\\May.doc"},
+        {"/run/user/1000/gvfs/smb-share:server=srv,share=data", u"\\\\srv\\data", u""},
+        {"/run/user/1000/gvfs/sftp:host=srv/home", std::nullopt, u""}, // other GVfs backends
+        {"smb://srv/data/Reports/May%20Plan.doc", u"\\\\srv\\data", u"Reports\\May Plan.doc"},
+        {"smb://ann@srv/data", u"\\\\srv\\data", u""},
+        {"smb://srv", u"\\\\srv", u""}, // a server alone names no share
+        {"smb://srv/", u"\\\\srv", u""},
+    };
+    for (const auto& c : cases) {
+        const NetworkDrive d = Look(c.path);
+        EXPECT_EQ(d.isNetworkDrive, c.remoteName.has_value()) << c.path;
+        EXPECT_EQ(d.remoteName, c.remoteName) << c.path;
+        EXPECT_EQ(d.rest, c.rest) << c.path;
+    }
 }
 
 TEST(NetworkDriveTest, LaterMountOnTheSamePointHidesTheEarlier) {
     const auto mounts =
         ParseMountTable("//srv/data /mnt/x cifs rw 0 0\n/dev/sdc1 /mnt/x ext4 rw 0 0\n");
     EXPECT_FALSE(NetworkDriveFromMounts("/mnt/x/file", mounts).isNetworkDrive);
-}
-
-TEST(NetworkDriveTest, OtherFileSystemsAreNoNetworkDrive) {
-    EXPECT_FALSE(Look("/mnt/nfs/file").isNetworkDrive);
-    EXPECT_FALSE(Look("/home/ann/file").isNetworkDrive);
-    EXPECT_FALSE(Look("relative/file").isNetworkDrive); // below "/"
-    EXPECT_FALSE(Look("").isNetworkDrive);
-    // ".." leaves the mount before the lookup, never to a folder of the share.
-    EXPECT_FALSE(Look("/mnt/data/../nfs/file").isNetworkDrive);
 }
 
 TEST(NetworkDriveTest, RelativePathsLieBelowTheWorkingFolder) {
@@ -92,30 +92,6 @@ TEST(NetworkDriveTest, RelativePathsLieBelowTheWorkingFolder) {
         EXPECT_EQ(d.rest, c.rest) << c.path;
     }
     EXPECT_FALSE(NetworkDriveFromMounts("../x", mounts, "/mnt/data").isNetworkDrive);
-}
-
-TEST(NetworkDriveTest, GvfsSmbShareFolders) {
-    NetworkDrive d =
-        Look("/run/user/1000/gvfs/smb-share:server=srv,share=my%20data,user=ann/Reports/May.doc");
-    EXPECT_TRUE(d.isNetworkDrive);
-    EXPECT_EQ(d.remoteName, u"\\\\srv\\my data");
-    EXPECT_EQ(d.rest, u"Reports\\May.doc");
-    d = Look("/run/user/1000/gvfs/smb-share:server=srv,share=data");
-    EXPECT_EQ(d.remoteName, u"\\\\srv\\data");
-    EXPECT_EQ(d.rest, u"");
-    // Other GVfs backends are no SMB shares.
-    EXPECT_FALSE(Look("/run/user/1000/gvfs/sftp:host=srv/home").isNetworkDrive);
-}
-
-TEST(NetworkDriveTest, SmbUrlsNameTheirShare) {
-    NetworkDrive d = Look("smb://srv/data/Reports/May%20Plan.doc");
-    EXPECT_TRUE(d.isNetworkDrive);
-    EXPECT_EQ(d.remoteName, u"\\\\srv\\data");
-    EXPECT_EQ(d.rest, u"Reports\\May Plan.doc");
-    EXPECT_EQ(Look("smb://ann@srv/data").remoteName, u"\\\\srv\\data");
-    // A URL of a server alone names no share.
-    EXPECT_EQ(Look("smb://srv").remoteName, u"\\\\srv");
-    EXPECT_EQ(Look("smb://srv/").remoteName, u"\\\\srv");
 }
 
 // A URL is split at its slashes before each part is decoded: an encoded
