@@ -8,12 +8,10 @@
 #include "frmMessage.h"
 #include "frmServers.h"
 #include "frmShares.h"
-#include "twips.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QScreen>
 #include <QUrl>
 
 namespace quarnel {
@@ -28,18 +26,6 @@ constexpr int FormHeight = 4650;
 // caption, border and the inputs above the list on the height.
 constexpr int ListWidthAllowance = 135;
 constexpr int ListHeightAllowance = 1335;
-
-struct ColumnSetup {
-    const char* key;
-    const char* text;
-    int width; // twips
-};
-
-constexpr ColumnSetup FileColumns[] = {
-    {"User", "User", 1500},      {"Path", "Path", 2700},
-    {"File_ID", "File ID", 700}, {"Permissions", "Permissions", 1000},
-    {"locks", "# locks", 500},
-};
 
 } // namespace
 
@@ -106,11 +92,13 @@ void frmQuarnel::Form_Load(const QString& commandLine) {
     lvwFiles->SetMultiSelect(false);
 
     // 2. The five columns, then their widths.
-    for (const ColumnSetup& c : FileColumns)
-        lvwFiles->AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
-    int n = 1;
-    for (const ColumnSetup& c : FileColumns)
-        lvwFiles->SetColumnHeaderWidth(n++, c.width);
+    form::AddColumns(*lvwFiles, {
+                                    {"User", "User", 1500},
+                                    {"Path", "Path", 2700},
+                                    {"File_ID", "File ID", 700},
+                                    {"Permissions", "Permissions", 1000},
+                                    {"locks", "# locks", 500},
+                                });
 
     // 3. Whole-row selection and columns reordered by dragging their headers,
     //    every other extended style kept.
@@ -264,11 +252,7 @@ void frmQuarnel::showEvent(QShowEvent* event) {
     if (centred_)
         return;
     centred_ = true;
-    if (const QScreen* s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    form::CentreOnScreen(*this);
 }
 
 void frmQuarnel::resizeEvent(QResizeEvent* event) {
@@ -289,10 +273,8 @@ bool frmQuarnel::event(QEvent* event) {
 void frmQuarnel::Form_Resize() {
     // The two steps stand alone: a size the list refuses (negative, when the
     // window gets very small) leaves that dimension as it was.
-    const QRect outer = frameGeometry();
-    laidOutFrame_ = outer.size();
-    lvwFiles->SetWidth(twips::FromPixels(outer.width()) - ListWidthAllowance);
-    lvwFiles->SetHeight(twips::FromPixels(outer.height()) - ListHeightAllowance);
+    laidOutFrame_ =
+        form::FitListToWindow(*this, *lvwFiles, ListWidthAllowance, ListHeightAllowance);
 }
 
 void frmQuarnel::closeEvent(QCloseEvent* event) {

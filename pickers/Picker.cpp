@@ -1,12 +1,11 @@
 #include "Picker.h"
 
-#include "twips.h"
+#include "Form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QScreen>
 
 namespace quarnel {
 
@@ -37,14 +36,6 @@ void Picker::ShowModal() {
     delete alive.data();
 }
 
-void Picker::AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns) {
-    for (const ColumnSetup& c : columns)
-        list.AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
-    int n = 1;
-    for (const ColumnSetup& c : columns)
-        list.SetColumnHeaderWidth(n++, c.width);
-}
-
 Picker::WaitCursor::WaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
@@ -69,11 +60,7 @@ bool Picker::eventFilter(QObject* watched, QEvent* event) {
 
 void Picker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (const QScreen* s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    form::CentreOnScreen(*this);
 }
 
 // The window manager may add its frame only after the window was first laid
@@ -87,10 +74,7 @@ bool Picker::event(QEvent* event) {
 }
 
 void Picker::Form_Resize() {
-    const QRect outer = frameGeometry();
-    laidOutFrame_ = outer.size();
-    list_->SetWidth(twips::FromPixels(outer.width()) - ListWidthAllowance);
-    list_->SetHeight(twips::FromPixels(outer.height()) - ListHeightAllowance);
+    laidOutFrame_ = form::FitListToWindow(*this, *list_, ListWidthAllowance, ListHeightAllowance);
 }
 
 void Picker::closeEvent(QCloseEvent* event) {

@@ -7,7 +7,6 @@
 #include "ListView.h"
 
 #include <QDialog>
-#include <initializer_list>
 
 namespace quarnel {
 
@@ -35,14 +34,6 @@ class Picker : public QDialog {
     // The list takes the window's outer size less fixed allowances; a size
     // it refuses leaves that dimension alone and does not stop the other.
     void Form_Resize();
-
-    // The columns of the list, in order, with their widths in twips.
-    struct ColumnSetup {
-        const char* key;
-        const char* text;
-        int width;
-    };
-    static void AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns);
 
     // The hourglass over every window of the program while a picker loads;
     // the picker itself is not shown yet.

@@ -25,7 +25,7 @@ frmServers::frmServers(modApi& api, QLineEdit* txtServer) : api_(api), txtServer
 void frmServers::Form_Load() {
     lvwServers->ClearColumnHeaders();
     lvwServers->SetLabelEdit(ListView::LabelEditMode::Manual);
-    AddColumns(*lvwServers, {{"Servers", "Servers", 1850}});
+    form::AddColumns(*lvwServers, {{"Servers", "Servers", 1850}});
 
     const QPointer<frmServers> alive(this);
     const WaitCursor wait;

@@ -26,10 +26,10 @@ frmShares::frmShares(modApi& api, const QString& server, QLineEdit* txtBasePath)
 void frmShares::Form_Load() {
     lvwShares->ClearColumnHeaders();
     lvwShares->SetLabelEdit(ListView::LabelEditMode::Manual);
-    AddColumns(*lvwShares, {{"Share", "Share", 1850},
-                            {"Remark", "Remark", 1850},
-                            {"Current Uses", "Current Uses", 900},
-                            {"Path", "Path", 3000}});
+    form::AddColumns(*lvwShares, {{"Share", "Share", 1850},
+                                  {"Remark", "Remark", 1850},
+                                  {"Current Uses", "Current Uses", 900},
+                                  {"Path", "Path", 3000}});
 
     const QPointer<frmShares> alive(this);
     const WaitCursor wait;

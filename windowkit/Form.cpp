@@ -1,8 +1,10 @@
 #include "Form.h"
 
 #include "AppIcon.h"
+#include "ListView.h"
 #include "twips.h"
 
+#include <QScreen>
 #include <QWidget>
 
 namespace quarnel::form {
@@ -34,6 +36,30 @@ void SetTabOrder(std::initializer_list<QWidget*> order) {
             QWidget::setTabOrder(previous, w);
         previous = w;
     }
+}
+
+void CentreOnScreen(QWidget& window) {
+    if (const QScreen* s = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+}
+
+void AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns) {
+    for (const ColumnSetup& c : columns)
+        list.AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
+    int n = 1;
+    for (const ColumnSetup& c : columns)
+        list.SetColumnHeaderWidth(n++, c.width);
+}
+
+QSize FitListToWindow(const QWidget& window, ListView& list, int widthAllowance,
+                      int heightAllowance) {
+    const QSize outer = window.frameGeometry().size();
+    list.SetWidth(twips::FromPixels(outer.width()) - widthAllowance);
+    list.SetHeight(twips::FromPixels(outer.height()) - heightAllowance);
+    return outer;
 }
 
 QStringView TrimSpaces(QStringView s) {

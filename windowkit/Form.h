@@ -1,13 +1,18 @@
 // What every window of Quarnel sets up the same way: caption, icon, text
-// size, client area and the places of its controls in twips, and the
-// keyboard order.
+// size, client area and the places of its controls in twips, the keyboard
+// order, its place on the screen, and a list's columns and size.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringView>
 #include <initializer_list>
 
 class QWidget;
+
+namespace quarnel {
+class ListView;
+}
 
 namespace quarnel::form {
 
@@ -24,6 +29,27 @@ void PlaceControls(std::initializer_list<Place> places);
 
 // The keyboard order, first to last.
 void SetTabOrder(std::initializer_list<QWidget*> order);
+
+// Puts the window, frame and all, in the middle of its screen's free area.
+void CentreOnScreen(QWidget& window);
+
+// A list's columns, in order, with their keys, header texts and widths in
+// twips: all columns are added first, then their widths are set.
+struct ColumnSetup {
+    const char* key;
+    const char* text;
+    int width;
+};
+void AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns);
+
+// Lays `list` out to the window's outer size (frame and caption included)
+// less the allowances, in twips. Each dimension stands alone: a size the
+// list refuses (negative, when the window gets very small) leaves that one
+// as it was. Returns the outer size it laid out for: the window manager may
+// add its frame after the first layout without resizing the window, so a
+// window lays out again whenever its outer size differs from that.
+QSize FitListToWindow(const QWidget& window, ListView& list, int widthAllowance,
+                      int heightAllowance);
 
 // The text less its leading and trailing spaces (spaces only, not all white
 // space), as the windows test their inputs.
