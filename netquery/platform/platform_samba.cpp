@@ -48,10 +48,10 @@ const char* CStr(const std::optional<std::string>& s) {
     return s ? s->c_str() : nullptr;
 }
 
-// Credentials are kept by the server's name without its backslashes, in
-// lower case, as SMB compares names.
-std::string CredentialKey(const char16_t* server) {
-    std::string key = server ? ToUtf8(samba::LibnetapiServerName(server)) : std::string();
+// Credentials are kept by the server's name as libnetapi takes it, in lower
+// case, as SMB compares names; the local computer's key is empty.
+std::string CredentialKey(const std::optional<std::string>& server) {
+    std::string key = server.value_or(std::string());
     for (char& c : key)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
@@ -166,7 +166,7 @@ class SambaPlatform final : public Platform {
         const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
         auto resume = static_cast<std::uint32_t>(*resumeHandle);
         const NetStatus status = Call(
-            serverName,
+            server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 return ::NetFileEnum(CStr(server), CStr(base), CStr(user), level, raw, prefMaxLen,
                                      read, totalEntries, &resume);
@@ -190,7 +190,7 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel; // only level 2 is converted
         const auto server = ServerOrNull(serverName);
         return Call(
-            serverName,
+            server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 return ::NetShareEnum(CStr(server), level, raw, prefMaxLen, read, totalEntries,
                                       resumeHandle);
@@ -210,7 +210,7 @@ class SambaPlatform final : public Platform {
         const auto server = ServerOrNull(serverName);
         const auto share = Utf8OrNull(netName);
         const NetStatus status = Call(
-            serverName,
+            server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
                 *read = 1;
                 return ::NetShareGetInfo(CStr(server), CStr(share), level, raw);
@@ -233,7 +233,7 @@ class SambaPlatform final : public Platform {
         const auto server = ServerOrNull(serverName);
         std::uint8_t* none = nullptr;
         const NetStatus status = Call(
-            serverName,
+            server,
             [&](std::uint8_t**, std::uint32_t*) { return ::NetFileClose(CStr(server), fileId); },
             [](const std::uint8_t*, std::uint32_t) -> std::uint8_t* { return nullptr; }, &none);
         return status == netstatus::FileNotFound ? netstatus::FileIdNotFound : status;
@@ -341,7 +341,8 @@ class SambaPlatform final : public Platform {
 
     void SetCredentials(const std::u16string& server, const Credentials& credentials) override {
         const std::lock_guard lock(credentialsLock_);
-        credentials_[server == EveryServer ? "*" : CredentialKey(server.c_str())] = credentials;
+        credentials_[server == EveryServer ? "*" : CredentialKey(ServerOrNull(server.c_str()))] =
+            credentials;
     }
 
     void SetTimeout(std::chrono::seconds timeout) override { timeout_ = timeout; }
@@ -370,13 +371,12 @@ class SambaPlatform final : public Platform {
     // into the status instead of onto standard output. A server that does
     // not speak SMB within the window is not handed to libnetapi at all.
     template <typename CallFn, typename PackFn>
-    NetStatus Call(const char16_t* serverName, CallFn call, PackFn pack, std::uint8_t** buffer) {
-        if (serverName != nullptr)
-            if (const auto silent =
-                    samba::ProbeServer(ToUtf8(samba::LibnetapiServerName(serverName)),
-                                       samba::SmbPort::Direct, timeout_))
+    NetStatus Call(const std::optional<std::string>& server, CallFn call, PackFn pack,
+                   std::uint8_t** buffer) {
+        if (server)
+            if (const auto silent = samba::ProbeServer(*server, samba::SmbPort::Direct, timeout_))
                 return *silent;
-        if (const NetStatus status = EnsureContext(serverName); status != netstatus::Success)
+        if (const NetStatus status = EnsureContext(server); status != netstatus::Success)
             return status;
         std::uint8_t* raw = nullptr;
         std::uint32_t read = 0;
@@ -395,23 +395,23 @@ class SambaPlatform final : public Platform {
         return samba::TranslateConnectFailure(status, clientOutput);
     }
 
-    // The credentials given for `serverName`, else those for every server;
+    // The credentials given for `server`, else those for every server;
     // nullopt when none were given.
-    std::optional<Credentials> CredentialsFor(const char16_t* serverName) {
+    std::optional<Credentials> CredentialsFor(const std::optional<std::string>& server) {
         const std::lock_guard lock(credentialsLock_);
-        for (const std::string& key : {CredentialKey(serverName), std::string("*")})
+        for (const std::string& key : {CredentialKey(server), std::string("*")})
             if (const auto found = credentials_.find(key); found != credentials_.end())
                 return found->second;
         return std::nullopt;
     }
 
-    // A libnetapi context made with the credentials that `serverName` gets.
+    // A libnetapi context made with the credentials that `server` gets.
     // libnetapi keeps the connection to every server it has reached for the
     // life of its context and uses it again whatever credentials it holds
     // by then, and it cannot forget one: a change of credentials therefore
     // takes a fresh context, which closes them all.
-    NetStatus EnsureContext(const char16_t* serverName) {
-        const std::optional<Credentials> wanted = CredentialsFor(serverName);
+    NetStatus EnsureContext(const std::optional<std::string>& server) {
+        const std::optional<Credentials> wanted = CredentialsFor(server);
         if (ctx_ != nullptr && wanted == applied_)
             return netstatus::Success;
         if (ctx_ != nullptr) {
