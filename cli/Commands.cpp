@@ -25,6 +25,11 @@ std::string ServerForMessage(const std::string& server) {
     return ToUtf8(modApi::PrepareServerName(FromUtf8(server)));
 }
 
+// The domain as a reason names it.
+std::string DomainForMessage(const std::string& domain) {
+    return domain.empty() ? "the primary domain" : "the domain " + domain;
+}
+
 // "Access is denied" and the like, with the status number for searching;
 // once, also when the platform's text already holds it ("Error 2310").
 std::string Reason(platform::Platform& platform, platform::NetStatus status) {
@@ -221,8 +226,7 @@ bool DomainServers(platform::Platform& platform, const std::string& domain,
     modApi api(recorder);
     if (!api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain)) ||
         recorder.LastFailure() != platform::netstatus::Success) {
-        err << "quarnel-cli: cannot list the servers of "
-            << (domain.empty() ? "the primary domain" : "the domain " + domain) << ": "
+        err << "quarnel-cli: cannot list the servers of " << DomainForMessage(domain) << ": "
             << Reason(platform, recorder.LastFailure()) << '\n';
         return false;
     }
@@ -248,7 +252,7 @@ int ListServers(platform::Platform& platform, const std::string& domain, Format 
                 std::ostream& out, std::ostream& err) {
     RecordingPlatform recorder(platform);
     modApi api(recorder);
-    const std::string which = domain.empty() ? "the primary domain" : "the domain " + domain;
+    const std::string which = DomainForMessage(domain);
     if (!api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain))) {
         err << "quarnel-cli: cannot list the servers of " << which << ": "
             << Reason(platform, recorder.LastFailure()) << '\n';
