@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The text that follows the program's name on its command line, exactly as
 // the system hands it over: not split, not unquoted, not trimmed.
 #pragma once

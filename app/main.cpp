@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Quarnel: which files are held open on a server, and by whom.
 
 #include "AppIcon.h"

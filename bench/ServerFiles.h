@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // A platform that hands out open files the way a server does: batch by
 // batch, each made only when the enumeration asks for it and freed when it
 // is released, so that a measurement holds no batches of its own. (The

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
 """A TCP relay that delays every byte by a fixed time in each direction, as a
 network between client and server would, for the multi-server benchmark
 (this kernel has no netem).

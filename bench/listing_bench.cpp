@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // How long a listing of many open files takes: the enumeration into the
 // query layer's table, the whole click on "List Quarnel" into the window,
 // and a click on the "Path" header of a long list.

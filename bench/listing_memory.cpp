@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // How much memory a listing of many open files adds to the idle main window,
 // measured in a process of its own: the resident set of the idle window,
 // then with the query layer's table filled, then with the rows listed.

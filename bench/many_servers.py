@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
 """Benchmark: quarnel-cli files over many servers at once.
 
     sudo bench/many_servers.py [BUILD_DIR]

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The commands of quarnel-cli, written against the platform interface so
 // that the tests can run them over the scripted platform. Each returns the
 // program's exit code: 0 on success (also when nothing is listed), 1 with a

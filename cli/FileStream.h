@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Standard output and standard error for the command-line companion. The
 // standard streams only set a flag when a write fails and forget why, and a
 // buffered write fails only when it is flushed: this stream keeps the reason

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // How the command-line companion writes its answers: an aligned table for
 // people, CSV (RFC 4180) and JSON for scripts. All text is UTF-8.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Passes every call on to another platform and remembers the last status
 // that ended an enumeration, so that the command-line companion can say in
 // words why a listing failed. The query layer itself never passes a status on.

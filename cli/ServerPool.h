@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Asking many servers at once. libnetapi keeps one context per process and
 // takes no concurrent calls, so on Linux each server is asked in a worker
 // process of its own, forked from this one before it has touched libnetapi:

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // How quarnel-cli signs in to servers, in the conventions of Samba's tools:
 // -U NAME (the password from PASSWD, else asked for on the terminal),
 // -A FILE (an authentication file) and -k (the Kerberos ticket cache). A

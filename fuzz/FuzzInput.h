@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Reads a fuzzer's bytes as the values a target needs, front to back; what
 // is used up reads as zero or empty.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Client-side paths in every form a user can give them: a path on a drive,
 // a network path \\server\share\rest, an smb:// URL, a path on an SMB mount
 // or in a GVfs share folder, resolved to a server and a path on it.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // What the Linux backend makes of libnetapi's and smbclient's answers: the
 // status of a failed connection from what the client code printed, the
 // status of a message run, and records whose UTF-8 strings may be anything

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Long path expansion over a file system that answers each lookup as the
 // input says: a name, nothing, or a path that cannot be searched. When every
 // lookup gives a component's own name, the path comes back as it was.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The mount table, as the kernel writes it and as anything mounted may make
 // it look, and the lookup of paths in it: the mount table, then a path.
 #include "FuzzInput.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The command-line companion's writers: whatever the cells hold, CSV and
 // JSON read back to the same fields (in CSV, a field that a spreadsheet
 // would take for a formula behind one apostrophe), and so does the table

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The context menu of the main window's open-file list: act on one open file
 // (ask its holder, close it, copy its path or its row) or on the whole list
 // (list again, export it). Right-click a row, or press the menu key on the

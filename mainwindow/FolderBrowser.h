@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The folder browser of the main window: the user chooses one file or one
 // folder, in a dialog modal to the window. On Windows it is the system's own
 // (through the platform interface); elsewhere a file dialog of ours stands in,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The main window: the server, base path and user inputs, the buttons that
 // list the open files and open the other windows, and the open-file list.
 #pragma once

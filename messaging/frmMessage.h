@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The send-message window: the user collects recipients, writes a short
 // network message and sends it to each recipient in turn, with the progress
 // in the status bar and the choice to give up after a failure.

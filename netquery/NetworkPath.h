@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // From a path as a client sees it to the server that holds it and the path
 // on that server: a path on a mapped network drive (on Linux an SMB mount or
 // an smb:// URL) or a network path \\server\share\rest. The window shows

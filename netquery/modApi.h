@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The query layer: the records and tables that Quarnel's windows and its
 // command-line companion read, and the operations that fill them.
 //

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Conversions between UTF-8 and UTF-16 at the edges of the query layer (the
 // Samba library speaks UTF-8, terminals want UTF-8). Malformed input becomes
 // U+FFFD; nothing is dropped silently.

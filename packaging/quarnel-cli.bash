@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
 # bash completion for quarnel-cli
 _quarnel_cli() {
     local cur prev words cword

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Writes Quarnel's icon as PNG files in the sizes of the desktop's icon
 // theme, from the one drawing that the windows use:
 //   render_icon DIR SIZE...   writes DIR/SIZE.png for each size

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // What the two pickers share: a modal, sizable window whose only control is
 // a list that fills it, built and loaded anew at every opening. Enter picks;
 // Escape does nothing, since a picker has no cancel button (the close box

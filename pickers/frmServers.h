@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The server picker: the servers of one fixed domain; the picked name goes
 // into the main window's server input.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The share picker: the shares of the server that the main window names,
 // with remark, current uses and folder; the picked share's folder becomes the
 // main window's base path.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # A small network for browsing tests: a browse list needs a master browser
 # that clients reach by broadcast, which loopback cannot give. Two network
 # namespaces joined by a veth pair, with addresses that exist only inside

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Cross-builds the Windows parts of Quarnel with MinGW-w64 and runs them under
 # Wine: the query layer with its Windows backend, quarnel-cli.exe and the unit
 # tests (GoogleTest is compiled from Debian's sources). The GUI needs Qt,

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Configures and builds Quarnel for this machine into build/ (or $1); the
 # targets named after it, or everything.
 #   scripts/build.sh [build-dir [target...]]

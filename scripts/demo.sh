@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Quarnel's main job, on this machine: installs and builds what it needs,
 # starts a private Samba server on 127.0.0.1 on which two users hold a
 # handful of files open, and shows Quarnel listing them: the window when a

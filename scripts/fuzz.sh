@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Runs every fuzzer of a sanitized build (scripts/sanitize.sh) for a while:
 #   scripts/fuzz.sh [seconds-per-fuzzer [build-dir]]
 # 25 seconds each by default, as CI runs them; give more for a longer hunt.

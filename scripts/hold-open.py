@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
 """Holds files open on an SMB server through a real SMB client (impacket),
 for Quarnel's tests and demo, until its standard input closes or it is
 told to stop.

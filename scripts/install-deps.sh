@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers (clang for the sanitized build and the fuzzers),
 # Qt 6, the Samba library and server, the test tools (iproute2 for the test

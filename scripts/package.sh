@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Builds Quarnel's Debian package: quarnel and quarnel-cli, their desktop
 # entry, icon, manual pages and bash completion, with the dependencies that
 # their libraries need. Builds in build-package/ (without the tests) or in

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Builds Quarnel with clang under AddressSanitizer and UndefinedBehaviorSanitizer,
 # with the libFuzzer targets, into build-sanitize/ (or $1), and runs every
 # test there: unit, window and end-to-end tests (quarnel-cli sanitized too),

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Starts and stops a private Samba server on a loopback address (127.0.0.1
 # unless told otherwise) for Quarnel's tests, demo and benchmarks. Everything
 # it needs (configuration, state, logs and the shared folder) lives under one

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
+#
 # Installs the dependencies, builds Quarnel and runs every test: unit tests,
 # GUI tests on Qt's offscreen platform, and end-to-end tests against a
 # private Samba server on 127.0.0.1 that ctest starts and stops. Then the

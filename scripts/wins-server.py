@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 The Quarnel developers
 """A NetBIOS name server (WINS, RFC 1002) for the private test network on
 loopback: answers name queries for the names it is given with one
 address, and every other query with "no such name". It registers nothing,

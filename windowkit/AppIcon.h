@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Quarnel's icon, for the main window, the pickers and the message window.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Drops on a control that its window handles itself (manual drop mode): the
 // window hears when a drag enters, moves over or leaves the control and gets
 // the data of a drop; the control's own drop handling never runs.

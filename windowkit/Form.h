@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // What every window of Quarnel sets up the same way: caption, icon, text
 // size, client area and the places of its controls in twips, the keyboard
 // order, its place on the screen, and a list's columns and size.

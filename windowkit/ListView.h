@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The list view that every window of Quarnel uses: a report view (one row per
 // item under a row of column headers) over a table model of its own, with the
 // operations the windows rely on: column headers with keys and widths in

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The rows and columns behind a ListView. Rows are stored in the order they
 // were added (an item's id is its place in that store) and shown through
 // `order_`, so that sorting moves ids, never texts, and an item handle keeps

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The program's message boxes: modal, described by prompt, title, icon and
 // buttons. Tests answer them in place of a person by installing a handler.
 #pragma once

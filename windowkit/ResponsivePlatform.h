@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The platform as the windows use it: every call that can wait on the
 // network runs on one worker thread, while the window thread keeps serving
 // the window system. It repaints, answers the desktop's "are you alive"

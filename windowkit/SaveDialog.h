@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The dialog in which the user names a file to save into. Tests answer it in
 // place of a person by installing a handler, as they answer message boxes.
 #pragma once

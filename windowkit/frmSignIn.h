@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The small dialog that asks for credentials when a server refuses a call:
 // a user name (Domain\User or user@REALM), a password with its echo off, and
 // the Kerberos ticket instead when the caller holds one.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Sizes and positions of Quarnel's windows and controls are given in twips:
 // 1440 to the inch, 15 to a device-independent pixel. Qt's high-DPI scaling
 // takes it from device-independent pixels to the screen.

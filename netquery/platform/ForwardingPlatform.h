@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // A platform that passes every call on to another one. Platforms that add
 // something to some of the calls (recording a status, asking for
 // credentials) derive from it and override only those.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The directory lookup of the long path expansion, on Linux: the name of the
 // entry that matches a path, as the file system stores it.
 #pragma once

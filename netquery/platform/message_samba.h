@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Network messages on Linux. libnetapi has no message sending, so the Samba
 // backend runs Samba's smbclient in message mode (-M): it resolves the
 // recipient's NetBIOS messenger name (<03>) as Samba's configuration says

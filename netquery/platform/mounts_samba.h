@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // On Linux, SMB mounts play the part of mapped network drives: a path lies
 // on a "network drive" when the mount that holds it is an SMB mount (cifs,
 // smb3), or when it lies in a GVfs smb-share folder. An smb:// URL, as file

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The one interface through which Quarnel reaches the operating system.
 //
 // The query layer is written once against this class; each operating system

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The Linux backend: Samba's libnetapi (MS-SRVS over SMB) for open files.
 //
 // libnetapi speaks UTF-8 and hands out its own buffers; every answer is

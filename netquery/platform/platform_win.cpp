@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The Windows backend: the operating system's own network management
 // interface (netapi32), wide-character entry points only.
 //

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // libnetapi waits 20 seconds for a server to accept a connection and as
 // long again for each answer, and it cannot be told otherwise: its
 // connections are made inside the library. Before each call the Samba backend

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Running one of Samba's command-line tools from the Linux backend: without a
 // shell, with its standard input from a text of ours, its output captured and
 // its running time bounded.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The parts of the Samba backend that need no server: turning libnetapi's
 // UTF-8 records into the UTF-16 layout the query layer reads, narrowing open
 // files to a base path, and naming the reason of a failed connection.

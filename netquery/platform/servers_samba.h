@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Server enumeration on Linux. libnetapi has none; libsmbclient browses a
 // domain instead: smb://DOMAIN/ asks the domain's master browser, found by
 // its NetBIOS name, for the list of servers that announce themselves there.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // What the end-to-end tests share: the private Samba server that ctest
 // starts for them, real SMB clients that hold files open on it, and runs of
 // quarnel-cli.

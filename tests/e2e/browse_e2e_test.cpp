@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The server picker and quarnel-cli servers against a real master browser.
 // ctest runs this program inside the client namespace of the browse network
 // that scripts/browse-network.sh sets up, once its browse list shows both

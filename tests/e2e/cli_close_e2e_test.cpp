@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli close against the private Samba server: a file held open
 // through a real SMB client is closed under its holder, and refusals are
 // told.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli against the private Samba server: files held open through real
 // SMB clients must be listed exactly, and every kind of failure must be told.
 #include "E2eSupport.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli asking three real servers at once, and a fourth that accepts
 // connections and never answers: every row names its server and arrives
 // whole, the rows come while the silent server is still awaited, and only the

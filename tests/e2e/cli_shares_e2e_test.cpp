@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli's share lookups and path resolution against the private Samba
 // server.
 #include "E2eSupport.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli signing in against the private Samba server: an
 // authentication file, a password typed on a terminal, and no password on
 // any command line.

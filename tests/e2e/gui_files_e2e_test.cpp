@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The real main window over the system's platform against the private Samba
 // server: what it lists when the user presses Enter, and when it is started
 // with a path.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The end-to-end tests of the windows run the real windows over the system's
 // platform on Qt's offscreen platform; listing the tests needs no window.
 #include <QApplication>

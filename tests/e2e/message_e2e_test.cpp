@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Network messages to the private Samba server, through quarnel-cli and
 // through the real send-message window over the system's platform. The
 // server stores every message it receives (one file each, named after the

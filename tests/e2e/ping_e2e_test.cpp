@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The real main window on a real X server (Xvfb), listing the open files of
 // a server that accepts the connection and then never answers: for the
 // whole wait the window answers the ping by which desktops tell a hung

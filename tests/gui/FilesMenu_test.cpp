@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The open-file list's context menu, driven as the user drives it: a
 // right-click or the menu key on the list, an item chosen from the menu.
 #include "ContextMenu.h"

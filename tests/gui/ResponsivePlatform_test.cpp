@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The main window over the responsive platform, while a network call hangs
 // on a platform call that the test holds until it lets it go.
 #include "FakePlatform.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The send-message window over the scripted platform, opened from the main
 // window as the user opens it; message boxes are answered by a handler.
 #include "MsgBox.h"

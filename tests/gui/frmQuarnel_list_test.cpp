@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Working with the open-file list of the main window: sorting by a header
 // click, messaging a row's holder, dragging a row onto the inputs, drops
 // from other programs, the folder browser and the tool tips of cut cells.

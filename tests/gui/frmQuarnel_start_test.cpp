@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Starting the main window with a path on the command line.
 #include "FakePlatform.h"
 #include "MsgBox.h"

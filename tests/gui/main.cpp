@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The GUI tests need one QApplication for the whole run; listing the tests
 // (as CTest does to discover them) needs none.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The share and server pickers, opened from the main window's buttons over
 // the scripted platform, and driven while they are modal.
 #include "ListTexts.h"

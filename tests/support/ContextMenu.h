@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Opens a list's context menu the way the user does, a right-click or the
 // menu key, and reads what it offers or chooses an item from it.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // A scripted platform for the tests: each call to an enumeration takes the
 // next scripted batch, records the arguments it was given, and hands out a
 // buffer in the platform's record layout. Every buffer handed out and

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Drives a modal window from a test: the click that opens it does not return
 // until the window has closed, so the test acts from inside its event loop.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The main window over the scripted platform, shown as the program shows it,
 // with the window system's events handled while a call yields. Every message
 // box is recorded and answered from `answers`; once they are used up, a

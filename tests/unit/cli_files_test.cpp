@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli's files, shares, resolve and servers commands over the
 // scripted platform: the output formats, and the exit codes and reasons on
 // failure.

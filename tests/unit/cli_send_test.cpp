@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli's send command over the scripted platform.
 #include "Commands.h"
 #include "FakePlatform.h"

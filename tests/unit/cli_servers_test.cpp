@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // quarnel-cli asking several servers: each in a worker of its own over the
 // scripted platform, rows behind their server's name, failures told per
 // server, and the parts of a listing written as one document.

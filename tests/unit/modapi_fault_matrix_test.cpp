@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Every enumeration against every status at the first, a middle and the last
 // of its batches: what its table holds, its count and result, every buffer
 // released once, and the other tables untouched.

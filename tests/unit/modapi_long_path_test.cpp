@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The long path expansion against scripted directory entries.
 #include "FakePlatform.h"
 #include "modApi.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Message sending against the scripted platform: what the platform is given,
 // and the words every outcome is told in.
 #include "FakePlatform.h"

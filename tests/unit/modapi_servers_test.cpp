@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The server enumeration against the scripted platform: what is its own is
 // the call and the table; the batch loop is the one the other enumerations
 // share.

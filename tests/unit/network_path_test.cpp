@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // Resolving client-side paths against scripted drives and shares.
 #include "FakePlatform.h"
 #include "NetworkPath.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The Linux backend's message sending without a server: smbclient's command
 // line and input, what its runs stand for, and the runner that starts it.
 #include "modApi.h"

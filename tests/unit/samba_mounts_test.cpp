@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // SMB mounts standing in for mapped network drives, with mount tables of our own.
 #include "platform/mounts_samba.h"
 

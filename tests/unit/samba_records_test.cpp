@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The server-free parts of the Samba backend: narrowing to a base path,
 // packing libnetapi's records, and naming the reason of a failed connection.
 #include "platform/records_samba.h"

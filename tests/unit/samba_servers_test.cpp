@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The parts of the Linux server enumeration that need no master browser:
 // what it refuses, how the child's answer travels and becomes records.
 #include "platform/process_samba.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The system backend's words for the statuses that Quarnel uses.
 #include "platform/netstatus_text.h"
 #include "platform/platform.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
 // The Windows pieces against the system's own calls: long names of real
 // short (8.3) aliases, the network calls, and what reaches standard output.
 // CI runs these under Wine.
