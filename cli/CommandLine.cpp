@@ -24,6 +24,8 @@ using Handler = CommandLine::Handler;
 const std::vector<std::pair<std::string, Format>> Formats{
     {"table", Format::Table}, {"csv", Format::Csv}, {"json", Format::Json}};
 
+// --format sets `format` as it is read; a state's Format starts as Table,
+// the default that --help names.
 void AddFormatOption(CLI::App& command, Format& format) {
     command
         .add_option_function<std::string>(

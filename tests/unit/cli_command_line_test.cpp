@@ -114,7 +114,7 @@ TEST(CliCommandLineTest, CompletionOffersCommandsFirstThenWhatTheCommandInEffect
                                          ("quarnel-completion-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder / "files" / "sub");
     std::ofstream(folder / "files" / "servers.txt").close();
-    std::ostringstream script;
+    std::ofstream script(folder / "complete.sh");
     script << ". /usr/share/bash-completion/bash_completion && . '" QUARNEL_COMPLETION "' &&\n"
            << "cd '" << (folder / "files").string() << "' || exit 1\n"
            << R"(offer() {
@@ -130,7 +130,7 @@ TEST(CliCommandLineTest, CompletionOffersCommandsFirstThenWhatTheCommandInEffect
             script << " '" << word << "'";
         script << '\n';
     }
-    std::ofstream(folder / "complete.sh") << script.str();
+    script.close();
     std::istringstream offered(
         Output("bash --norc --noprofile '" + (folder / "complete.sh").string() + "'"));
     std::filesystem::remove_all(folder);
@@ -139,10 +139,7 @@ TEST(CliCommandLineTest, CompletionOffersCommandsFirstThenWhatTheCommandInEffect
         Words got;
         for (std::string word; std::getline(offered, word) && word != ".";)
             got.insert(word);
-        std::string typed = "quarnel-cli";
-        for (const std::string& word : line.words)
-            typed += " " + word;
-        EXPECT_EQ(got, line.offered) << typed;
+        EXPECT_EQ(got, line.offered) << testing::PrintToString(line.words);
     }
 }
 
