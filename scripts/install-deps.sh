@@ -5,8 +5,9 @@
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers (clang for the sanitized build and the fuzzers),
 # Qt 6, the Samba library and server, the test tools (iproute2 for the test
-# and benchmark networks), the MinGW-w64 cross compiler for the Windows build
-# and Wine to run what it builds.
+# and benchmark networks, bash-completion and groff for the checks of
+# quarnel-cli's completion and manual page), the MinGW-w64 cross compiler for
+# the Windows build and Wine to run what it builds.
 set -euo pipefail
 
 PACKAGES=(
@@ -17,7 +18,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     samba samba-dev smbclient libsmbclient-dev
     python3-impacket
-    iproute2
+    iproute2 bash-completion groff-base
     g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick libxcb1-dev
     desktop-file-utils
