@@ -5,9 +5,10 @@
 
 #include "Form.h"
 #include "MsgBox.h"
-#include "Output.h"
 #include "SaveDialog.h"
 #include "frmQuarnel.h"
+#include "report/Listing.h"
+#include "report/Reason.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -35,12 +36,9 @@ QStringList Cells(const ListView& list, const ListItem& row) {
     return cells;
 }
 
-// The server as the messages name it: with its two backslashes, as the
-// platform is asked.
+// The server as the messages name it.
 QString ServerForMessage(const QString& server) {
-    if (server.isEmpty())
-        return QStringLiteral("the local computer");
-    return QString::fromStdU16String(modApi::PrepareServerName(server.toStdU16String()));
+    return QString::fromStdString(report::ServerForMessage(server.toStdString()));
 }
 
 } // namespace
@@ -188,7 +186,7 @@ void FilesMenu::mnuExportList_Click() {
 
 bool FilesMenu::WriteList(const QString& target, QString& reason) const {
     const ListView& list = *form_.lvwFiles;
-    cli::Listing listing{cli::OpenFileColumns(), {}};
+    report::Listing listing{report::OpenFileColumns(), {}};
     for (int i = 1; i <= list.ListItemCount(); ++i) {
         std::vector<std::string> cells;
         for (const QString& cell : Cells(list, list.ListItemAt(i)))
@@ -199,7 +197,7 @@ bool FilesMenu::WriteList(const QString& target, QString& reason) const {
         QFileInfo(target).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
     std::ostringstream text;
     try {
-        cli::Write(text, listing, json ? cli::Format::Json : cli::Format::Csv);
+        report::Write(text, listing, json ? report::Format::Json : report::Format::Csv);
     } catch (const std::exception& e) {
         reason = QString::fromUtf8(e.what());
         return false;

@@ -6,7 +6,7 @@
 // failure.
 #include "Commands.h"
 #include "FakePlatform.h"
-#include "Output.h"
+#include "report/Listing.h"
 #include "utf.h"
 
 #include <algorithm>
@@ -140,7 +140,7 @@ TEST(CsvFieldTest, FormulasGetAnApostropheNumbersAndOtherTextDoNot) {
         {"a=b", "a=b"},
     };
     for (const auto& [text, field] : cases)
-        EXPECT_EQ(cli::CsvField(text), field) << text;
+        EXPECT_EQ(report::CsvField(text), field) << text;
 }
 
 // The reason carries the status number once, also when the platform's own

@@ -80,7 +80,7 @@ TEST(CliServersTest, EveryServerIsAskedAndEachFailureIsToldWithItsServer) {
 }
 
 TEST(CliServersTest, PartsOfAListingMakeOneDocument) {
-    const std::vector<cli::Column> columns{{"Name", "name"}, {"Uses", "uses", true}};
+    const std::vector<report::Column> columns{{"Name", "name"}, {"Uses", "uses", true}};
     const std::vector<std::vector<std::vector<std::string>>> parts{
         {{"x", "1"}}, {}, {{"yy", "22"}, {"z", "3"}}};
     struct Case {
@@ -98,12 +98,12 @@ TEST(CliServersTest, PartsOfAListingMakeOneDocument) {
     };
     for (const Case& c : cases) {
         std::ostringstream parted, empty;
-        cli::ListingWriter writer(parted, columns, c.format);
+        report::ListingWriter writer(parted, columns, c.format);
         for (const auto& part : parts)
             writer.Add(part);
         writer.Finish();
         EXPECT_EQ(parted.str(), c.parted);
-        cli::Write(empty, {columns, {}}, c.format);
+        report::Write(empty, {columns, {}}, c.format);
         EXPECT_EQ(empty.str(), c.empty);
     }
 }
