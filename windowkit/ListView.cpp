@@ -33,6 +33,10 @@ int ListItem::Index() const {
     return model_ == nullptr ? 0 : model_->RowOf(*this) + 1;
 }
 
+int ListItem::AddedIndex() const {
+    return IsValid() ? id_ : -1;
+}
+
 QString ListItem::Text() const {
     return SubItem(0);
 }

@@ -35,6 +35,10 @@ class ListItem {
     bool IsValid() const;
     // The row's place in the list as shown, counted from 1; 0 without a row.
     int Index() const;
+    // The row's place in the order the rows were added, from 0, whatever
+    // the sort; -1 without a row. A window that adds a row for each of its
+    // records, in their order, finds a row's record by it.
+    int AddedIndex() const;
 
     QString Text() const;
     void SetText(const QString& text);
