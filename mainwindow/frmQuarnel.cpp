@@ -217,16 +217,7 @@ void frmQuarnel::FollowDrag(DragState state, const QString& box) {
 }
 
 void frmQuarnel::lvwFiles_ColumnClick(int columnHeader) {
-    // The three settings sort once, together.
-    const ListView::BulkUpdate once(*lvwFiles);
-    const int key = columnHeader - 1;
-    if (lvwFiles->SortKey() == key)
-        lvwFiles->SetSortOrder(lvwFiles->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                           : Qt::AscendingOrder);
-    else
-        lvwFiles->SetSortOrder(Qt::AscendingOrder);
-    lvwFiles->SetSortKey(key);
-    lvwFiles->SetSorted(true);
+    lvwFiles->SortByHeader(columnHeader);
 }
 
 void frmQuarnel::lvwFiles_DblClick() {

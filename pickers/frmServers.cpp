@@ -57,12 +57,9 @@ void frmServers::lvwServers_DblClick() {
     PickSelectedServer();
 }
 
-// The list has one column: any header click only reverses the order.
-void frmServers::lvwServers_ColumnClick(int) {
-    lvwServers->SetSortOrder(lvwServers->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                           : Qt::AscendingOrder);
-    lvwServers->SetSortKey(0);
-    lvwServers->SetSorted(true);
+// The list has one column, its sort key: a header click reverses the order.
+void frmServers::lvwServers_ColumnClick(int columnHeader) {
+    lvwServers->SortByHeader(columnHeader);
 }
 
 void frmServers::PickSelectedServer() {

@@ -67,14 +67,7 @@ void frmShares::lvwShares_DblClick() {
 }
 
 void frmShares::lvwShares_ColumnClick(int columnHeader) {
-    const int key = columnHeader - 1;
-    if (lvwShares->SortKey() == key)
-        lvwShares->SetSortOrder(lvwShares->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                             : Qt::AscendingOrder);
-    else
-        lvwShares->SetSortOrder(Qt::AscendingOrder);
-    lvwShares->SetSortKey(key);
-    lvwShares->SetSorted(true);
+    lvwShares->SortByHeader(columnHeader);
 }
 
 void frmShares::PickSelectedShare() {

@@ -247,6 +247,18 @@ void ListView::SetSorted(bool sorted) {
     model_->SetSorted(sorted);
 }
 
+void ListView::SortByHeader(int columnHeader) {
+    // The three settings sort once, together.
+    const BulkUpdate once(*this);
+    const int key = columnHeader - 1;
+    if (SortKey() == key)
+        SetSortOrder(SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
+    else
+        SetSortOrder(Qt::AscendingOrder);
+    SetSortKey(key);
+    SetSorted(true);
+}
+
 // Size
 
 bool ListView::SetWidth(int twips) {

@@ -162,6 +162,11 @@ class ListView : public QTreeView {
     void SetSortOrder(Qt::SortOrder order);
     bool Sorted() const;
     void SetSorted(bool sorted);
+    // A click on column header `columnHeader` (from 1) as every window
+    // answers it: sorted by that column, ascending, or in the reverse order
+    // when it is the key already (the key starts at the first column, so a
+    // first click on the first header sorts descending).
+    void SortByHeader(int columnHeader);
 
     // The list's size in twips. A negative size, or one larger than a widget
     // can be, is refused: the size stays and the setter answers false.
