@@ -7,6 +7,7 @@
 #include "RecordingPlatform.h"
 #include "ServerPool.h"
 #include "modApi.h"
+#include "report/Reason.h"
 #include "utf.h"
 
 #include <algorithm>
@@ -18,36 +19,14 @@
 
 namespace quarnel::cli {
 
+using report::Column;
+using report::DomainForMessage;
+using report::Listing;
+using report::ListingWriter;
+using report::Reason;
+using report::ServerForMessage;
+
 namespace {
-
-// The server as a reason names it: with its two backslashes, as the
-// platform was asked.
-std::string ServerForMessage(const std::string& server) {
-    if (server.empty())
-        return "the local computer";
-    return ToUtf8(modApi::PrepareServerName(FromUtf8(server)));
-}
-
-// The domain as a reason names it.
-std::string DomainForMessage(const std::string& domain) {
-    return domain.empty() ? "the primary domain" : "the domain " + domain;
-}
-
-// "Access is denied" and the like, with the status number for searching;
-// once, also when the platform's text already holds it ("Error 2310").
-std::string Reason(platform::Platform& platform, platform::NetStatus status) {
-    std::string text = ToUtf8(platform.StatusText(status));
-    while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\n'))
-        text.pop_back();
-    const std::string number = std::to_string(status);
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    for (std::size_t at = text.find(number); at != std::string::npos;
-         at = text.find(number, at + 1))
-        if ((at == 0 || !isDigit(text[at - 1])) &&
-            (at + number.size() == text.size() || !isDigit(text[at + number.size()])))
-            return text;
-    return text + " (error " + number + ")";
-}
 
 // The texts of a failed resolution on one line: the message box's title and
 // prompt, or our own words where the window says nothing.
@@ -190,21 +169,24 @@ int ListOpenFiles(platform::Platform& platform, const FilesOptions& given, std::
         options.basePath = ToUtf8(resolved.localPath);
     }
     return ListFromServers(
-        platform, options.servers, OpenFilesListing({}, 0).columns, options.format,
+        platform, options.servers, report::OpenFilesListing({}, 0).columns, options.format,
         "the open files on",
         [&](modApi& api, const std::u16string& server) {
             return api.EnumOpenFiles(server, FromUtf8(options.basePath), FromUtf8(options.user));
         },
-        [](const modApi& api) { return OpenFilesListing(api.OpenFiles, api.OpenFileCount); }, out,
-        err);
+        [](const modApi& api) {
+            return report::OpenFilesListing(api.OpenFiles, api.OpenFileCount);
+        },
+        out, err);
 }
 
 int ListShares(platform::Platform& platform, const ServerSet& servers, Format format,
                std::ostream& out, std::ostream& err) {
     return ListFromServers(
-        platform, servers, SharesListing({}, 0).columns, format, "the shares of",
+        platform, servers, report::SharesListing({}, 0).columns, format, "the shares of",
         [](modApi& api, const std::u16string& server) { return api.EnumShares(server); },
-        [](const modApi& api) { return SharesListing(api.Shares, api.ShareCount); }, out, err);
+        [](const modApi& api) { return report::SharesListing(api.Shares, api.ShareCount); }, out,
+        err);
 }
 
 std::vector<std::string> ServerNamesFromList(const std::string& text) {
@@ -261,7 +243,7 @@ int ListServers(platform::Platform& platform, const std::string& domain, Format 
             << Reason(platform, recorder.LastFailure()) << '\n';
         return 1;
     }
-    Write(out, ServersListing(api.Servers, api.ServerCount), format);
+    report::Write(out, report::ServersListing(api.Servers, api.ServerCount), format);
     if (recorder.LastFailure() != platform::netstatus::Success) {
         err << "quarnel-cli: the listing of the servers of " << which
             << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
@@ -280,7 +262,8 @@ int ShowShare(platform::Platform& platform, const std::string& server, const std
             << ServerForMessage(server) << ": " << Reason(platform, recorder.LastFailure()) << '\n';
         return 1;
     }
-    Write(out, SharesListing({info}, 1, /*everyField=*/true), format, /*single=*/true);
+    report::Write(out, report::SharesListing({info}, 1, /*everyField=*/true), format,
+                  /*single=*/true);
     return 0;
 }
 
@@ -293,7 +276,8 @@ int ResolvePath(platform::Platform& platform, const std::string& path, Format fo
         err << "quarnel-cli: " << ResolutionFailure(resolved, path, recorder) << '\n';
         return 1;
     }
-    Write(out, ResolutionListing(resolved.server, resolved.localPath), format, /*single=*/true);
+    report::Write(out, report::ResolutionListing(resolved.server, resolved.localPath), format,
+                  /*single=*/true);
     return 0;
 }
 

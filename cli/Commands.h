@@ -7,8 +7,8 @@
 // one-line reason on `err` on failure.
 #pragma once
 
-#include "Output.h"
 #include "platform/platform.h"
+#include "report/Listing.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +17,9 @@
 #include <vector>
 
 namespace quarnel::cli {
+
+// --format chooses one of the report layer's formats.
+using report::Format;
 
 // The servers a listing asks, and how.
 struct ServerSet {

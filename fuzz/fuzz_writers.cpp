@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// The command-line companion's writers: whatever the cells hold, CSV and
+// The writers of the report layer: whatever the cells hold, CSV and
 // JSON read back to the same fields (in CSV, a field that a spreadsheet
 // would take for a formula behind one apostrophe), and so does the table
 // wherever its cells can be told apart (no control characters, which it
 // shows as escapes, and no blanks at either end).
 #include "FuzzInput.h"
-#include "Output.h"
+#include "report/Listing.h"
 #include "utf.h"
 
 #include <cstdlib>
@@ -73,13 +73,13 @@ std::u32string CodePoints(const std::string& utf8) {
 // The table's columns start where their headers do (numbers and their
 // headers stand right-aligned, so only listings without numeric columns are
 // read back); cells are padded with blanks.
-Rows ParseTable(const std::string& text, const cli::Listing& listing) {
+Rows ParseTable(const std::string& text, const report::Listing& listing) {
     std::vector<std::u32string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
         lines.push_back(CodePoints(line));
     std::vector<std::size_t> starts;
-    for (const cli::Column& c : listing.columns) {
+    for (const report::Column& c : listing.columns) {
         const std::size_t from = starts.empty() ? 0 : starts.back() + 1;
         starts.push_back(lines.at(0).find(CodePoints(c.header), from));
         Require(starts.back() != std::u32string::npos);
@@ -130,9 +130,9 @@ std::string AsCsvReadsIt(const std::string& cell) {
     return integer ? cell : "'" + cell;
 }
 
-std::string Written(const cli::Listing& listing, cli::Format format) {
+std::string Written(const report::Listing& listing, report::Format format) {
     std::ostringstream out;
-    cli::Write(out, listing, format);
+    report::Write(out, listing, format);
     return out.str();
 }
 
@@ -140,19 +140,19 @@ std::string Written(const cli::Listing& listing, cli::Format format) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FuzzInput input(data, size);
-    cli::Listing listing;
+    report::Listing listing;
     const int columns = 1 + input.Byte() % 4;
     for (int i = 0; i < columns; ++i) {
         const std::string name = "C" + std::to_string(i);
         listing.columns.push_back({name, "k" + std::to_string(i), (input.Byte() & 1) != 0});
     }
     Rows expected{{}};
-    for (const cli::Column& c : listing.columns)
+    for (const report::Column& c : listing.columns)
         expected[0].push_back(c.header);
     bool tableSafe = true;
     while (!input.Empty()) {
         std::vector<std::string> row;
-        for (const cli::Column& c : listing.columns) {
+        for (const report::Column& c : listing.columns) {
             row.push_back(c.numeric ? std::to_string(static_cast<std::int32_t>(input.Word()))
                                     : ToUtf8(input.Text(16)));
             tableSafe = tableSafe && TableSafe(row.back());
@@ -165,9 +165,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t r = 1; r < csvExpected.size(); ++r)
         for (std::string& cell : csvExpected[r])
             cell = AsCsvReadsIt(cell);
-    Require(ParseCsv(Written(listing, cli::Format::Csv)) == csvExpected);
+    Require(ParseCsv(Written(listing, report::Format::Csv)) == csvExpected);
 
-    const nlohmann::json json = nlohmann::json::parse(Written(listing, cli::Format::Json));
+    const nlohmann::json json = nlohmann::json::parse(Written(listing, report::Format::Json));
     Require(json.size() == listing.rows.size());
     for (std::size_t r = 0; r < listing.rows.size(); ++r)
         for (std::size_t i = 0; i < listing.columns.size(); ++i) {
@@ -177,10 +177,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         : value.get<std::string>() == listing.rows[r][i]);
         }
 
-    cli::Listing leftAligned = listing;
-    for (cli::Column& c : leftAligned.columns)
+    report::Listing leftAligned = listing;
+    for (report::Column& c : leftAligned.columns)
         c.numeric = false;
-    const std::string table = Written(leftAligned, cli::Format::Table);
+    const std::string table = Written(leftAligned, report::Format::Table);
     if (tableSafe)
         Require(ParseTable(table, leftAligned) == expected);
     return 0;

@@ -5,9 +5,10 @@
 
 #include "Form.h"
 #include "MsgBox.h"
-#include "Output.h"
 #include "SaveDialog.h"
 #include "frmQuarnel.h"
+#include "report/Listing.h"
+#include "report/Reason.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -23,9 +24,8 @@ namespace quarnel {
 
 namespace {
 
-// The columns of lvwFiles that these items read (the row's own text is 0).
+// The column of lvwFiles that Copy Path reads (the row's own text is 0).
 constexpr int PathColumn = 1;
-constexpr int IdColumn = 2;
 
 // The texts of a row, column by column, as the list shows them.
 QStringList Cells(const ListView& list, const ListItem& row) {
@@ -35,12 +35,9 @@ QStringList Cells(const ListView& list, const ListItem& row) {
     return cells;
 }
 
-// The server as the messages name it: with its two backslashes, as the
-// platform is asked.
+// The server as the messages name it.
 QString ServerForMessage(const QString& server) {
-    if (server.isEmpty())
-        return QStringLiteral("the local computer");
-    return QString::fromStdU16String(modApi::PrepareServerName(server.toStdU16String()));
+    return QString::fromStdString(report::ServerForMessage(server.toStdString()));
 }
 
 } // namespace
@@ -105,9 +102,7 @@ void FilesMenu::Popup(const ListItem& row, const QPoint& at) {
                                           .arg(QString(user).replace('&', QStringLiteral("&&")))
                                     : QStringLiteral("Send Message..."));
     mnuSendMessage->setEnabled(hasUser);
-    bool numeric = false;
-    row.SubItem(IdColumn).toInt(&numeric);
-    mnuCloseFile->setEnabled(onRow && numeric);
+    mnuCloseFile->setEnabled(form_.ListedFile(row) != nullptr);
     mnuCopyPath->setEnabled(onRow);
     mnuCopyRow->setEnabled(onRow);
     // While a listing is under way its button is disabled; the list is
@@ -125,14 +120,12 @@ void FilesMenu::mnuSendMessage_Click() {
 }
 
 void FilesMenu::mnuCloseFile_Click() {
-    if (!row_.IsValid())
+    const OpenFileInfo* listed = form_.ListedFile(row_);
+    if (listed == nullptr)
         return;
-    const QString user = row_.Text();
-    const QString path = row_.SubItem(PathColumn);
-    bool numeric = false;
-    const std::int32_t id = row_.SubItem(IdColumn).toInt(&numeric);
-    if (!numeric)
-        return;
+    const OpenFileInfo file = *listed; // the question below may outlast the listing
+    const QString user = QString::fromStdU16String(file.UserName);
+    const QString path = QString::fromStdU16String(file.PathName);
     const QString server = form_.ListedServer();
     const QString title = QStringLiteral("Close File");
     const QString prompt =
@@ -145,7 +138,7 @@ void FilesMenu::mnuCloseFile_Click() {
 
     std::u16string reason;
     form_.setCursor(Qt::WaitCursor);
-    const bool closed = api_.CloseOpenFile(server.toStdU16String(), id, reason);
+    const bool closed = api_.CloseOpenFile(server.toStdU16String(), file.Id, reason);
     form_.unsetCursor();
     if (!closed) {
         MsgBox(&form_,
@@ -188,22 +181,14 @@ void FilesMenu::mnuExportList_Click() {
 
 bool FilesMenu::WriteList(const QString& target, QString& reason) const {
     const ListView& list = *form_.lvwFiles;
-    cli::Listing listing{cli::OpenFileColumns(), {}};
-    for (int i = 1; i <= list.ListItemCount(); ++i) {
-        std::vector<std::string> cells;
-        for (const QString& cell : Cells(list, list.ListItemAt(i)))
-            cells.push_back(cell.toStdString());
-        listing.rows.push_back(std::move(cells));
-    }
+    report::Listing listing{report::OpenFileColumns(), {}};
+    for (int i = 1; i <= list.ListItemCount(); ++i)
+        if (const OpenFileInfo* file = form_.ListedFile(list.ListItemAt(i)))
+            listing.rows.push_back(report::OpenFileRow(*file));
     const bool json =
         QFileInfo(target).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
     std::ostringstream text;
-    try {
-        cli::Write(text, listing, json ? cli::Format::Json : cli::Format::Csv);
-    } catch (const std::exception& e) {
-        reason = QString::fromUtf8(e.what());
-        return false;
-    }
+    report::Write(text, listing, json ? report::Format::Json : report::Format::Csv);
 
     // The rows go to a temporary file beside the target, which takes the
     // target's place only once all of it is written: a failed export leaves

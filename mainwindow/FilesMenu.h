@@ -41,8 +41,8 @@ class FilesMenu : public QObject {
     void mnuRefresh_Click();
     void mnuExportList_Click();
 
-    // Writes the rows as lvwFiles shows them, in its order, to `target`:
-    // JSON for a .json file, CSV otherwise. On failure, `reason` says why
+    // Writes the open files of lvwFiles, in its order, to `target`: JSON
+    // for a .json file, CSV otherwise. On failure, `reason` says why
     // and no file has been written or replaced.
     bool WriteList(const QString& target, QString& reason) const;
 

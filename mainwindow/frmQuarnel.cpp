@@ -217,16 +217,7 @@ void frmQuarnel::FollowDrag(DragState state, const QString& box) {
 }
 
 void frmQuarnel::lvwFiles_ColumnClick(int columnHeader) {
-    // The three settings sort once, together.
-    const ListView::BulkUpdate once(*lvwFiles);
-    const int key = columnHeader - 1;
-    if (lvwFiles->SortKey() == key)
-        lvwFiles->SetSortOrder(lvwFiles->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                           : Qt::AscendingOrder);
-    else
-        lvwFiles->SetSortOrder(Qt::AscendingOrder);
-    lvwFiles->SetSortKey(key);
-    lvwFiles->SetSorted(true);
+    lvwFiles->SortByHeader(columnHeader);
 }
 
 void frmQuarnel::lvwFiles_DblClick() {
@@ -392,6 +383,8 @@ void frmQuarnel::cmdListFiles_Click() {
         return;
 
     {
+        // A row for each entry of the query layer's table, in its order, so
+        // that a row's AddedIndex is its entry (ListedFile).
         ListView::BulkUpdate bulk(*lvwFiles);
         for (std::int32_t i = 0; i < api_.OpenFileCount; ++i) {
             const OpenFileInfo& file = api_.OpenFiles[static_cast<std::size_t>(i)];
@@ -403,6 +396,15 @@ void frmQuarnel::cmdListFiles_Click() {
         }
     }
     cmdMessage->setEnabled(true);
+}
+
+// The rows stand for the entries of the query layer's open-file table: only
+// this window lists open files, and it empties the list before it does.
+const OpenFileInfo* frmQuarnel::ListedFile(const ListItem& row) const {
+    const int entry = row.AddedIndex();
+    if (entry < 0 || entry >= api_.OpenFileCount)
+        return nullptr;
+    return &api_.OpenFiles[static_cast<std::size_t>(entry)];
 }
 
 } // namespace quarnel

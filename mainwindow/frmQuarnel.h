@@ -81,6 +81,9 @@ class frmQuarnel : public QWidget {
     // listing read it.
     const QString& ListedServer() const { return mListedServer; }
 
+    // The open file that `row` of lvwFiles stands for; null for no row.
+    const OpenFileInfo* ListedFile(const ListItem& row) const;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -19,6 +19,16 @@ namespace {
 constexpr int ListWidthAllowance = 120;
 constexpr int ListHeightAllowance = 390;
 
+// The hourglass over every window of the program while a picker loads; the
+// picker itself is not shown yet.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 } // namespace
 
 // No owner: exec() makes it modal to the whole program.
@@ -39,12 +49,26 @@ void Picker::ShowModal() {
     delete alive.data();
 }
 
-Picker::WaitCursor::WaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
+void Picker::LoadList(std::initializer_list<form::ColumnSetup> columns,
+                      const std::function<bool()>& enumerate,
+                      const std::function<void()>& addRows) {
+    list_->ClearColumnHeaders();
+    list_->SetLabelEdit(ListView::LabelEditMode::Manual);
+    form::AddColumns(*list_, columns);
 
-Picker::WaitCursor::~WaitCursor() {
-    QApplication::restoreOverrideCursor();
+    const QPointer<Picker> alive(this);
+    const WaitCursor wait;
+    list_->ClearListItems();
+    const bool found = enumerate();
+    if (!alive)
+        return;
+    if (found) {
+        const ListView::BulkUpdate bulk(*list_);
+        addRows();
+    }
+    list_->SetSortOrder(Qt::AscendingOrder);
+    list_->SetSortKey(0);
+    list_->SetSorted(true);
 }
 
 bool Picker::eventFilter(QObject* watched, QEvent* event) {

@@ -7,9 +7,12 @@
 // closes it without a pick).
 #pragma once
 
+#include "Form.h"
 #include "ListView.h"
 
 #include <QDialog>
+
+#include <functional>
 
 namespace quarnel {
 
@@ -31,22 +34,19 @@ class Picker : public QDialog {
     void SetList(ListView* list);
 
     virtual void Form_Load() = 0;
+    // What a picker's Form_Load does: `columns` as the list's headers, the
+    // hourglass while `enumerate` asks the network (false, a failure, leaves
+    // the list empty without a word), then `addRows` fills the list, which
+    // is sorted by its first column, ascending. Nothing is touched once the
+    // picker was closed meanwhile.
+    void LoadList(std::initializer_list<form::ColumnSetup> columns,
+                  const std::function<bool()>& enumerate, const std::function<void()>& addRows);
     // Enter arrives as 13; no other key does.
     virtual void Form_KeyPress(int keyAscii) = 0;
 
     // The list takes the window's outer size less fixed allowances; a size
     // it refuses leaves that dimension alone and does not stop the other.
     void Form_Resize();
-
-    // The hourglass over every window of the program while a picker loads;
-    // the picker itself is not shown yet.
-    class WaitCursor {
-      public:
-        WaitCursor();
-        ~WaitCursor();
-        WaitCursor(const WaitCursor&) = delete;
-        WaitCursor& operator=(const WaitCursor&) = delete;
-    };
 
     static constexpr int vbKeyReturn = 13;
 

@@ -5,8 +5,6 @@
 
 #include "Form.h"
 
-#include <QPointer>
-
 namespace quarnel {
 
 namespace {
@@ -26,26 +24,14 @@ frmServers::frmServers(modApi& api, QLineEdit* txtServer) : api_(api), txtServer
 }
 
 void frmServers::Form_Load() {
-    lvwServers->ClearColumnHeaders();
-    lvwServers->SetLabelEdit(ListView::LabelEditMode::Manual);
-    form::AddColumns(*lvwServers, {{"Servers", "Servers", 1850}});
-
-    const QPointer<frmServers> alive(this);
-    const WaitCursor wait;
-    lvwServers->ClearListItems();
-    // A failure leaves the list empty without a word.
-    const bool found = api_.EnumServers(platform::servertype::Server, u"", ServerDomain);
-    if (!alive)
-        return;
-    if (found) {
-        ListView::BulkUpdate bulk(*lvwServers);
-        for (std::int32_t i = 0; i < api_.ServerCount; ++i)
-            lvwServers->AddListItem(
-                QString::fromStdU16String(api_.Servers[static_cast<std::size_t>(i)].ServerName));
-    }
-    lvwServers->SetSortOrder(Qt::AscendingOrder);
-    lvwServers->SetSortKey(0);
-    lvwServers->SetSorted(true);
+    LoadList(
+        {{"Servers", "Servers", 1850}},
+        [this] { return api_.EnumServers(platform::servertype::Server, u"", ServerDomain); },
+        [this] {
+            for (std::int32_t i = 0; i < api_.ServerCount; ++i)
+                lvwServers->AddListItem(QString::fromStdU16String(
+                    api_.Servers[static_cast<std::size_t>(i)].ServerName));
+        });
 }
 
 void frmServers::Form_KeyPress(int keyAscii) {
@@ -57,12 +43,9 @@ void frmServers::lvwServers_DblClick() {
     PickSelectedServer();
 }
 
-// The list has one column: any header click only reverses the order.
-void frmServers::lvwServers_ColumnClick(int) {
-    lvwServers->SetSortOrder(lvwServers->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                           : Qt::AscendingOrder);
-    lvwServers->SetSortKey(0);
-    lvwServers->SetSorted(true);
+// The list has one column, its sort key: a header click reverses the order.
+void frmServers::lvwServers_ColumnClick(int columnHeader) {
+    lvwServers->SortByHeader(columnHeader);
 }
 
 void frmServers::PickSelectedServer() {

@@ -5,8 +5,6 @@
 
 #include "Form.h"
 
-#include <QPointer>
-
 namespace quarnel {
 
 namespace {
@@ -26,35 +24,23 @@ frmShares::frmShares(modApi& api, const QString& server, QLineEdit* txtBasePath)
     connect(lvwShares, &ListView::DblClick, this, &frmShares::lvwShares_DblClick);
 }
 
+// No share is left out, whatever its type.
 void frmShares::Form_Load() {
-    lvwShares->ClearColumnHeaders();
-    lvwShares->SetLabelEdit(ListView::LabelEditMode::Manual);
-    form::AddColumns(*lvwShares, {{"Share", "Share", 1850},
-                                  {"Remark", "Remark", 1850},
-                                  {"Current Uses", "Current Uses", 900},
-                                  {"Path", "Path", 3000}});
-
-    const QPointer<frmShares> alive(this);
-    const WaitCursor wait;
-    lvwShares->ClearListItems();
-    // No share is left out, whatever its type; a failure leaves the list
-    // empty without a word.
-    const bool found = api_.EnumShares(server_.toStdU16String());
-    if (!alive)
-        return;
-    if (found) {
-        ListView::BulkUpdate bulk(*lvwShares);
-        for (std::int32_t i = 0; i < api_.ShareCount; ++i) {
-            const ShareInfo& share = api_.Shares[static_cast<std::size_t>(i)];
-            ListItem item = lvwShares->AddListItem(QString::fromStdU16String(share.NetName));
-            item.SetSubItem(1, QString::fromStdU16String(share.Remark));
-            item.SetSubItem(2, QString::number(share.CurrentUses));
-            item.SetSubItem(3, QString::fromStdU16String(share.Path));
-        }
-    }
-    lvwShares->SetSortOrder(Qt::AscendingOrder);
-    lvwShares->SetSortKey(0);
-    lvwShares->SetSorted(true);
+    LoadList(
+        {{"Share", "Share", 1850},
+         {"Remark", "Remark", 1850},
+         {"Current Uses", "Current Uses", 900},
+         {"Path", "Path", 3000}},
+        [this] { return api_.EnumShares(server_.toStdU16String()); },
+        [this] {
+            for (std::int32_t i = 0; i < api_.ShareCount; ++i) {
+                const ShareInfo& share = api_.Shares[static_cast<std::size_t>(i)];
+                ListItem item = lvwShares->AddListItem(QString::fromStdU16String(share.NetName));
+                item.SetSubItem(1, QString::fromStdU16String(share.Remark));
+                item.SetSubItem(2, QString::number(share.CurrentUses));
+                item.SetSubItem(3, QString::fromStdU16String(share.Path));
+            }
+        });
 }
 
 void frmShares::Form_KeyPress(int keyAscii) {
@@ -67,14 +53,7 @@ void frmShares::lvwShares_DblClick() {
 }
 
 void frmShares::lvwShares_ColumnClick(int columnHeader) {
-    const int key = columnHeader - 1;
-    if (lvwShares->SortKey() == key)
-        lvwShares->SetSortOrder(lvwShares->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                             : Qt::AscendingOrder);
-    else
-        lvwShares->SetSortOrder(Qt::AscendingOrder);
-    lvwShares->SetSortKey(key);
-    lvwShares->SetSorted(true);
+    lvwShares->SortByHeader(columnHeader);
 }
 
 void frmShares::PickSelectedShare() {

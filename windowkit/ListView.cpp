@@ -33,6 +33,10 @@ int ListItem::Index() const {
     return model_ == nullptr ? 0 : model_->RowOf(*this) + 1;
 }
 
+int ListItem::AddedIndex() const {
+    return IsValid() ? id_ : -1;
+}
+
 QString ListItem::Text() const {
     return SubItem(0);
 }
@@ -241,6 +245,18 @@ bool ListView::Sorted() const {
 
 void ListView::SetSorted(bool sorted) {
     model_->SetSorted(sorted);
+}
+
+void ListView::SortByHeader(int columnHeader) {
+    // The three settings sort once, together.
+    const BulkUpdate once(*this);
+    const int key = columnHeader - 1;
+    if (SortKey() == key)
+        SetSortOrder(SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
+    else
+        SetSortOrder(Qt::AscendingOrder);
+    SetSortKey(key);
+    SetSorted(true);
 }
 
 // Size

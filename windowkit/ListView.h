@@ -35,6 +35,10 @@ class ListItem {
     bool IsValid() const;
     // The row's place in the list as shown, counted from 1; 0 without a row.
     int Index() const;
+    // The row's place in the order the rows were added, from 0, whatever
+    // the sort; -1 without a row. A window that adds a row for each of its
+    // records, in their order, finds a row's record by it.
+    int AddedIndex() const;
 
     QString Text() const;
     void SetText(const QString& text);
@@ -158,6 +162,11 @@ class ListView : public QTreeView {
     void SetSortOrder(Qt::SortOrder order);
     bool Sorted() const;
     void SetSorted(bool sorted);
+    // A click on column header `columnHeader` (from 1) as every window
+    // answers it: sorted by that column, ascending, or in the reverse order
+    // when it is the key already (the key starts at the first column, so a
+    // first click on the first header sorts descending).
+    void SortByHeader(int columnHeader);
 
     // The list's size in twips. A negative size, or one larger than a widget
     // can be, is refused: the size stays and the setter answers false.

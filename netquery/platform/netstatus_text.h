@@ -8,20 +8,12 @@
 
 #include "platform.h"
 
-#include <span>
 #include <string_view>
 
 namespace quarnel::platform {
 
-struct NetStatusWords {
-    NetStatus status;
-    std::u16string_view text;
-};
-
-// Every status named in platform.h's netstatus, with its words.
-std::span<const NetStatusWords> KnownNetStatuses();
-
-// The words for `status`; empty for a status that is not in the table.
+// The words for `status`, for every status named in platform.h's netstatus;
+// empty for any other.
 std::u16string_view NetStatusText(NetStatus status);
 
 } // namespace quarnel::platform

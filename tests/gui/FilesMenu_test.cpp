@@ -32,28 +32,6 @@ using quarnel::MsgBoxResult;
 using quarnel::test::FakeFile;
 using quarnel::test::MenuItem;
 
-// The records of a CSV text (RFC 4180: quoted fields, doubled quotes, CR LF).
-std::vector<QStringList> ParseCsv(const QString& text) {
-    std::vector<QStringList> records(1);
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == '"' && quoted && text.mid(i + 1, 1) == "\"") {
-            field += text[++i];
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == ',' || text.mid(i, 2) == "\r\n")) {
-            records.back() << std::exchange(field, {});
-            if (c != ',' && ++i < text.size() - 1)
-                records.emplace_back();
-        } else {
-            field += c;
-        }
-    }
-    return records;
-}
-
 QString ReadText(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -169,9 +147,9 @@ TEST_F(FilesMenuTest, F5AndRefreshListAgainWithTheCurrentInputs) {
     EXPECT_EQ(platform.fileCalls[2].userName, u"bob");
 }
 
-TEST_F(FilesMenuTest, ExportWritesTheRowsAsShownAsCsvOrJsonByTheSuffix) {
+TEST_F(FilesMenuTest, ExportWritesTheListedFilesInTheirOrderAsCsvOrJsonByTheSuffix) {
     List({{7, 3, 2, u"C:\\Data\\b, \"q\".doc", u"ann"},
-          {12, 1, 0, u"C:\\Data\\a.doc", u"bob"},
+          {0x80000000u, 1, 0, u"C:\\Data\\a.doc", u"bob"},
           {40, 2, 1, u"C:\\Data\\Bücher.txt", u"cy"}});
     form->lvwFiles->SetSortKey(1);
     form->lvwFiles->SetSortOrder(Qt::DescendingOrder);
@@ -181,25 +159,21 @@ TEST_F(FilesMenuTest, ExportWritesTheRowsAsShownAsCsvOrJsonByTheSuffix) {
 
     saveAs = dir.filePath("list.csv");
     RightClick(0, "Export List...");
-    const auto csv = ParseCsv(ReadText(saveAs));
-    ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[0], QStringList({"User", "Path", "File ID", "Permissions", "# locks"}));
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(csv[static_cast<std::size_t>(i)], Row(i)) << i;
+    EXPECT_EQ(ReadText(saveAs), "User,Path,File ID,Permissions,# locks\r\n"
+                                "cy,C:\\Data\\Bücher.txt,40,\" W \",1\r\n"
+                                "ann,\"C:\\Data\\b, \"\"q\"\".doc\",7,\"RW \",2\r\n"
+                                "bob,C:\\Data\\a.doc,-2147483648,\"R  \",0\r\n");
 
     saveAs = dir.filePath("list.JSON");
     RightClick(0, "Export List...");
-    const auto json = nlohmann::json::parse(ReadText(saveAs).toStdString());
-    ASSERT_EQ(json.size(), 3u);
-    for (int i = 1; i <= 3; ++i) {
-        const auto& file = json[static_cast<std::size_t>(i - 1)];
-        EXPECT_EQ(QStringList({QString::fromStdString(file["user"].get<std::string>()),
-                               QString::fromStdString(file["path"].get<std::string>()),
-                               QString::number(file["id"].get<int>()),
-                               QString::fromStdString(file["permissions"].get<std::string>()),
-                               QString::number(file["locks"].get<int>())}),
-                  Row(i));
-    }
+    EXPECT_EQ(nlohmann::ordered_json::parse(ReadText(saveAs).toStdString()),
+              nlohmann::ordered_json::parse(R"([
+                  {"user": "cy", "path": "C:\\Data\\Bücher.txt", "id": 40,
+                   "permissions": " W ", "locks": 1},
+                  {"user": "ann", "path": "C:\\Data\\b, \"q\".doc", "id": 7,
+                   "permissions": "RW ", "locks": 2},
+                  {"user": "bob", "path": "C:\\Data\\a.doc", "id": -2147483648,
+                   "permissions": "R  ", "locks": 0}])"));
 
     List({});
     saveAs = dir.filePath("list.csv"); // replaced

@@ -79,35 +79,6 @@ TEST(CliServersTest, EveryServerIsAskedAndEachFailureIsToldWithItsServer) {
     }
 }
 
-TEST(CliServersTest, PartsOfAListingMakeOneDocument) {
-    const std::vector<cli::Column> columns{{"Name", "name"}, {"Uses", "uses", true}};
-    const std::vector<std::vector<std::vector<std::string>>> parts{
-        {{"x", "1"}}, {}, {{"yy", "22"}, {"z", "3"}}};
-    struct Case {
-        Format format;
-        std::string parted, empty;
-    } cases[] = {
-        // A table block per part that has rows, each aligned on its own.
-        {Format::Table, "Name  Uses\nx        1\n\nName  Uses\nyy      22\nz        3\n",
-         "Name  Uses\n"},
-        {Format::Csv, "Name,Uses\r\nx,1\r\nyy,22\r\nz,3\r\n", "Name,Uses\r\n"},
-        {Format::Json,
-         "[\n  {\n    \"name\": \"x\",\n    \"uses\": 1\n  },\n  {\n    \"name\": \"yy\",\n    "
-         "\"uses\": 22\n  },\n  {\n    \"name\": \"z\",\n    \"uses\": 3\n  }\n]\n",
-         "[]\n"},
-    };
-    for (const Case& c : cases) {
-        std::ostringstream parted, empty;
-        cli::ListingWriter writer(parted, columns, c.format);
-        for (const auto& part : parts)
-            writer.Add(part);
-        writer.Finish();
-        EXPECT_EQ(parted.str(), c.parted);
-        cli::Write(empty, {columns, {}}, c.format);
-        EXPECT_EQ(empty.str(), c.empty);
-    }
-}
-
 TEST(CliServersTest, ServerListsSkipBlanksAndCommentsAndNameEachServerOnce) {
     EXPECT_EQ(cli::ServerNamesFromList("# ours\n  fs1 \r\n\n\tfs2\r\n  # old\n\\\\FS1\nfs3"),
               (std::vector<std::string>{"fs1", "fs2", "\\\\FS1", "fs3"}));

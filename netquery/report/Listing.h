@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// How the command-line companion writes its answers: an aligned table for
-// people, CSV (RFC 4180) and JSON for scripts. All text is UTF-8.
+// How Quarnel writes what it found, in the window's export and in
+// quarnel-cli alike: an aligned table for people, CSV (RFC 4180) and JSON for
+// scripts. All text is UTF-8.
 #pragma once
 
 #include "modApi.h"
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace quarnel::cli {
+namespace quarnel::report {
 
 enum class Format { Table, Csv, Json };
 
@@ -31,6 +32,9 @@ struct Listing {
 
 // The five columns of the open-file list, as the window shows them.
 std::vector<Column> OpenFileColumns();
+
+// One open file's cells under OpenFileColumns.
+std::vector<std::string> OpenFileRow(const OpenFileInfo& file);
 
 // The five columns of the open-file list, one row per entry of the table.
 Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count);
@@ -77,4 +81,4 @@ class ListingWriter {
 // number) gets an apostrophe in front.
 std::string CsvField(const std::string& text);
 
-} // namespace quarnel::cli
+} // namespace quarnel::report

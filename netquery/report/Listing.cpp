@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-#include "Output.h"
+#include "Listing.h"
 
 #include "utf.h"
 
@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-namespace quarnel::cli {
+namespace quarnel::report {
 
 namespace {
 
@@ -167,14 +167,15 @@ std::vector<Column> OpenFileColumns() {
             {"# locks", "locks", true}};
 }
 
+std::vector<std::string> OpenFileRow(const OpenFileInfo& file) {
+    return {ToUtf8(file.UserName), ToUtf8(file.PathName), std::to_string(file.Id),
+            ToUtf8(PermissionLetters(file.Permissions)), std::to_string(file.NumLocks)};
+}
+
 Listing OpenFilesListing(const std::vector<OpenFileInfo>& files, std::int32_t count) {
     Listing listing{OpenFileColumns(), {}};
-    for (std::int32_t i = 0; i < count; ++i) {
-        const OpenFileInfo& f = files[static_cast<std::size_t>(i)];
-        listing.rows.push_back({ToUtf8(f.UserName), ToUtf8(f.PathName), std::to_string(f.Id),
-                                ToUtf8(PermissionLetters(f.Permissions)),
-                                std::to_string(f.NumLocks)});
-    }
+    for (std::int32_t i = 0; i < count; ++i)
+        listing.rows.push_back(OpenFileRow(files[static_cast<std::size_t>(i)]));
     return listing;
 }
 
@@ -268,4 +269,4 @@ void ListingWriter::Finish() {
     started_ = true;
 }
 
-} // namespace quarnel::cli
+} // namespace quarnel::report
