@@ -296,6 +296,9 @@ class WindowsPlatform final : public Platform {
     SignInChoices AvailableSignIn() override { return {}; }
     void SetCredentials(const std::u16string&, const Credentials&) override {}
 
+    // The system's own client keeps its waits.
+    void SetTimeout(std::chrono::seconds) override {}
+
     void NetApiBufferFree(void* buffer) override {
         if (buffer != nullptr)
             ::NetApiBufferFree(buffer);

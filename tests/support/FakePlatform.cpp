@@ -241,9 +241,4 @@ std::u16string FakePlatform::StatusText(platform::NetStatus status) {
     }
 }
 
-void FakePlatform::YieldToWindowSystem() {
-    ++yields;
-    Platform::YieldToWindowSystem();
-}
-
 } // namespace quarnel::test
