@@ -34,9 +34,9 @@ namespace quarnel::platform {
 // the environment says, and the messenger service takes no logon, so
 // asking for credentials would change nothing there. The last two answer
 // no status (the hook sees Success), so there is no failure to record. Every
-// other call (buffer release, the folder browser, the path separator, the
-// sign-in choices and credentials, status words, the timeout) never waits
-// on the network and passes straight through, on the caller's thread.
+// other call (buffer release, the path separator, the sign-in choices and
+// credentials, status words, the timeout) never waits on the network and
+// passes straight through, on the caller's thread.
 struct PlatformCall {
     enum Kind {
         FileEnum,
@@ -115,9 +115,6 @@ class ForwardingPlatform : public Platform {
     }
 
     void NetApiBufferFree(void* buffer) override { inner_.NetApiBufferFree(buffer); }
-    std::u16string BrowseForFolder(std::uintptr_t owner, const std::u16string& title) override {
-        return inner_.BrowseForFolder(owner, title);
-    }
     char16_t PathSeparator() const override { return inner_.PathSeparator(); }
     SignInChoices AvailableSignIn() override { return inner_.AvailableSignIn(); }
     void SetCredentials(const std::u16string& server, const Credentials& credentials) override {

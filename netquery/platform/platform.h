@@ -181,17 +181,6 @@ class Platform {
     // when the path cannot be searched at all.
     virtual std::optional<std::u16string> FindEntryName(const std::u16string& path) = 0;
 
-    // The system's folder browser, modal to the native window `owner`, which
-    // lists files as well as folders: the file-system path of the one item
-    // the user chose; empty when the user cancelled or the item has no
-    // file-system path. A system without such a browser answers empty, and
-    // its windows stand in with a dialog of their own.
-    virtual std::u16string BrowseForFolder(std::uintptr_t owner, const std::u16string& title) {
-        (void)owner;
-        (void)title;
-        return {};
-    }
-
     // The character between the components of a local path.
     virtual char16_t PathSeparator() const = 0;
 
