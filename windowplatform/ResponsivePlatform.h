@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// The platform as the windows use it: every call that can wait on the
-// network runs on one worker thread, while the window thread keeps serving
-// the window system. It repaints, answers the desktop's "are you alive"
-// ping and shows the hourglass, but takes no input: a click, a key or a drop
-// made meanwhile is dropped, so that no handler starts inside another and
-// no field changes under a running call. A close request waits until the
-// call has returned.
+// The worker thread of the windows' network stack: every call that can wait
+// on the network runs on one worker thread, while the window thread keeps
+// serving the window system. It repaints, answers the desktop's "are you
+// alive" ping and shows the hourglass, but takes no input: a click, a key
+// or a drop made meanwhile is dropped, so that no handler starts inside
+// another and no field changes under a running call. A close request waits
+// until the call has returned.
 //
 // The worker is always the same thread and runs one call at a time: Samba's
 // libnetapi keeps one context for the whole process.

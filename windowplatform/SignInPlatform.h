@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// The platform that every window calls through: when a server refuses a
+// The sign-in of the windows' network stack: when a server refuses a
 // call with a logon failure or access denied, and the system lets a person
 // give credentials, it asks once for them and makes the same call again
 // with them. Cancel passes the refusal on, as if nobody had asked. The
