@@ -72,10 +72,9 @@ QList<QUrl> SmbPlaces(QString& gvfs) {
                                                             QDir::Dirs | QDir::NoDotAndDotDot))
             places << QUrl::fromLocalFile(share.absoluteFilePath());
     }
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         if (platform::samba::IsSmbFileSystem(volume.fileSystemType().toStdString()))
             places << QUrl::fromLocalFile(volume.rootPath());
-    }
     return places;
 }
 
