@@ -5,10 +5,8 @@
 
 #include "AppIcon.h"
 #include "CommandLine.h"
-#include "ResponsivePlatform.h"
-#include "SignInPlatform.h"
+#include "WindowNetwork.h"
 #include "frmQuarnel.h"
-#include "modApi.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -23,18 +21,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(quarnel::AppIcon());
 
-    // The network calls wait off the window thread, and the enumerations
-    // yield after every batch: the windows serve their events meanwhile.
-    quarnel::ResponsivePlatform platform(quarnel::platform::SystemPlatform());
-    platform.SetYieldHook([] { QCoreApplication::processEvents(); });
-    // A server that refuses a call gets asked for credentials, on the
-    // window's thread, around whatever the calls go through below.
-    quarnel::SignInPlatform signIn(platform);
-    quarnel::modApi api(signIn);
-
+    quarnel::WindowNetwork network(quarnel::platform::SystemPlatform());
     // A path on the command line is resolved and listed before the window
     // is first shown; its message boxes come before the window.
-    quarnel::frmQuarnel form(api, commandLine);
+    quarnel::frmQuarnel form(network.Api(), commandLine);
     form.show();
     return QApplication::exec();
 }

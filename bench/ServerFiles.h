@@ -9,10 +9,10 @@
 #pragma once
 
 #include "FakePlatform.h"
+#include "platform/PackRecords.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -35,31 +35,25 @@ class ServerFiles final : public test::FakePlatform {
         constexpr int PerBatch = 500;
         const int first = next_;
         next_ = std::min(count_, first + PerBatch);
-        std::vector<std::u16string> paths, users;
-        std::size_t units = 0;
+        struct Row {
+            std::uint32_t id;
+            platform::PackedString path, user;
+        };
+        std::vector<Row> rows;
         for (int i = first; i < next_; ++i) {
             const std::string n = std::to_string(i);
-            paths.push_back(u"D:\\Shares\\Data\\Reports\\" + std::u16string(n.begin(), n.end()) +
-                            u".docx");
-            users.push_back(u"user" + std::u16string(n.begin(), n.begin() + 1));
-            units += paths.back().size() + users.back().size() + 2;
+            rows.push_back(
+                {static_cast<std::uint32_t>(i),
+                 u"D:\\Shares\\Data\\Reports\\" + std::u16string(n.begin(), n.end()) + u".docx",
+                 u"user" + std::u16string(n.begin(), n.begin() + 1)});
         }
-        const std::size_t recordBytes = paths.size() * sizeof(platform::FileInfo3);
-        auto* block = static_cast<std::uint8_t*>(std::malloc(recordBytes + units * 2));
-        auto* records = reinterpret_cast<platform::FileInfo3*>(block);
-        auto* strings = reinterpret_cast<char16_t*>(block + recordBytes);
-        auto put = [&strings](const std::u16string& s) {
-            char16_t* at = strings;
-            std::memcpy(at, s.c_str(), (s.size() + 1) * 2);
-            strings += s.size() + 1;
-            return at;
-        };
-        for (std::size_t k = 0; k < paths.size(); ++k) {
-            const auto id = static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(k);
-            records[k] = {id, 3, 1, put(paths[k]), put(users[k])};
-        }
-        *buffer = block;
-        *entriesRead = static_cast<std::uint32_t>(paths.size());
+        *buffer = platform::PackRecords<platform::FileInfo3>(
+            rows,
+            [](const Row& r, auto put) {
+                return platform::FileInfo3{r.id, 3, 1, put(r.path), put(r.user)};
+            },
+            [](std::size_t bytes) { return static_cast<std::uint8_t*>(std::malloc(bytes)); });
+        *entriesRead = static_cast<std::uint32_t>(rows.size());
         *totalEntries = static_cast<std::uint32_t>(count_);
         *resumeHandle += *entriesRead;
         return next_ < count_ ? platform::netstatus::MoreData : platform::netstatus::Success;

@@ -18,46 +18,10 @@ class RecordingPlatform final : public platform::ForwardingPlatform {
     // announced more data; netstatus::Success when there was none.
     platform::NetStatus LastFailure() const { return lastFailure_; }
 
-    platform::NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
-                                    const char16_t* userName, std::uint32_t level,
-                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                    std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                    std::uintptr_t* resumeHandle) override {
-        return Record(ForwardingPlatform::NetFileEnum(serverName, basePath, userName, level, buffer,
-                                                      prefMaxLen, entriesRead, totalEntries,
-                                                      resumeHandle));
-    }
-    platform::NetStatus NetShareEnum(const char16_t* serverName, std::uint32_t level,
-                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                     std::uint32_t* resumeHandle) override {
-        return Record(ForwardingPlatform::NetShareEnum(serverName, level, buffer, prefMaxLen,
-                                                       entriesRead, totalEntries, resumeHandle));
-    }
-    platform::NetStatus NetShareGetInfo(const char16_t* serverName, const char16_t* netName,
-                                        std::uint32_t level, std::uint8_t** buffer) override {
-        return Record(ForwardingPlatform::NetShareGetInfo(serverName, netName, level, buffer));
-    }
-    platform::NetStatus NetFileClose(const char16_t* serverName, std::uint32_t fileId) override {
-        return Record(ForwardingPlatform::NetFileClose(serverName, fileId));
-    }
-    platform::NetStatus NetServerEnum(const char16_t* serverName, std::uint32_t level,
-                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                      std::uint32_t serverType, const char16_t* domain,
-                                      std::uint32_t* resumeHandle) override {
-        return Record(inner_.NetServerEnum(serverName, level, buffer, prefMaxLen, entriesRead,
-                                           totalEntries, serverType, domain, resumeHandle));
-    }
-    platform::NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
-                                             const char16_t* fromName, const std::uint8_t* buffer,
-                                             std::uint32_t byteLength) override {
-        return Record(ForwardingPlatform::NetMessageBufferSend(serverName, msgName, fromName,
-                                                               buffer, byteLength));
-    }
-
   private:
-    platform::NetStatus Record(platform::NetStatus status) {
+    platform::NetStatus Around(const platform::PlatformCall&,
+                               const std::function<platform::NetStatus()>& next) override {
+        const platform::NetStatus status = next();
         if (status != platform::netstatus::Success && status != platform::netstatus::MoreData)
             lastFailure_ = status;
         return status;

@@ -153,8 +153,8 @@ bool frmQuarnel::ResolveNetworkPath(const QString& path, QString& server, QStrin
 }
 
 void frmQuarnel::cmdBrowse_Click() {
-    const QString path = BrowseForFileOrFolder(
-        *this, api_, QStringLiteral("Select a file or folder on a network drive"));
+    const QString path =
+        BrowseForFileOrFolder(*this, QStringLiteral("Select a file or folder on a network drive"));
     setCursor(Qt::WaitCursor);
     QString server;
     QString localPath;

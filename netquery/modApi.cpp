@@ -88,7 +88,8 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
                 convert(records[j], table[first + j]);
         }
         buffer.reset();
-        platform_.YieldToWindowSystem();
+        if (yieldHook_)
+            yieldHook_();
         if (status != netstatus::MoreData) {
             LastBatchEnd = BatchEnd::Complete;
             return result;

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,6 +140,11 @@ class modApi {
 
     platform::Platform& Platform() const { return platform_; }
 
+    // Runs after every batch of every enumeration, also one that held no
+    // records: the windows set it to serve the window system, so that they
+    // stay responsive through a long enumeration. Without one nothing runs.
+    void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
+
     // How the latest enumeration, of whichever table, ended.
     enum class BatchEnd {
         Complete,      // the platform said there was no more
@@ -171,6 +177,7 @@ class modApi {
                             Convert convert);
 
     platform::Platform& platform_;
+    std::function<void()> yieldHook_;
 };
 
 } // namespace quarnel

@@ -48,8 +48,7 @@ built_file() {
 # import pointer (__imp_Name) or a direct call that the linker resolves.
 netquery="$(built_file libnetquery.a)"
 imports="$("$nm" --undefined-only --format=posix "$netquery" | awk '$2 == "U" { sub(/^__imp_/, "", $1); print $1 }' | sort -u)"
-for call in NetFileEnum NetFileClose NetServerEnum NetMessageBufferSend NetApiBufferFree FormatMessageW \
-    SHBrowseForFolderW SHGetPathFromIDListW CoTaskMemFree; do
+for call in NetFileEnum NetFileClose NetServerEnum NetMessageBufferSend NetApiBufferFree FormatMessageW; do
     grep -qx "$call" <<<"$imports" || fail "libnetquery.a does not call $call"
 done
 # An ANSI entry point (GetDriveTypeA, WNetGetConnectionA, ...) would pass

@@ -73,10 +73,6 @@ std::u16string WithBackslashes(std::string_view path) {
     return out;
 }
 
-bool IsSmbMount(const std::string& type) {
-    return type == "cifs" || type == "smb3" || type == "smbfs";
-}
-
 // The mount point holds the path when it is "/" or a prefix of it that ends
 // on a component boundary.
 bool Holds(std::string_view mountPoint, std::string_view path) {
@@ -169,6 +165,10 @@ std::vector<MountEntry> ParseMountTable(std::string_view table) {
     return mounts;
 }
 
+bool IsSmbFileSystem(std::string_view type) {
+    return type == "cifs" || type == "smb3" || type == "smbfs";
+}
+
 bool IsSmbUrl(std::string_view path) {
     static constexpr std::string_view scheme = "smb://";
     return path.size() >= scheme.size() &&
@@ -196,7 +196,7 @@ NetworkDrive NetworkDriveFromMounts(std::string_view given, const std::vector<Mo
         if (Holds(m.mountPoint, path) &&
             (holder == nullptr || m.mountPoint.size() >= holder->mountPoint.size()))
             holder = &m;
-    if (holder == nullptr || !IsSmbMount(holder->type) || !holder->source.starts_with("//"))
+    if (holder == nullptr || !IsSmbFileSystem(holder->type) || !holder->source.starts_with("//"))
         return {};
 
     std::string_view below = path.substr(holder->mountPoint == "/" ? 0 : holder->mountPoint.size());

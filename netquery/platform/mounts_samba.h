@@ -23,6 +23,10 @@ struct MountEntry {
     std::string type;       // cifs, smb3, ext4, ...
 };
 
+// Whether a mount of this file system type (cifs, ext4, ...) is an SMB
+// mount.
+bool IsSmbFileSystem(std::string_view type);
+
 // Whether a path is an smb:// URL; the scheme's case does not matter.
 bool IsSmbUrl(std::string_view path);
 

@@ -5,13 +5,13 @@
 //
 // The query layer is written once against this class; each operating system
 // has a backend (platform_win.cpp, platform_samba.cpp) and the tests have a
-// scripted one. Statuses are the Windows network status codes on every
+// scripted one. A platform that stands around another (a worker thread, a
+// sign-in) derives from ForwardingPlatform, which passes every call on. Statuses are the Windows network status codes on every
 // system: the Samba backend translates its answers into them.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -44,7 +44,6 @@ inline constexpr NetStatus NameNotFound = 2273;    // NERR_NameNotFound
 inline constexpr NetStatus NetNameNotFound = 2310; // NERR_NetNameNotFound
 inline constexpr NetStatus FileIdNotFound = 2314;  // NERR_FileIdNotFound
 inline constexpr NetStatus MessageTooLong = 4336;  // ERROR_MESSAGE_EXCEEDS_MAX_SIZE
-
 
 inline constexpr NetStatus NoBrowserServersFound = 6118; // ERROR_NO_BROWSER_SERVERS_FOUND
 } // namespace netstatus
@@ -182,17 +181,6 @@ class Platform {
     // when the path cannot be searched at all.
     virtual std::optional<std::u16string> FindEntryName(const std::u16string& path) = 0;
 
-    // The system's folder browser, modal to the native window `owner`, which
-    // lists files as well as folders: the file-system path of the one item
-    // the user chose; empty when the user cancelled or the item has no
-    // file-system path. A system without such a browser answers empty, and
-    // its windows stand in with a dialog of their own.
-    virtual std::u16string BrowseForFolder(std::uintptr_t owner, const std::u16string& title) {
-        (void)owner;
-        (void)title;
-        return {};
-    }
-
     // The character between the components of a local path.
     virtual char16_t PathSeparator() const = 0;
 
@@ -213,19 +201,7 @@ class Platform {
     // with QUARNEL_TIMEOUT (whole seconds) or DefaultTimeout. The Windows
     // backend keeps the waits of the system's own client and ignores it.
     static constexpr std::chrono::seconds DefaultTimeout{20};
-    virtual void SetTimeout(std::chrono::seconds timeout) { (void)timeout; }
-
-    // Called by the enumerations after every batch so that windows stay
-    // responsive. The GUI installs a hook that processes pending events;
-    // without one nothing happens.
-    virtual void YieldToWindowSystem() {
-        if (yieldHook_)
-            yieldHook_();
-    }
-    void SetYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
-
-  private:
-    std::function<void()> yieldHook_;
+    virtual void SetTimeout(std::chrono::seconds timeout) = 0;
 };
 
 // The backend of the system the program was built for.

@@ -17,7 +17,6 @@
 #include <windows.h>
 
 #include <lm.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -267,34 +266,14 @@ class WindowsPlatform final : public Platform {
         return std::u16string(found.cFileName, found.cFileName + std::wcslen(found.cFileName));
     }
 
-    // Files as well as folders, from the desktop down, with no display-name
-    // buffer and no callback. A virtual item (a network place, a printer)
-    // has no file-system path and is ignored.
-    std::u16string BrowseForFolder(std::uintptr_t owner, const std::u16string& title) override {
-        const std::wstring caption(title.begin(), title.end());
-        BROWSEINFOW settings{};
-        settings.hwndOwner = reinterpret_cast<HWND>(owner);
-        settings.pidlRoot = nullptr;
-        settings.pszDisplayName = nullptr;
-        settings.lpszTitle = caption.c_str();
-        settings.ulFlags = BIF_BROWSEINCLUDEFILES;
-        settings.lpfn = nullptr;
-        const auto item = ::SHBrowseForFolderW(&settings);
-        if (item == nullptr)
-            return {}; // cancelled
-        wchar_t path[MAX_PATH] = {};
-        const bool found = ::SHGetPathFromIDListW(item, path) != FALSE;
-        ::CoTaskMemFree(item);
-        if (!found)
-            return {};
-        return std::u16string(path, path + std::wcslen(path));
-    }
-
     char16_t PathSeparator() const override { return u'\\'; }
 
     // netapi32 asks every server as the user of the system's logon session.
     SignInChoices AvailableSignIn() override { return {}; }
     void SetCredentials(const std::u16string&, const Credentials&) override {}
+
+    // The system's own client keeps its waits.
+    void SetTimeout(std::chrono::seconds) override {}
 
     void NetApiBufferFree(void* buffer) override {
         if (buffer != nullptr)

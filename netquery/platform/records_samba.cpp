@@ -4,13 +4,13 @@
 #include "records_samba.h"
 
 #include "../utf.h"
+#include "PackRecords.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <netapi.h>
 #include <new>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace quarnel::platform::samba {
@@ -62,49 +62,19 @@ bool LiesUnder(std::u16string_view path, std::u16string_view base) {
 namespace {
 
 // A string of libnetapi's record in UTF-16; null stays null.
-using MaybeString = std::optional<std::u16string>;
-
-MaybeString Convert(const char* utf8) {
+PackedString Convert(const char* utf8) {
     if (utf8 == nullptr)
         return std::nullopt;
     return FromUtf8(utf8);
 }
 
-// One malloc'd block: `count` records of type Record, then their strings,
-// as the platform's own buffers are laid out.
-template <typename Record> class PackedBlock {
-  public:
-    PackedBlock(std::size_t count, std::size_t stringUnits) {
-        const std::size_t recordBytes = count * sizeof(Record);
-        block_ = static_cast<std::uint8_t*>(
-            std::malloc(recordBytes + stringUnits * sizeof(char16_t) + 1));
-        if (block_ == nullptr)
-            throw std::bad_alloc();
-        next_ = reinterpret_cast<char16_t*>(block_ + recordBytes);
-    }
-    PackedBlock(const PackedBlock&) = delete;
-    PackedBlock& operator=(const PackedBlock&) = delete;
-    ~PackedBlock() { std::free(block_); }
-
-    static std::size_t Units(const MaybeString& s) { return s ? s->size() + 1 : 0; }
-
-    Record& operator[](std::size_t i) { return reinterpret_cast<Record*>(block_)[i]; }
-
-    const char16_t* Put(const MaybeString& s) {
-        if (!s)
-            return nullptr;
-        char16_t* at = next_;
-        std::memcpy(at, s->c_str(), (s->size() + 1) * sizeof(char16_t));
-        next_ += s->size() + 1;
-        return at;
-    }
-
-    std::uint8_t* Release() { return std::exchange(block_, nullptr); }
-
-  private:
-    std::uint8_t* block_ = nullptr;
-    char16_t* next_ = nullptr;
-};
+// A block that NetApiBufferFree releases.
+std::uint8_t* Allocate(std::size_t bytes) {
+    auto* block = static_cast<std::uint8_t*>(std::malloc(bytes));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    return block;
+}
 
 } // namespace
 
@@ -112,73 +82,65 @@ std::uint8_t* PackFileInfo3(const FILE_INFO_3* records, std::uint32_t count,
                             std::u16string_view basePath, std::uint32_t* kept) {
     struct Entry {
         const FILE_INFO_3* record;
-        MaybeString path, user;
+        PackedString path, user;
     };
     std::vector<Entry> entries;
     entries.reserve(count);
-    std::size_t units = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         Entry e{&records[i], Convert(records[i].fi3_pathname), Convert(records[i].fi3_username)};
-        if (!basePath.empty() && !LiesUnder(e.path.value_or(u""), basePath))
-            continue;
-        units += PackedBlock<FileInfo3>::Units(e.path) + PackedBlock<FileInfo3>::Units(e.user);
-        entries.push_back(std::move(e));
+        if (basePath.empty() || LiesUnder(e.path.value_or(u""), basePath))
+            entries.push_back(std::move(e));
     }
     *kept = static_cast<std::uint32_t>(entries.size());
     if (entries.empty())
         return nullptr;
-
-    PackedBlock<FileInfo3> block(entries.size(), units);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Entry& e = entries[i];
-        block[i] = {e.record->fi3_id, e.record->fi3_permissions, e.record->fi3_num_locks,
-                    block.Put(e.path), block.Put(e.user)};
-    }
-    return block.Release();
+    return PackRecords<FileInfo3>(
+        entries,
+        [](const Entry& e, auto put) {
+            return FileInfo3{e.record->fi3_id, e.record->fi3_permissions, e.record->fi3_num_locks,
+                             put(e.path), put(e.user)};
+        },
+        Allocate);
 }
 
 std::uint8_t* PackShareInfo2(const SHARE_INFO_2* records, std::uint32_t count) {
     if (count == 0)
         return nullptr;
     struct Entry {
-        MaybeString name, remark, path, password;
+        const SHARE_INFO_2* record;
+        PackedString name, remark, path, password;
     };
     std::vector<Entry> entries;
     entries.reserve(count);
-    std::size_t units = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         const SHARE_INFO_2& r = records[i];
-        Entry e{Convert(r.shi2_netname), Convert(r.shi2_remark), Convert(r.shi2_path),
-                Convert(r.shi2_passwd)};
-        for (const MaybeString* s : {&e.name, &e.remark, &e.path, &e.password})
-            units += PackedBlock<ShareInfo2>::Units(*s);
-        entries.push_back(std::move(e));
+        entries.push_back({&r, Convert(r.shi2_netname), Convert(r.shi2_remark),
+                           Convert(r.shi2_path), Convert(r.shi2_passwd)});
     }
-    PackedBlock<ShareInfo2> block(count, units);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const SHARE_INFO_2& r = records[i];
-        const Entry& e = entries[i];
-        block[i] = {block.Put(e.name),  r.shi2_type,          block.Put(e.remark),
-                    r.shi2_permissions, r.shi2_max_uses,      r.shi2_current_uses,
-                    block.Put(e.path),  block.Put(e.password)};
-    }
-    return block.Release();
+    return PackRecords<ShareInfo2>(
+        entries,
+        [](const Entry& e, auto put) {
+            const SHARE_INFO_2& r = *e.record;
+            return ShareInfo2{put(e.name),        r.shi2_type,     put(e.remark),
+                              r.shi2_permissions, r.shi2_max_uses, r.shi2_current_uses,
+                              put(e.path),        put(e.password)};
+        },
+        Allocate);
 }
 
 std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint32_t platformId) {
     if (names.empty())
         return nullptr;
-    std::vector<MaybeString> converted;
+    std::vector<PackedString> converted;
     converted.reserve(names.size());
-    std::size_t units = 0;
-    for (const std::string& name : names) {
+    for (const std::string& name : names)
         converted.push_back(FromUtf8(name));
-        units += PackedBlock<ServerInfo100>::Units(converted.back());
-    }
-    PackedBlock<ServerInfo100> block(names.size(), units);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        block[i] = {platformId, block.Put(converted[i])};
-    return block.Release();
+    return PackRecords<ServerInfo100>(
+        converted,
+        [platformId](const PackedString& name, auto put) {
+            return ServerInfo100{platformId, put(name)};
+        },
+        Allocate);
 }
 
 NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {

@@ -7,6 +7,7 @@
 // names of its server.
 #include "E2eSupport.h"
 #include "WhileModal.h"
+#include "WindowNetwork.h"
 #include "frmQuarnel.h"
 #include "frmServers.h"
 
@@ -76,10 +77,8 @@ TEST_F(BrowseE2eTest, CliListsTheServersOfThePrimaryOrTheNamedDomain) {
 }
 
 TEST_F(BrowseE2eTest, ServerPickerListsTheDomainAndThePickFillsTheServerInput) {
-    platform::Platform& system = platform::SystemPlatform();
-    system.SetYieldHook([] { QCoreApplication::processEvents(); });
-    modApi api(system);
-    frmQuarnel form(api);
+    WindowNetwork network(platform::SystemPlatform());
+    frmQuarnel form(network.Api());
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 

@@ -8,9 +8,8 @@
 #include "DragEvents.h"
 #include "E2eSupport.h"
 #include "MsgBox.h"
-#include "ResponsivePlatform.h"
-#include "SignInPlatform.h"
 #include "WhileModal.h"
+#include "WindowNetwork.h"
 #include "frmQuarnel.h"
 #include "frmShares.h"
 #include "frmSignIn.h"
@@ -67,9 +66,8 @@ class WindowE2eTest : public ::testing::Test {
                                     QString::fromStdString(password).toStdU16String(), false});
     }
 
-    // The window over the system's platform (or `system`), through the
-    // platforms that the program puts in front of it: the sign-in and the
-    // worker thread; `ask` stands in for the sign-in dialog.
+    // The window over the system's platform (or `system`) as the program
+    // reaches it; `ask` stands in for the sign-in dialog.
     std::unique_ptr<frmQuarnel> Open(const QString& commandLine = {}, SignInAsker ask = {},
                                      platform::Platform* system = nullptr) {
         qputenv("USER", "quarnel-nobody");
@@ -78,11 +76,8 @@ class WindowE2eTest : public ::testing::Test {
         if (system == nullptr)
             system = &platform::SystemPlatform();
         // Each window keeps its own, as long as the test runs.
-        responsive.push_back(std::make_unique<ResponsivePlatform>(*system));
-        responsive.back()->SetYieldHook([] { QCoreApplication::processEvents(); });
-        signIn.push_back(std::make_unique<SignInPlatform>(*responsive.back(), std::move(ask)));
-        apis.push_back(std::make_unique<modApi>(*signIn.back()));
-        auto form = std::make_unique<frmQuarnel>(*apis.back(), commandLine);
+        networks.push_back(std::make_unique<WindowNetwork>(*system, std::move(ask)));
+        auto form = std::make_unique<frmQuarnel>(networks.back()->Api(), commandLine);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return form;
@@ -113,9 +108,7 @@ class WindowE2eTest : public ::testing::Test {
     }
 
     const TestServer& server = TestServer::Get();
-    std::vector<std::unique_ptr<ResponsivePlatform>> responsive; // as the program runs it
-    std::vector<std::unique_ptr<SignInPlatform>> signIn;
-    std::vector<std::unique_ptr<modApi>> apis;
+    std::vector<std::unique_ptr<WindowNetwork>> networks;
     std::vector<std::string> boxTitles;
 };
 

@@ -8,7 +8,7 @@
 // never by broadcast or DNS.
 #include "E2eSupport.h"
 #include "MsgBox.h"
-#include "ResponsivePlatform.h"
+#include "WindowNetwork.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
 #include "modApi.h"
@@ -187,7 +187,7 @@ class MessageWindowE2eTest : public MessageE2eTest {
                 boxes << title + ": " + prompt;
                 return answer;
             });
-        main = std::make_unique<frmQuarnel>(api);
+        main = std::make_unique<frmQuarnel>(network.Api());
         main->show();
         main->cmdMessage->click();
         window = qobject_cast<frmMessage*>(main->frmMessage.data());
@@ -204,8 +204,7 @@ class MessageWindowE2eTest : public MessageE2eTest {
         window->cmdAdd->click();
     }
 
-    ResponsivePlatform responsive{platform::SystemPlatform()}; // as the program runs it
-    modApi api{responsive};
+    WindowNetwork network{platform::SystemPlatform()};
     std::unique_ptr<frmQuarnel> main;
     frmMessage* window = nullptr;
     QStringList boxes;

@@ -6,7 +6,7 @@
 // whole wait the window answers the ping by which desktops tell a hung
 // window (_NET_WM_PING), as a window manager would send it.
 #include "E2eSupport.h"
-#include "ResponsivePlatform.h"
+#include "WindowNetwork.h"
 #include "frmQuarnel.h"
 
 #include <QApplication>
@@ -126,10 +126,8 @@ TEST(WindowAgainstASilentServer, AnswersTheDesktopsPingForTheWholeWait) {
     qputenv("PASSWD", "unused");
     qunsetenv("KRB5CCNAME");
 
-    ResponsivePlatform platform(platform::SystemPlatform());
-    platform.SetYieldHook([] { QCoreApplication::processEvents(); });
-    modApi api(platform);
-    frmQuarnel form(api);
+    WindowNetwork network(platform::SystemPlatform());
+    frmQuarnel form(network.Api());
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.txtServer->setText(QString::fromStdString(address));

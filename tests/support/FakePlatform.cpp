@@ -3,7 +3,8 @@
 
 #include "FakePlatform.h"
 
-#include <cstring>
+#include "platform/PackRecords.h"
+
 #include <stdexcept>
 
 namespace quarnel::test {
@@ -15,37 +16,6 @@ FakeString Capture(const char16_t* s) {
         return std::nullopt;
     return std::u16string(s);
 }
-
-// Strings of a batch live behind its records in the same buffer, as the
-// platform lays them out.
-class StringArea {
-  public:
-    explicit StringArea(char16_t* start) : next_(start) {}
-    const char16_t* Put(const FakeString& s) {
-        if (!s)
-            return nullptr;
-        char16_t* at = next_;
-        std::memcpy(at, s->c_str(), (s->size() + 1) * sizeof(char16_t));
-        next_ += s->size() + 1;
-        return at;
-    }
-    static std::size_t Units(const FakeString& s) { return s ? s->size() + 1 : 0; }
-
-  private:
-    char16_t* next_;
-};
-
-} // namespace
-
-std::uint8_t* FakePlatform::Allocate(std::size_t bytes) {
-    pool_.emplace_back(bytes + 16);
-    std::uint8_t* p = pool_.back().data();
-    live_.insert(p);
-    ++handedOut_;
-    return p;
-}
-
-namespace {
 
 // Hands out the next scripted batch as an enumeration does: a buffer on
 // success (or when the batch asks for one anyway), its records counted only
@@ -69,50 +39,40 @@ platform::NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* ca
 
 } // namespace
 
+std::uint8_t* FakePlatform::Allocate(std::size_t bytes) {
+    pool_.emplace_back(bytes + 16);
+    std::uint8_t* p = pool_.back().data();
+    live_.insert(p);
+    ++handedOut_;
+    return p;
+}
+
 std::uint8_t* FakePlatform::PackFiles(const std::vector<FakeFile>& files) {
-    std::size_t units = 0;
-    for (const FakeFile& f : files)
-        units += StringArea::Units(f.path) + StringArea::Units(f.user);
-    const std::size_t recordBytes = files.size() * sizeof(platform::FileInfo3);
-    std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
-    auto* records = reinterpret_cast<platform::FileInfo3*>(block);
-    StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const FakeFile& f = files[i];
-        records[i] = {f.id, f.permissions, f.numLocks, strings.Put(f.path), strings.Put(f.user)};
-    }
-    return block;
+    return platform::PackRecords<platform::FileInfo3>(
+        files,
+        [](const FakeFile& f, auto put) {
+            return platform::FileInfo3{f.id, f.permissions, f.numLocks, put(f.path), put(f.user)};
+        },
+        [this](std::size_t bytes) { return Allocate(bytes); });
 }
 
 std::uint8_t* FakePlatform::PackShares(const std::vector<FakeShare>& shares) {
-    std::size_t units = 0;
-    for (const FakeShare& f : shares)
-        for (const FakeString* text : {&f.name, &f.remark, &f.path, &f.password})
-            units += StringArea::Units(*text);
-    const std::size_t recordBytes = shares.size() * sizeof(platform::ShareInfo2);
-    std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
-    auto* records = reinterpret_cast<platform::ShareInfo2*>(block);
-    StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
-    for (std::size_t i = 0; i < shares.size(); ++i) {
-        const FakeShare& f = shares[i];
-        records[i] = {
-            strings.Put(f.name), f.type,        strings.Put(f.remark), f.permissions,
-            f.maxUses,           f.currentUses, strings.Put(f.path),   strings.Put(f.password)};
-    }
-    return block;
+    return platform::PackRecords<platform::ShareInfo2>(
+        shares,
+        [](const FakeShare& f, auto put) {
+            return platform::ShareInfo2{put(f.name), f.type,        put(f.remark), f.permissions,
+                                        f.maxUses,   f.currentUses, put(f.path),   put(f.password)};
+        },
+        [this](std::size_t bytes) { return Allocate(bytes); });
 }
 
 std::uint8_t* FakePlatform::PackServers(const std::vector<FakeServer>& servers) {
-    std::size_t units = 0;
-    for (const FakeServer& f : servers)
-        units += StringArea::Units(f.name);
-    const std::size_t recordBytes = servers.size() * sizeof(platform::ServerInfo100);
-    std::uint8_t* block = Allocate(recordBytes + units * sizeof(char16_t));
-    auto* records = reinterpret_cast<platform::ServerInfo100*>(block);
-    StringArea strings(reinterpret_cast<char16_t*>(block + recordBytes));
-    for (std::size_t i = 0; i < servers.size(); ++i)
-        records[i] = {servers[i].platformId, strings.Put(servers[i].name)};
-    return block;
+    return platform::PackRecords<platform::ServerInfo100>(
+        servers,
+        [](const FakeServer& f, auto put) {
+            return platform::ServerInfo100{f.platformId, put(f.name)};
+        },
+        [this](std::size_t bytes) { return Allocate(bytes); });
 }
 
 platform::NetStatus FakePlatform::NetFileEnum(const char16_t* server, const char16_t* basePath,
@@ -239,11 +199,6 @@ std::u16string FakePlatform::StatusText(platform::NetStatus status) {
         return u"Status " + std::u16string(number.begin(), number.end());
     }
     }
-}
-
-void FakePlatform::YieldToWindowSystem() {
-    ++yields;
-    Platform::YieldToWindowSystem();
 }
 
 } // namespace quarnel::test

@@ -147,7 +147,9 @@ class FakePlatform : public platform::Platform {
     platform::SignInChoices signIn;
     std::vector<std::pair<std::u16string, platform::Credentials>> credentialsGiven;
 
-    int yields = 0;
+    // The timeout that SetTimeout gave last.
+    std::optional<std::chrono::seconds> timeout;
+
     // Runs inside each platform call, before it answers: lets a test look at
     // the window while an enumeration is under way.
     std::function<void()> duringCall;
@@ -187,7 +189,7 @@ class FakePlatform : public platform::Platform {
 
     void NetApiBufferFree(void* buffer) override;
     std::u16string StatusText(platform::NetStatus status) override;
-    void YieldToWindowSystem() override;
+    void SetTimeout(std::chrono::seconds given) override { timeout = given; }
 
   private:
     std::uint8_t* Allocate(std::size_t bytes);

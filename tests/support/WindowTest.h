@@ -30,7 +30,9 @@ class WindowTest : public testing::Test {
     };
 
     void SetUp() override {
-        platform.SetYieldHook([] { QCoreApplication::processEvents(); });
+        // As the program yields, but without its worker thread: the scripted
+        // platform answers on the window thread.
+        api.SetYieldHook([] { QCoreApplication::processEvents(); });
         SetMsgBoxHandler([this](const QString& prompt, MsgBoxButtons buttons, MsgBoxIcon icon,
                                 const QString& title) {
             boxes.push_back({prompt, title, buttons, icon});

@@ -3,6 +3,8 @@
 
 #include "FolderBrowser.h"
 
+#include "platform/mounts_samba.h"
+
 #include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -57,7 +59,8 @@ class FileOrFolderDialog final : public QFileDialog {
 };
 
 // Where this machine mounts SMB shares: the SMB folders of GVfs in the
-// user's runtime directory, and every cifs or smb3 mount.
+// user's runtime directory, and every mount that the network drive lookup
+// takes for an SMB mount.
 QList<QUrl> SmbPlaces(QString& gvfs) {
     QList<QUrl> places;
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -69,11 +72,9 @@ QList<QUrl> SmbPlaces(QString& gvfs) {
                                                             QDir::Dirs | QDir::NoDotAndDotDot))
             places << QUrl::fromLocalFile(share.absoluteFilePath());
     }
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QByteArray type = volume.fileSystemType();
-        if (type == "cifs" || type == "smb3" || type == "smbfs")
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (platform::samba::IsSmbFileSystem(volume.fileSystemType().toStdString()))
             places << QUrl::fromLocalFile(volume.rootPath());
-    }
     return places;
 }
 
@@ -85,7 +86,7 @@ QList<QUrl> SideBar(const QList<QUrl>& smbPlaces) {
 
 } // namespace
 
-QString BrowseForFileOrFolder(QWidget& owner, modApi&, const QString& title) {
+QString BrowseForFileOrFolder(QWidget& owner, const QString& title) {
     FileOrFolderDialog dialog(owner, title);
     QString gvfs;
     const QList<QUrl> places = SmbPlaces(gvfs);

@@ -9,8 +9,6 @@
 #include <QWidget>
 #include <atomic>
 #include <exception>
-#include <optional>
-#include <vector>
 
 namespace quarnel {
 
@@ -132,13 +130,16 @@ void ResponsivePlatform::RunJobs() {
     }
 }
 
-template <typename Call> auto ResponsivePlatform::OffWindowThread(Call call) -> decltype(call()) {
-    std::optional<decltype(call())> result;
+// Runs the call on the worker and returns what it returned, serving the
+// window system until then.
+platform::NetStatus ResponsivePlatform::Around(const platform::PlatformCall&,
+                                               const std::function<platform::NetStatus()>& next) {
+    platform::NetStatus status = platform::netstatus::Success;
     std::exception_ptr failure;
     std::atomic<bool> done = false;
     Post([&] {
         try {
-            result.emplace(call());
+            status = next();
         } catch (...) {
             failure = std::current_exception();
         }
@@ -155,70 +156,7 @@ template <typename Call> auto ResponsivePlatform::OffWindowThread(Call call) -> 
     }
     if (failure)
         std::rethrow_exception(failure);
-    return std::move(*result);
-}
-
-platform::NetStatus ResponsivePlatform::NetFileEnum(
-    const char16_t* serverName, const char16_t* basePath, const char16_t* userName,
-    std::uint32_t level, std::uint8_t** buffer, std::uint32_t prefMaxLen,
-    std::uint32_t* entriesRead, std::uint32_t* totalEntries, std::uintptr_t* resumeHandle) {
-    return OffWindowThread([&] {
-        return inner_.NetFileEnum(serverName, basePath, userName, level, buffer, prefMaxLen,
-                                  entriesRead, totalEntries, resumeHandle);
-    });
-}
-
-platform::NetStatus ResponsivePlatform::NetShareEnum(const char16_t* serverName,
-                                                     std::uint32_t level, std::uint8_t** buffer,
-                                                     std::uint32_t prefMaxLen,
-                                                     std::uint32_t* entriesRead,
-                                                     std::uint32_t* totalEntries,
-                                                     std::uint32_t* resumeHandle) {
-    return OffWindowThread([&] {
-        return inner_.NetShareEnum(serverName, level, buffer, prefMaxLen, entriesRead, totalEntries,
-                                   resumeHandle);
-    });
-}
-
-platform::NetStatus ResponsivePlatform::NetShareGetInfo(const char16_t* serverName,
-                                                        const char16_t* netName,
-                                                        std::uint32_t level,
-                                                        std::uint8_t** buffer) {
-    return OffWindowThread(
-        [&] { return inner_.NetShareGetInfo(serverName, netName, level, buffer); });
-}
-
-platform::NetStatus ResponsivePlatform::NetMessageBufferSend(const char16_t* serverName,
-                                                             const char16_t* msgName,
-                                                             const char16_t* fromName,
-                                                             const std::uint8_t* buffer,
-                                                             std::uint32_t byteLength) {
-    return OffWindowThread([&] {
-        return inner_.NetMessageBufferSend(serverName, msgName, fromName, buffer, byteLength);
-    });
-}
-
-platform::NetStatus ResponsivePlatform::NetServerEnum(
-    const char16_t* serverName, std::uint32_t level, std::uint8_t** buffer,
-    std::uint32_t prefMaxLen, std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-    std::uint32_t serverType, const char16_t* domain, std::uint32_t* resumeHandle) {
-    return OffWindowThread([&] {
-        return inner_.NetServerEnum(serverName, level, buffer, prefMaxLen, entriesRead,
-                                    totalEntries, serverType, domain, resumeHandle);
-    });
-}
-
-platform::NetStatus ResponsivePlatform::NetFileClose(const char16_t* serverName,
-                                                     std::uint32_t fileId) {
-    return OffWindowThread([&] { return inner_.NetFileClose(serverName, fileId); });
-}
-
-platform::NetworkDrive ResponsivePlatform::LookUpNetworkDrive(const std::u16string& path) {
-    return OffWindowThread([&] { return inner_.LookUpNetworkDrive(path); });
-}
-
-std::optional<std::u16string> ResponsivePlatform::FindEntryName(const std::u16string& path) {
-    return OffWindowThread([&] { return inner_.FindEntryName(path); });
+    return status;
 }
 
 } // namespace quarnel

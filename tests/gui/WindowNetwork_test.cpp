@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// The main window over the responsive platform, while a network call hangs
-// on a platform call that the test holds until it lets it go.
+// The windows' network stack over the scripted platform: the main window
+// while a call hangs on the worker thread until the test lets it go, and the
+// sign-in when a server refuses.
 #include "FakePlatform.h"
-#include "ResponsivePlatform.h"
+#include "WindowNetwork.h"
 #include "frmQuarnel.h"
+#include "frmSignIn.h"
 
 #include <QApplication>
 #include <QTest>
@@ -56,8 +58,7 @@ class Gate {
 class WhileACallHangs : public testing::Test {
   protected:
     void SetUp() override {
-        responsive.SetYieldHook([] { QCoreApplication::processEvents(); });
-        form = std::make_unique<frmQuarnel>(api);
+        form = std::make_unique<frmQuarnel>(network.Api());
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         fake.duringCall = [this] { gate.Pass(); };
@@ -89,8 +90,7 @@ class WhileACallHangs : public testing::Test {
     }
 
     FakePlatform fake;
-    ResponsivePlatform responsive{fake};
-    modApi api{responsive};
+    WindowNetwork network{fake};
     std::unique_ptr<frmQuarnel> form;
     Gate gate;
 };
@@ -147,11 +147,89 @@ TEST_F(WhileACallHangs, CloseRequestIsCarriedOutOnceTheCallHasReturned) {
     EXPECT_TRUE(fake.allBuffersReleasedOnce());
 }
 
-TEST(ResponsivePlatform, FailureOfTheBackendReachesTheCaller) {
+TEST(WindowNetwork, FailureOfTheBackendReachesTheCaller) {
     FakePlatform fake; // NetFileEnum with no batch scripted throws
-    ResponsivePlatform responsive(fake);
-    modApi api(responsive);
-    EXPECT_THROW(api.EnumOpenFiles(u"srv", u"", u""), std::logic_error);
+    WindowNetwork network(fake);
+    EXPECT_THROW(network.Api().EnumOpenFiles(u"srv", u"", u""), std::logic_error);
+}
+
+// A refused listing asks once, on the window thread, and is made again on
+// the worker with what was given; it asks only for a refusal, only where
+// credentials can be given, and Cancel passes the refusal on. Whatever
+// stands around the system's platform passes the timeout on to it.
+TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
+    const platform::Credentials given{u"DOM\\admin", u"secret", false};
+    struct Case {
+        const char* what;
+        platform::NetStatus first, second;
+        bool takesCredentials;
+        std::optional<platform::Credentials> answer;
+        int asks, calls;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"logon failure, signed in", netstatus::LogonFailure, netstatus::Success, true, given, 1, 2,
+         true},
+        {"access denied, signed in", netstatus::AccessDenied, netstatus::Success, true, given, 1, 2,
+         true},
+        {"cancelled", netstatus::AccessDenied, netstatus::Success, true, std::nullopt, 1, 1, false},
+        {"refused again: asked once only", netstatus::LogonFailure, netstatus::LogonFailure, true,
+         given, 1, 2, false},
+        {"no refusal", netstatus::BadNetPath, netstatus::Success, true, given, 0, 1, false},
+        {"logon session only", netstatus::LogonFailure, netstatus::Success, false, given, 0, 1,
+         false},
+    };
+    const std::thread::id windowThread = std::this_thread::get_id();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePlatform fake;
+        fake.signIn = {c.takesCredentials, true};
+        fake.fileBatches.push_back({c.first, {}, /*bufferOnFailure=*/true});
+        fake.fileBatches.push_back({c.second, {FakeFile{7, 1, 0, u"C:\\a", u"bob"}}});
+        fake.duringCall = [&] { EXPECT_NE(std::this_thread::get_id(), windowThread); };
+        int asks = 0;
+        WindowNetwork network(
+            fake, [&](const QString& server, const QString& reason, bool offerKerberos) {
+                ++asks;
+                EXPECT_EQ(std::this_thread::get_id(), windowThread);
+                EXPECT_EQ(server, QStringLiteral("\\\\srv"));
+                EXPECT_FALSE(reason.isEmpty());
+                EXPECT_TRUE(offerKerberos);
+                return c.answer;
+            });
+        modApi& api = network.Api();
+        EXPECT_EQ(api.EnumOpenFiles(u"srv", u"", u"") && api.OpenFileCount == 1, c.listed);
+        EXPECT_EQ(asks, c.asks);
+        EXPECT_EQ(static_cast<int>(fake.fileCalls.size()), c.calls);
+        EXPECT_TRUE(fake.allBuffersReleasedOnce());
+        if (c.calls == 2)
+            ASSERT_EQ(fake.credentialsGiven,
+                      (std::vector<std::pair<std::u16string, platform::Credentials>>{
+                          {u"\\\\srv", given}}));
+        else
+            EXPECT_TRUE(fake.credentialsGiven.empty());
+        api.Platform().SetTimeout(std::chrono::seconds(5));
+        EXPECT_EQ(fake.timeout, std::chrono::seconds(5));
+    }
+}
+
+// The dialog gives what was typed, or the ticket alone; OK waits for a user
+// name unless the ticket is chosen.
+TEST(SignInDialog, GivesWhatWasEntered) {
+    frmSignIn dialog(QStringLiteral("\\\\srv"), QStringLiteral("Access is denied."), true);
+    EXPECT_FALSE(dialog.cmdOK->isEnabled());
+    QTest::keyClicks(dialog.txtUser, QStringLiteral("DOM\\admin"));
+    QTest::keyClicks(dialog.txtPassword, QStringLiteral("secret"));
+    EXPECT_TRUE(dialog.cmdOK->isEnabled());
+    EXPECT_EQ(dialog.txtPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog.Entered(), (platform::Credentials{u"DOM\\admin", u"secret", false}));
+    dialog.chkKerberos->setChecked(true);
+    EXPECT_FALSE(dialog.txtPassword->isEnabled());
+    EXPECT_EQ(dialog.Entered(), (platform::Credentials{{}, {}, true}));
+
+    frmSignIn withoutTicket(QString(), QStringLiteral("Access is denied."), false);
+    EXPECT_TRUE(withoutTicket.chkKerberos->isHidden());
+    EXPECT_TRUE(withoutTicket.windowTitle().endsWith(QStringLiteral("the local computer")));
 }
 
 } // namespace
