@@ -13,54 +13,56 @@ namespace {
 
 namespace netstatus = platform::netstatus;
 
-class CliSendTest : public ::testing::Test {
-  protected:
+// Every recipient is tried, each told on its line in the window's words;
+// one of spaces never reaches the platform. Any failure fails the run.
+TEST(CliSendTest, OneLinePerRecipientInTheWindowsWordsAndFailureInTheExitCode) {
     FakePlatform platform;
-    std::ostringstream out, err;
-
-    int Send(const std::vector<std::string>& recipients, const std::string& message,
-             const std::string& server = "") {
-        return cli::SendMessages(platform, recipients, message, server, out, err);
-    }
-};
-
-TEST_F(CliSendTest, OneLinePerRecipientInTheWindowsWordsAndFailureInTheExitCode) {
     platform.messageStatuses = {netstatus::Success, netstatus::NameNotFound, netstatus::Success};
-    EXPECT_EQ(Send({"ann", "nobody", "  "}, "Please close budget.xlsx"), 1);
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::SendMessages(platform, {"ann", "nobody", "  ", "ann"},
+                                "Please close budget.xlsx", "", out, err),
+              1);
     EXPECT_EQ(out.str(), "Message to ann send successfully\n"
                          "Sending message to nobody failed (Message alias could not be found on "
                          "the network.)\n"
-                         "Sending message to    failed (No recipient selected)\n");
+                         "Sending message to    failed (No recipient selected)\n"
+                         "Message to ann send successfully\n");
     EXPECT_EQ(err.str(), "");
-    // Every recipient is tried; the one of spaces never reaches the platform.
-    ASSERT_EQ(platform.messageCalls.size(), 2u);
+    ASSERT_EQ(platform.messageCalls.size(), 3u);
     EXPECT_EQ(platform.messageCalls[1].msgName, u"nobody");
     EXPECT_FALSE(platform.messageCalls[1].server.has_value());
+
+    out.str("");
+    EXPECT_EQ(cli::SendMessages(platform, {"ann"}, "hi", "srv", out, err), 0);
+    EXPECT_EQ(out.str(), "Message to ann send successfully\n");
+    EXPECT_EQ(platform.messageCalls.back().server, u"srv"); // as given
 }
 
-TEST_F(CliSendTest, AllSentIsSuccessAndTheServerGoesAsGiven) {
-    EXPECT_EQ(Send({"ann", "ann"}, "hi", "srv"), 0);
-    EXPECT_EQ(out.str(), "Message to ann send successfully\nMessage to ann send successfully\n");
-    ASSERT_EQ(platform.messageCalls.size(), 2u);
-    EXPECT_EQ(platform.messageCalls[0].server, u"srv");
-}
-
-TEST_F(CliSendTest, LineBreaksGoAsCrLfAndNonAsciiSurvives) {
-    ASSERT_EQ(Send({"ann"}, "one\ntwo\r\nGr\xC3\xBC\xC3\x9F"
-                            "e"),
-              0);
-    EXPECT_EQ(platform.messageCalls.at(0).Text(), u"one\r\ntwo\r\nGr\u00FC\u00DFe");
-}
-
-TEST_F(CliSendTest, MessageOfSpacesIsRefusedBeforeAnySend) {
-    EXPECT_EQ(Send({"ann"}, "   "), 1);
-    EXPECT_EQ(Send({"ann"}, ""), 1);
-    EXPECT_EQ(err.str(), "quarnel-cli: Can not send an empty message!\n"
-                         "quarnel-cli: Can not send an empty message!\n");
-    EXPECT_TRUE(platform.messageCalls.empty());
-    // Line breaks alone are a message.
-    EXPECT_EQ(Send({"ann"}, "\n"), 0);
-    EXPECT_EQ(platform.messageCalls.at(0).Text(), u"\r\n");
+// Line breaks go as CR LF, as the window's field gives them; a message of
+// spaces is refused before any send, one of line breaks alone is a message.
+TEST(CliSendTest, WhatIsSentOfTheMessage) {
+    const struct {
+        std::string message;
+        std::optional<std::u16string> sent; // none: refused
+    } cases[] = {
+        {"one\ntwo\r\nGr\xC3\xBC\xC3\x9F"
+         "e",
+         u"one\r\ntwo\r\nGr\u00FC\u00DFe"},
+        {"\n", u"\r\n"},
+        {"   ", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        FakePlatform platform;
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::SendMessages(platform, {"ann"}, c.message, "", out, err), c.sent ? 0 : 1);
+        if (c.sent) {
+            EXPECT_EQ(platform.messageCalls.at(0).Text(), *c.sent);
+        } else {
+            EXPECT_TRUE(platform.messageCalls.empty());
+            EXPECT_EQ(err.str(), "quarnel-cli: Can not send an empty message!\n");
+        }
+    }
 }
 
 TEST(MessageFromInputTest, OnlyTheLastLineBreakIsLeftOut) {
