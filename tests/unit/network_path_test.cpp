@@ -115,6 +115,7 @@ TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {
     const auto share = MessageFor(Resolution::ShareNotFound);
     ASSERT_TRUE(share.has_value());
     EXPECT_EQ(share->title, u"Problem finding share");
+    EXPECT_EQ(share->prompt, u"It seems I have some problems getting Share Information");
     EXPECT_EQ(share->icon, ResolutionMessage::Icon::Information);
     EXPECT_FALSE(MessageFor(Resolution::NoShare).has_value());
     EXPECT_FALSE(MessageFor(Resolution::NoRemoteName).has_value());
