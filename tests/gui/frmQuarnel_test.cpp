@@ -19,7 +19,6 @@ namespace {
 
 namespace netstatus = quarnel::platform::netstatus;
 
-
 class MainWindow : public quarnel::test::WindowTest {
   protected:
     QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
