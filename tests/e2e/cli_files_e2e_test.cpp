@@ -15,91 +15,79 @@ namespace {
 
 using Row = std::tuple<std::string, std::string, std::string, int>; // user, path, letters, locks
 
-std::multiset<Row> Rows(const CliResult& run) {
-    std::multiset<Row> rows;
-    const auto json = nlohmann::json::parse(run.out);
-    for (const auto& file : json) {
-        EXPECT_TRUE(file["id"].is_number_integer());
-        rows.insert({file["user"].get<std::string>(), file["path"].get<std::string>(),
-                     file["permissions"].get<std::string>(), file["locks"].get<int>()});
-    }
-    return rows;
-}
-
 class CliFilesE2eTest : public ::testing::Test {
   protected:
     const TestServer& server = TestServer::Get();
 
-    CliResult Files(std::vector<std::string> extra) {
-        std::vector<std::string> args{"files", server.address, "--format", "json"};
+    // The rows that `files` lists in JSON, given `extra` arguments.
+    std::multiset<Row> Files(std::vector<std::string> extra) {
+        std::vector<std::string> args{"files", "--format", "json"};
         args.insert(args.end(), extra.begin(), extra.end());
-        return RunCli(args, server.adminUser, server.adminPassword);
+        const CliResult run = RunCli(args, server.adminUser, server.adminPassword);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::multiset<Row> rows;
+        for (const auto& file : nlohmann::json::parse(run.out)) {
+            EXPECT_TRUE(file["id"].is_number_integer());
+            rows.insert({file["user"].get<std::string>(), file["path"].get<std::string>(),
+                         file["permissions"].get<std::string>(), file["locks"].get<int>()});
+        }
+        return rows;
     }
 };
 
-TEST_F(CliFilesE2eTest, ListsExactlyTheFilesHeldOpenWithTheirAccessAndLocks) {
-    const std::string dir = server.MakeFolder("cli-exact");
-    HeldFiles admin(server.adminUser, server.adminPassword,
-                    {dir + "/read.txt:r", dir + "/readwrite.txt:rw:2", dir + "/write.txt:w"});
-    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/Bücher.txt:rw:1"});
-
-    const CliResult run = Files({});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const std::multiset<Row> expected{
-        {server.adminUser, server.ServerPath(dir + "/read.txt"), "R  ", 0},
-        {server.adminUser, server.ServerPath(dir + "/readwrite.txt"), "RW ", 2},
-        {server.adminUser, server.ServerPath(dir + "/write.txt"), " W ", 0},
-        {server.plainUser, server.ServerPath(dir + "/Bücher.txt"), "RW ", 1},
-    };
-    EXPECT_EQ(Rows(run), expected);
-}
-
-TEST_F(CliFilesE2eTest, NarrowsByUserAndByBasePath) {
-    const std::string dir = server.MakeFolder("cli-narrow");
+// Exactly the files held open, with their access and locks; narrowed by
+// user, by base path (in other letter case: servers compare paths without
+// case, and "sub" must not take in its sibling "subway") and by a client
+// path, which names the same folder.
+TEST_F(CliFilesE2eTest, ListsExactlyTheFilesHeldOpenAndNarrowsByUserAndByPath) {
+    const std::string dir = server.MakeFolder("cli-files");
     server.MakeFolder(dir + "/sub");
     server.MakeFolder(dir + "/subway");
     HeldFiles admin(server.adminUser, server.adminPassword,
-                    {dir + "/top.txt:r", dir + "/sub/inner.txt:rw", dir + "/subway/next.txt:r"});
-    HeldFiles plain(server.plainUser, server.plainPassword, {dir + "/sub/theirs.txt:r"});
+                    {dir + "/read.txt:r", dir + "/sub/inner.txt:rw:2", dir + "/subway/next.txt:w"});
+    HeldFiles plain(server.plainUser, server.plainPassword,
+                    {dir + "/sub/theirs.txt:r", dir + "/Bücher.txt:rw:1"});
+    const Row read{server.adminUser, server.ServerPath(dir + "/read.txt"), "R  ", 0};
+    const Row inner{server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 2};
+    const Row next{server.adminUser, server.ServerPath(dir + "/subway/next.txt"), " W ", 0};
+    const Row theirs{server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0};
+    const Row books{server.plainUser, server.ServerPath(dir + "/Bücher.txt"), "RW ", 1};
+    const std::string& a = server.address;
+    const std::string base = server.ServerPath(dir + "/SUB");
 
-    const CliResult byUser = Files({"--user", server.plainUser});
-    ASSERT_EQ(byUser.exitCode, 0) << byUser.err;
-    EXPECT_EQ(Rows(byUser),
-              (std::multiset<Row>{
-                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
-
-    // The base path in other letter case: servers compare paths without case,
-    // and "sub" must not take in its sibling "subway".
-    std::string base = server.ServerPath(dir + "/SUB");
-    const CliResult byBase = Files({"--base", base});
-    ASSERT_EQ(byBase.exitCode, 0) << byBase.err;
-    EXPECT_EQ(Rows(byBase),
-              (std::multiset<Row>{
-                  {server.adminUser, server.ServerPath(dir + "/sub/inner.txt"), "RW ", 0},
-                  {server.plainUser, server.ServerPath(dir + "/sub/theirs.txt"), "R  ", 0}}));
-
-    const CliResult both = Files({"--base", base, "--user", server.adminUser});
-    EXPECT_EQ(Rows(both).size(), 1u);
-
-    const CliResult nobody = Files({"--user", "nobody-holds-anything"});
-    EXPECT_EQ(nobody.exitCode, 0);
-    EXPECT_EQ(nobody.out, "[]\n");
+    EXPECT_EQ(Files({a}), (std::multiset<Row>{read, inner, next, theirs, books}));
+    EXPECT_EQ(Files({a, "--user", server.plainUser}), (std::multiset<Row>{theirs, books}));
+    EXPECT_EQ(Files({a, "--base", base}), (std::multiset<Row>{inner, theirs}));
+    EXPECT_EQ(Files({"--path", server.NetworkPath(dir + "/sub")}),
+              (std::multiset<Row>{inner, theirs}));
+    EXPECT_EQ(Files({a, "--base", base, "--user", server.adminUser}), std::multiset<Row>{inner});
+    EXPECT_TRUE(Files({a, "--user", "nobody-holds-anything"}).empty());
 }
 
+// One line names the server and the reason. On a server that lets anonymous
+// users in, libnetapi quietly retries without refused credentials: that is
+// still a logon failure, whichever call was refused.
 TEST_F(CliFilesE2eTest, FailuresGiveAReasonInWordsAndANonZeroExit) {
+    const std::string logon = "Logon failure: Unknown user name or bad password (error 1326)";
     struct Case {
-        std::string server, user, password, reason;
+        std::vector<std::string> args;
+        std::string user, password, reason;
     } cases[] = {
-        {server.address, server.plainUser, server.plainPassword, "Access is denied"},
-        {server.address, server.adminUser, "not-the-password", "Logon failure"},
+        {{"files", server.address}, server.plainUser, server.plainPassword, "Access is denied"},
+        {{"files", server.address}, server.adminUser, "wrong-password", logon},
+        {{"shares", server.address}, server.adminUser, "wrong-password", logon},
+        {{"share", server.address, server.share}, server.adminUser, "wrong-password", logon},
         // Nothing listens on this loopback address: the port is closed.
-        {"127.0.0.2", server.adminUser, server.adminPassword, "network path was not found"},
+        {{"files", "127.0.0.2"},
+         server.adminUser,
+         server.adminPassword,
+         "network path was not found"},
     };
     for (const Case& c : cases) {
-        const CliResult run = RunCli({"files", c.server}, c.user, c.password);
-        EXPECT_NE(run.exitCode, 0) << c.reason;
+        const CliResult run = RunCli(c.args, c.user, c.password);
+        EXPECT_EQ(run.exitCode, 1) << c.reason;
         EXPECT_EQ(run.out, "") << c.reason;
-        EXPECT_NE(run.err.find("\\\\" + c.server), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("\\\\" + c.args[1]), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }

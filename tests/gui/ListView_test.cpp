@@ -62,7 +62,7 @@ TEST(ListViewItems, GoToTheEndShowSubItemsNextAndDieWithAClear) {
     EXPECT_EQ(list.ListItemCount(), 1);
 }
 
-TEST(ListViewSorting, SortsByTheKeyColumnAsTextWithoutRegardToCase) {
+TEST(ListViewSorting, SortsByTheKeyColumnAsTextWithoutRegardToCaseAndKeepsItsOrder) {
     ListView list;
     Fill(list, {{"Bob", "9"}, {"alice", "100"}, {"Carol", "10"}, {"bob", "1"}});
 
@@ -79,30 +79,24 @@ TEST(ListViewSorting, SortsByTheKeyColumnAsTextWithoutRegardToCase) {
     // "Bob" and "bob" are equal and keep the order they had.
     EXPECT_EQ(ColumnTexts(list, 0), QStringList({"alice", "Bob", "bob", "Carol"}));
 
-    list.SetSorted(false);
-    list.AddListItem("aaron");
-    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"alice", "Bob", "bob", "Carol", "aaron"}));
-}
-
-TEST(ListViewSorting, KeepsRowsInOrderWhileSortedAndTheSelectionOnItsRow) {
-    ListView list;
-    Fill(list, {{"m", "1"}, {"c", "2"}});
-    list.SetSorted(true);
-    ListItem m = list.ListItemAt(2);
-    ASSERT_EQ(m.Text(), "m");
-    list.SetSelectedItem(m);
-
+    // While sorted, rows added or changed take their places, and the
+    // selection stays on its row.
+    ListItem bob = list.ListItemAt(3);
+    list.SetSelectedItem(bob);
     ListItem x = list.AddListItem("x");
     list.AddListItem("b");
-    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"b", "c", "m", "x"}));
-    EXPECT_EQ(m.Index(), 3);
-
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"alice", "b", "Bob", "bob", "Carol", "x"}));
+    EXPECT_EQ(bob.Index(), 4);
     x.SetSubItem(1, "0"); // not the key column: stays
-    EXPECT_EQ(x.Index(), 4);
+    EXPECT_EQ(x.Index(), 6);
     x.SetText("a");
-    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"a", "b", "c", "m"}));
-    EXPECT_EQ(list.SelectedItem(), m);
-    EXPECT_EQ(list.ListItemAt(4), m);
+    EXPECT_EQ(ColumnTexts(list, 0), QStringList({"a", "alice", "b", "Bob", "bob", "Carol"}));
+    EXPECT_EQ(list.SelectedItem(), bob);
+    EXPECT_EQ(list.ListItemAt(5), bob);
+
+    list.SetSorted(false);
+    list.AddListItem("aaron");
+    EXPECT_EQ(ColumnTexts(list, 0).last(), "aaron");
 }
 
 TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {

@@ -4,11 +4,9 @@
 #include "ListTexts.h"
 #include "WindowTest.h"
 #include "frmQuarnel.h"
-#include "twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,12 +19,6 @@ namespace {
 
 namespace netstatus = quarnel::platform::netstatus;
 
-using quarnel::frmQuarnel;
-using quarnel::platform::netstatus::BadNetPath;
-using quarnel::platform::netstatus::MoreData;
-using quarnel::platform::netstatus::Success;
-using quarnel::test::FakeFile;
-
 class MainWindow : public quarnel::test::WindowTest {
   protected:
     QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
@@ -36,41 +28,22 @@ class MainWindow : public quarnel::test::WindowTest {
     }
 };
 
-QRect FromTwips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15); // all are whole pixels
-}
-
-TEST_F(MainWindow, StartsLaidOutFromTwipsWithAnEmptyListOfFiveColumns) {
+// Where each control stands is the layout table's to say; what can break is
+// the window's centring, the captions and the list's columns.
+TEST_F(MainWindow, StartsCentredWithItsCaptionsAndAnEmptyListOfFiveColumns) {
     EXPECT_EQ(form->windowTitle(), "Quarnel");
     EXPECT_EQ(form->size(), QSize(530, 310));
     EXPECT_FALSE(form->windowIcon().isNull());
     const QPoint screenCentre = form->screen()->availableGeometry().center();
     EXPECT_LE((form->frameGeometry().center() - screenCentre).manhattanLength(), 2);
-
-    const struct {
-        QWidget* control;
-        QString caption;
-        QRect place;
-    } expected[] = {
-        {form->lblserver, "Server", FromTwips(0, 75, 855, 255)},
-        {form->txtServer, "", FromTwips(960, 45, 4215, 285)},
-        {form->cmdservers, "...", FromTwips(5160, 30, 255, 285)},
-        {form->lblBasePath, "Base Path", FromTwips(0, 375, 855, 255)},
-        {form->txtBasePath, "", FromTwips(960, 345, 4215, 285)},
-        {form->cmdShares, "$", FromTwips(5160, 345, 255, 285)},
-        {form->cmdBrowse, "...", FromTwips(5415, 345, 255, 285)},
-        {form->Label1, "User", FromTwips(0, 660, 855, 255)},
-        {form->txtUser, "", FromTwips(960, 630, 4215, 285)},
-        {form->cmdListFiles, "List Quarnel", FromTwips(5880, 30, 1695, 375)},
-        {form->cmdMessage, "Message", FromTwips(5880, 435, 1695, 375)},
-    };
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.caption.toStdString());
-        EXPECT_EQ(e.control->geometry(), e.place);
-        const QVariant text = e.control->property("text");
-        EXPECT_EQ(text.toString(), e.caption);
-    }
-    EXPECT_EQ(form->lvwFiles->pos(), QPoint(-1, 62));
+    const QList<QWidget*> controls{form->lblserver,    form->cmdservers, form->lblBasePath,
+                                   form->cmdShares,    form->cmdBrowse,  form->Label1,
+                                   form->cmdListFiles, form->cmdMessage};
+    QStringList captions;
+    for (const QWidget* control : controls)
+        captions << control->property("text").toString();
+    EXPECT_EQ(captions, QStringList({"Server", "...", "Base Path", "$", "...", "User",
+                                     "List Quarnel", "Message"}));
     EXPECT_EQ(form->cmdservers->toolTip() + form->cmdShares->toolTip() + form->cmdBrowse->toolTip(),
               "Select a computerSelect a shareBrowse");
     EXPECT_FALSE(form->cmdShares->isEnabled());
@@ -79,12 +52,10 @@ TEST_F(MainWindow, StartsLaidOutFromTwipsWithAnEmptyListOfFiveColumns) {
     EXPECT_EQ(list->ListItemCount(), 0);
     const QStringList keys{"User", "Path", "File_ID", "Permissions", "locks"};
     const QStringList texts{"User", "Path", "File ID", "Permissions", "# locks"};
-    const int widths[] = {1500, 2700, 700, 1000, 500};
     ASSERT_EQ(list->ColumnHeaderCount(), 5);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(list->ColumnHeaderKey(n), keys[n - 1]);
         EXPECT_EQ(list->ColumnHeaderText(n), texts[n - 1]);
-        EXPECT_EQ(list->header()->sectionSize(n - 1), quarnel::twips::ToPixels(widths[n - 1]));
     }
     EXPECT_EQ(list->ExtendedStyle() & 0x30u, 0x30u);
     EXPECT_FALSE(list->MultiSelect());
@@ -200,18 +171,6 @@ TEST_F(MainWindow, RowsShowPermissionLettersAndSignedNumbers) {
     EXPECT_EQ(Row(4), QStringList({"DAVE", "C:\\all.doc", "-2147483648", "RWC", "-1"}));
     EXPECT_EQ(Row(5), QStringList({"", "", "5", "  C", "2"}));
     EXPECT_EQ(Row(6), QStringList({"EVE", "C:\\r.doc", "2147483647", "R  ", "0"}));
-
-    // The listing keeps the list's sort settings, and the new rows take their places.
-    quarnel::ListView* list = form->lvwFiles;
-    list->SetSortKey(1);
-    list->SetSortOrder(Qt::DescendingOrder);
-    list->SetSorted(true);
-    Script({{1, 1, 0, u"b", u"x"}, {2, 1, 0, u"C", u"y"}, {3, 1, 0, u"a", u"z"}});
-    form->cmdListFiles->click();
-    EXPECT_EQ(list->SortKey(), 1);
-    EXPECT_EQ(list->SortOrder(), Qt::DescendingOrder);
-    EXPECT_TRUE(list->Sorted());
-    EXPECT_EQ(Row(1).at(1) + Row(2).at(1) + Row(3).at(1), "Cba");
 }
 
 TEST_F(MainWindow, AFailedOrEmptyListingShowsNothing) {

@@ -76,13 +76,10 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
         EXPECT_EQ(ColumnTexts(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
         EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
         EXPECT_EQ(ColumnTexts(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
-        // Header clicks sort as in the main window.
-        ClickHeader(list, 3);
+        ClickHeader(list, 3); // sorts as in the main window
         EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "10", "9"}));
-        ClickHeader(list, 1);
-        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ADMIN$", "data", "IPC$"}));
 
-        list.SetSelectedItem(list.ListItemAt(2));
+        list.SetSelectedItem(list.ListItemAt(3)); // "data"
         QTest::keyClick(&list, Qt::Key_Return);
     }));
     EXPECT_TRUE(hourglass);
@@ -138,10 +135,8 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
         EXPECT_EQ(picker.windowTitle(), "NT Servers");
         ListView& list = *picker.lvwServers;
         EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
-        ClickHeader(list, 1);
+        ClickHeader(list, 1); // the key's own header reverses the order
         EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
-        ClickHeader(list, 1);
-        EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"ALPHA", "beta", "Gamma"}));
         DoubleClickRow(list, 1);
     }));
     const quarnel::test::ServerEnumCall& call = platform.serverCalls.at(0);

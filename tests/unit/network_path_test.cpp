@@ -33,38 +33,23 @@ class ResolveTest : public ::testing::Test {
     modApi api{platform};
 };
 
-TEST_F(ResolveTest, MappedDriveGivesTheServerAndTheSharesFolderWithTheRest) {
-    ResolvedPath r = Resolve(u"X:\\Reports\\May.doc");
-    EXPECT_EQ(r.outcome, Resolution::Resolved);
-    EXPECT_EQ(r.server, u"\\\\srv");
-    EXPECT_EQ(r.localPath, u"E:\\Shares\\Data\\Reports\\May.doc");
-    EXPECT_EQ(platform.shareInfoCalls.back().server, u"\\\\srv");
-    EXPECT_EQ(platform.shareInfoCalls.back().netName, u"data");
-
-    r = Resolve(u"X:\\");
-    EXPECT_EQ(r.localPath, u"E:\\Shares\\Data"); // no trailing backslash
-}
-
-TEST_F(ResolveTest, NetworkPathsSplitAtServerAndShare) {
-    EXPECT_EQ(Resolve(u"\\\\srv\\data\\Reports\\").localPath, u"E:\\Shares\\Data\\Reports\\");
-    EXPECT_EQ(Resolve(u"\\\\srv\\data").localPath, u"E:\\Shares\\Data");
-    EXPECT_EQ(Resolve(u"\\\\srv\\data\\").localPath, u"E:\\Shares\\Data");
-    EXPECT_EQ(Resolve(u"\\\\srv\\root\\Reports\\May.doc").localPath, u"D:\\Reports\\May.doc");
-    // A share without a folder resolves, to an empty local path.
-    const ResolvedPath ipc = Resolve(u"\\\\srv\\IPC$\\x");
-    EXPECT_EQ(ipc.outcome, Resolution::Resolved);
-    EXPECT_EQ(ipc.localPath, u"");
-    EXPECT_EQ(ipc.server, u"\\\\srv");
-}
-
-// Linux users write //server/share; "." and ".." are collapsed as Windows
-// collapses them in a network path, never above the share, whichever way
-// the path came.
-TEST_F(ResolveTest, PathFormsAndDotsNameTheSameFolder) {
+// A mapped drive or a network path gives the server and the share's folder
+// with the rest of the path, without a trailing backslash for the share
+// itself; a share without a folder gives an empty path. Linux users write
+// //server/share; "." and ".." are collapsed as Windows collapses them in a
+// network path, never above the share, whichever way the path came.
+TEST_F(ResolveTest, PathFormsAndDotsNameTheShareAndTheRestBelowIt) {
     platform.networkDrives[u"X:\\a\\..\\b"] = {true, u"\\\\srv\\data", u"a\\..\\b"};
     const struct {
         std::u16string path, localPath;
     } cases[] = {
+        {u"X:\\Reports\\May.doc", u"E:\\Shares\\Data\\Reports\\May.doc"},
+        {u"X:\\", u"E:\\Shares\\Data"},
+        {u"\\\\srv\\data\\Reports\\", u"E:\\Shares\\Data\\Reports\\"},
+        {u"\\\\srv\\data", u"E:\\Shares\\Data"},
+        {u"\\\\srv\\data\\", u"E:\\Shares\\Data"},
+        {u"\\\\srv\\root\\Reports\\May.doc", u"D:\\Reports\\May.doc"},
+        {u"\\\\srv\\IPC$\\x", u""},
         {u"//srv/data/Reports/May.doc", u"E:\\Shares\\Data\\Reports\\May.doc"},
         {u"\\\\srv/data\\Reports/May.doc", u"E:\\Shares\\Data\\Reports\\May.doc"},
         {u"\\\\srv\\data\\a\\..\\b", u"E:\\Shares\\Data\\b"},
@@ -79,6 +64,9 @@ TEST_F(ResolveTest, PathFormsAndDotsNameTheSameFolder) {
         EXPECT_EQ(r.server, u"\\\\srv") << ToUtf8(c.path);
         EXPECT_EQ(r.localPath, c.localPath) << ToUtf8(c.path);
     }
+    // The share is looked up by its name on its server.
+    EXPECT_EQ(platform.shareInfoCalls.at(0).server, u"\\\\srv");
+    EXPECT_EQ(platform.shareInfoCalls.at(0).netName, u"data");
 }
 
 // A NUL would end the name the platform is given early, so that another
@@ -115,6 +103,7 @@ TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {
     const auto share = MessageFor(Resolution::ShareNotFound);
     ASSERT_TRUE(share.has_value());
     EXPECT_EQ(share->title, u"Problem finding share");
+    EXPECT_EQ(share->prompt, u"It seems I have some problems getting Share Information");
     EXPECT_EQ(share->icon, ResolutionMessage::Icon::Information);
     EXPECT_FALSE(MessageFor(Resolution::NoShare).has_value());
     EXPECT_FALSE(MessageFor(Resolution::NoRemoteName).has_value());
