@@ -11,6 +11,7 @@
 #include <netapi.h>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quarnel::platform::samba {
@@ -174,6 +175,23 @@ NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutpu
     if (clientOutput.find("NT_STATUS_") != std::string_view::npos)
         return status; // a session failed for a reason we have no word for
     return netstatus::BadNetPath;
+}
+
+std::optional<NetStatus> LostConnection(NetStatus status, std::string_view log) {
+    if (status == netstatus::Success || status == netstatus::MoreData)
+        return std::nullopt;
+    static constexpr std::pair<std::string_view, NetStatus> ends[] = {
+        {"NT_STATUS_CONNECTION_DISCONNECTED", netstatus::NetNameDeleted},
+        {"NT_STATUS_CONNECTION_RESET", netstatus::NetNameDeleted},
+        {"NT_STATUS_CONNECTION_ABORTED", netstatus::NetNameDeleted},
+        {"NT_STATUS_END_OF_FILE", netstatus::NetNameDeleted},
+        {"NT_STATUS_PIPE_BROKEN", netstatus::NetNameDeleted},
+        {"NT_STATUS_IO_TIMEOUT", netstatus::SemTimeout},
+    };
+    for (const auto& [name, windows] : ends)
+        if (log.find(name) != std::string_view::npos)
+            return windows;
+    return std::nullopt;
 }
 
 } // namespace quarnel::platform::samba

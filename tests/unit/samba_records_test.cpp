@@ -100,6 +100,19 @@ TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
               netstatus::AccessDenied);
 }
 
+// A connection that ended under a call is told by what Samba logged, as
+// seen from a relay that cuts or stalls the server's answer; libnetapi's own
+// status (2152) names something else.
+TEST(LostConnectionTest, NamesTheEndThatSambaLogged) {
+    const std::string bind = "cli_rpc_pipe_open_noauth: rpc_pipe_bind for pipe srvsvc failed "
+                             "with error NT_STATUS_";
+    EXPECT_EQ(LostConnection(2152, bind + "CONNECTION_DISCONNECTED\n"), netstatus::NetNameDeleted);
+    EXPECT_EQ(LostConnection(2152, bind + "CONNECTION_RESET\n"), netstatus::NetNameDeleted);
+    EXPECT_EQ(LostConnection(2152, bind + "IO_TIMEOUT\n"), netstatus::SemTimeout);
+    EXPECT_EQ(LostConnection(netstatus::AccessDenied, bind + "ACCESS_DENIED\n"), std::nullopt);
+    EXPECT_EQ(LostConnection(netstatus::Success, bind + "CONNECTION_RESET\n"), std::nullopt);
+}
+
 TEST(UtfTest, RoundTripsAndReplacesMalformedInput) {
     const std::u16string text = u"Bücher \U0001F4D6 €";
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
