@@ -4,12 +4,13 @@
 #include "SignIn.h"
 
 #include "Console.h"
+#include "Secrets.h"
 #include "utf.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <sstream>
+#include <string_view>
 
 namespace quarnel::cli {
 
@@ -30,24 +31,27 @@ std::string_view TrimBlanks(std::string_view s) {
 
 } // namespace
 
+// The lines are read where they stand: the password is copied once, into
+// the file's settings.
 AuthFile ParseAuthFile(const std::string& text) {
     AuthFile file;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = std::string_view(text).substr(start, end - start);
+        start = end + 1;
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
         const auto eq = line.find('=');
-        if (eq == std::string::npos)
+        if (eq == std::string_view::npos)
             continue;
-        std::string name(TrimBlanks(std::string_view(line).substr(0, eq)));
+        std::string name(TrimBlanks(line.substr(0, eq)));
         std::transform(name.begin(), name.end(), name.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        const std::string value(TrimLeadingBlanks(std::string_view(line).substr(eq + 1)));
+        const std::string_view value = TrimLeadingBlanks(line.substr(eq + 1));
         if (name == "username")
             file.user = value;
         else if (name == "password")
-            file.password = value;
+            file.password = std::string(value);
         else if (name == "domain")
             file.domain = value;
     }
@@ -55,7 +59,9 @@ AuthFile ParseAuthFile(const std::string& text) {
 }
 
 int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std::ostream& err) {
-    if (options.user.empty() && options.authFile.empty() && !options.kerberos)
+    if (std::getenv("PASSWD") != nullptr)
+        KeepOutOfCoreDumps();
+    if (options.user.empty() && options.authFile.empty() && !options.kerberos && !options.noPass)
         return 0;
     const platform::SignInChoices choices = platform.AvailableSignIn();
     if (!choices.credentials) {
@@ -71,12 +77,14 @@ int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std:
     bool passwordGiven = false;
     if (!options.authFile.empty()) {
         std::string reason;
-        const std::optional<std::string> text = ReadPrivateFile(options.authFile, reason);
+        std::optional<std::string> text = ReadPrivateFile(options.authFile, reason);
         if (!text) {
             err << "quarnel-cli: " << reason << '\n';
             return 1;
         }
-        const AuthFile file = ParseAuthFile(*text);
+        KeepOutOfCoreDumps();
+        AuthFile file = ParseAuthFile(*text);
+        WipeSecret(*text);
         if (file.user.empty()) {
             err << "quarnel-cli: " << options.authFile
                 << " names no user (a line \"username = NAME\")\n";
@@ -87,27 +95,33 @@ int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std:
             FromUtf8(file.domain.empty() || qualified ? file.user : file.domain + '\\' + file.user);
         credentials.password = FromUtf8(file.password.value_or(""));
         passwordGiven = file.password.has_value();
+        if (file.password)
+            WipeSecret(*file.password);
     } else {
         credentials.user = FromUtf8(options.user);
     }
     credentials.kerberos = options.kerberos;
     // A user without a password takes PASSWD, as Samba's tools do, or the
-    // one typed on the terminal; with -k the ticket cache stands for it.
-    if (!passwordGiven && !credentials.user.empty() && !credentials.kerberos) {
+    // one typed on the terminal; with -k the ticket cache stands for it, and
+    // -N asks for none.
+    if (!passwordGiven && !credentials.user.empty() && !credentials.kerberos && !options.noPass) {
         if (const char* password = std::getenv("PASSWD")) {
             credentials.password = FromUtf8(password);
         } else {
             const std::string user = ToUtf8(credentials.user);
-            const auto typed = ReadPasswordFromTerminal("Password for [" + user + "]: ");
+            KeepOutOfCoreDumps();
+            auto typed = ReadPasswordFromTerminal("Password for [" + user + "]: ");
             if (!typed) {
                 err << "quarnel-cli: no terminal to ask for the password of " << user
-                    << " on: set PASSWD or use -A FILE\n";
+                    << " on: set PASSWD, use -A FILE or -N\n";
                 return 1;
             }
             credentials.password = FromUtf8(*typed);
+            WipeSecret(*typed);
         }
     }
     platform.SetCredentials(platform::EveryServer, credentials);
+    WipeSecret(credentials.password);
     return 0;
 }
 

@@ -3,8 +3,10 @@
 
 // How quarnel-cli signs in to servers, in the conventions of Samba's tools:
 // -U NAME (the password from PASSWD, else asked for on the terminal),
-// -A FILE (an authentication file) and -k (the Kerberos ticket cache). A
-// password never goes on the command line.
+// -A FILE (an authentication file), -k (the Kerberos ticket cache) and -N
+// (no password). A password never goes on the command line; while one is in
+// memory the program leaves no core dump, and what it read is wiped once the
+// platform has it.
 #pragma once
 
 #include "platform/platform.h"
@@ -19,6 +21,7 @@ struct SignInOptions {
     std::string user;     // -U: DOMAIN\user, user@REALM or user
     std::string authFile; // -A
     bool kerberos = false;
+    bool noPass = false; // -N: no password is asked for or taken from PASSWD
 };
 
 // An authentication file's "username = ", "password = " and "domain = "

@@ -30,8 +30,8 @@ class CliCloseE2eTest : public ::testing::Test {
 };
 
 // An identifier that no file has and a user who is no administrator are
-// refused with a reason; the administrator closes the file under its holder
-// and no other one.
+// refused with a reason on standard error; the administrator closes the file
+// under its holder and no other one.
 TEST_F(CliCloseE2eTest, ClosesTheFileUnderItsHolderAndRefusesWithAReason) {
     const std::string dir = server.MakeFolder("cli-close");
     HeldFiles holder(server.plainUser, server.plainPassword, {dir + "/a.txt:r", dir + "/b.txt:r"});
@@ -50,8 +50,10 @@ TEST_F(CliCloseE2eTest, ClosesTheFileUnderItsHolderAndRefusesWithAReason) {
     for (const auto& c : refusals) {
         const CliResult run = RunCli({"close", server.address, c.id}, c.user, c.password);
         EXPECT_EQ(run.exitCode, 1) << c.reason;
-        EXPECT_NE(run.out.find("Could not close open file " + c.id), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find(c.reason), std::string::npos) << run.out;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(run.err.starts_with("quarnel-cli: Could not close open file " + c.id))
+            << run.err;
+        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     }
     EXPECT_TRUE(holder.CanRead(dir + "/a.txt"));
     EXPECT_EQ(IdOf(a), id);

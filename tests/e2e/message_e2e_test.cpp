@@ -129,8 +129,8 @@ TEST_F(MessageE2eTest, CliSendsOnlyWhatArrivesWholeAndAsWritten) {
         const CliResult run = RunCli({"send", server.netbiosName, "--message", text},
                                      server.adminUser, server.adminPassword);
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out,
-                  "Sending message to " + server.netbiosName + " failed (" + reason + ")\n");
+        EXPECT_EQ(run.err, "quarnel-cli: Sending message to " + server.netbiosName + " failed (" +
+                               reason + ")\n");
     }
     const std::string accented = "Gr\xC3\xBC\xC3\x9F"
                                  "e, \xC3\xA9t\xC3\xA9 \xC2\xBD " +
@@ -160,7 +160,7 @@ TEST_F(MessageE2eTest, CliTellsASilentOrGarbledComputer) {
                                       "--message", "hello " + token},
                                      server.adminUser, server.adminPassword);
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, "Sending message to anyone failed (" + reason + ")\n");
+        EXPECT_EQ(run.err, "quarnel-cli: Sending message to anyone failed (" + reason + ")\n");
     }
 }
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// quarnel-cli's manual page and bash completion held to its command line:
+// quarnel-cli's command line: what it refuses as a usage error before
+// anything is asked, and its manual page and bash completion held to it:
 // every command and option that the program takes is documented and offered
 // where it applies, so that one added without them fails here.
 #include "CommandLine.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -60,6 +62,48 @@ bool Names(const std::string& text, const std::string& word) {
     return false;
 }
 
+// A command line that a script got wrong (an unset variable, a value in the
+// wrong place) is refused with exit code 2 before any server is asked or any
+// file read; a value from elsewhere is shown as the table shows text.
+TEST(CliCommandLineTest, UsageErrorsExitWithTwoAndAskNothing) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string says;
+    } usages[] = {
+        {{"close", "srv", "abc"}, "ID: \"abc\" is not the identifier of an open file"},
+        {{"close", "srv"}, "ID is required"},
+        {{"close", "", "5"}, "SERVER: \"\" names no server"},
+        {{"close", "5", "6"}, "SERVER: \"5\" is an identifier"},
+        {{"files", "", "srv"}, "SERVER: \"\" names no server"},
+        {{"files", "a\x1B]0;x\x07"}, "\"a\\x1B]0;x\\x07\" holds a character"},
+        {{"share", "srv/x", "data"}, "holds a character that no server name may hold"},
+        {{"servers", "--domain", ""}, "--domain: \"\" is empty"},
+        {{"files", "--holder", ""}, "--holder: \"\" is empty"},
+        {{"send", "ann", "--message", "  "}, "Can not send an empty message!"},
+        {{"send", "ann", "--server", ""}, "--server: \"\" names no server"},
+        {{"--option", "client min protocol", "files"}, "is no NAME=VALUE"},
+        {{"--option", "no such option=1", "files"}, "Samba does not take the option"},
+        {{"-d", "loud", "files"}, "Samba does not take the debug level \"loud\""},
+        {{"-s", "/nonexistent/smb.conf", "files"}, "File does not exist"},
+        {{"--timeout", "0", "files"}, "\"0\" is no number of seconds from 1 to 3600"},
+        {{"files", "--format", "xml"}, "--format: xml not in"},
+        {{"files", "--user", "admin", "-A", "auth"}, "--user excludes --authentication-file"},
+        {{}, "A subcommand is required"},
+    };
+    for (const auto& usage : usages) {
+        std::ostringstream out, err;
+        EXPECT_EQ(CommandLine().Run(usage.arguments, out, err), UsageError) << usage.says;
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find(usage.says), std::string::npos) << err.str();
+    }
+    // QUARNEL_TIMEOUT gives the timeout when --timeout does not.
+    ::setenv("QUARNEL_TIMEOUT", "5x", 1);
+    std::ostringstream out, err;
+    EXPECT_EQ(CommandLine().Run({"files"}, out, err), UsageError);
+    ::unsetenv("QUARNEL_TIMEOUT");
+    EXPECT_NE(err.str().find("\"5x\" is no number of seconds"), std::string::npos) << err.str();
+}
+
 TEST(CliCommandLineTest, ManualPageNamesEveryCommandAndOptionAndRendersCleanly) {
     std::ifstream file(QUARNEL_MANUAL_PAGE);
     std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -93,7 +137,7 @@ TEST(CliCommandLineTest, CompletionOffersCommandsFirstThenWhatTheCommandInEffect
         {{"-U", "admin", ""}, {}}, // every command, added below
         {{"--timeout", "=", "5", "-"}, options.at("")},
         {{"close", ""}, {}},
-        {{"files", "--format", "=", ""}, {"table", "csv", "json"}},
+        {{"files", "--format", "=", ""}, {"table", "csv", "json", "jsonl"}},
         {{"shares", "--format", "c"}, {"csv"}},
         {{"files", "--servers-from", ""}, files},
         {{"-A", ""}, files},
