@@ -8,7 +8,7 @@
 Inside a private network namespace of its own, starts 16 Samba servers on 16
 loopback addresses (scripts/test-server.sh), holds 500 files open on each
 through real SMB clients (scripts/hold-open.py), and puts each server behind
-a relay that delays every byte by 5 ms each way (bench/delay-relay.py). It
+a relay that delays every byte by 5 ms each way (scripts/relay.py). It
 then measures, each as the median of three runs:
 
   - each server alone, and the slowest of them;
@@ -76,7 +76,7 @@ class Lab:
         env = read_env(os.path.join(self.dirs[0], "server.env"))
         self.user, self.password = env["QUARNEL_ADMIN_USER"], env["QUARNEL_ADMIN_PASSWORD"]
         pairs = [f"{relay_address(i)}:445={server_address(i)}:445" for i in range(1, SERVERS + 1)]
-        self.spawn([os.path.join(HERE, "delay-relay.py"), "--delay-ms", str(DELAY_MS)] + pairs)
+        self.spawn([os.path.join(TOP, "scripts", "relay.py"), "--delay-ms", str(DELAY_MS)] + pairs)
         hold = os.path.join(TOP, "scripts", "hold-open.py")
         files = [f"bench/f{n}.txt:r" for n in range(FILES)]
         for i, d in enumerate(self.dirs, 1):

@@ -2,23 +2,61 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copyright (C) 2026 The Quarnel developers
 """A TCP relay that delays every byte by a fixed time in each direction, as a
-network between client and server would, for the multi-server benchmark
-(this kernel has no netem).
+network between client and server would (this kernel has no netem), and
+that can spoil the server's answer; or a server that answers badly. For the
+multi-server benchmark and for the tests of a client's waits.
 
-    delay-relay.py --delay-ms 5 LISTEN_IP:PORT=TARGET_IP:PORT ...
+    relay.py [--delay-ms 5] [--answer ANSWER] [--after BYTES]
+             LISTEN_IP:PORT[=TARGET_IP:PORT] ...
 
-Prints "ready" once every listener is up, then relays until killed.
+--answer says what the client gets:
+  whole    the server's answer (the default)
+  stall    its first BYTES (1000), and then nothing more on an open connection
+  cut      its first BYTES, and then the end of the connection
+  trickle  its first BYTES, and then one byte a second
+  silent   nothing: the connection is accepted and held (no TARGET)
+  garbage  a line of HTTP for the client's first request (no TARGET)
+Prints "ready" once every listener is up and "connected" for each client,
+then runs until killed.
 """
 import argparse
 import asyncio
 import time
 
 
-async def pump(reader, writer, delay):
+class Spoiler:
+    """What of a server's answer gets through on one connection."""
+
+    def __init__(self, answer, after):
+        self.answer, self.left = answer, after
+
+    async def pass_on(self, data, writer):
+        """Writes what of `data` gets through; False once nothing more will."""
+        if self.answer != "whole":
+            now, data = data[:self.left], data[self.left:]
+            self.left -= len(now)
+            writer.write(now)
+            await writer.drain()
+            if self.left == 0 and self.answer == "cut":
+                writer.close()
+            if self.left == 0 and self.answer in ("cut", "stall"):
+                return False
+            for byte in data:  # trickle
+                await asyncio.sleep(1)
+                writer.write(bytes([byte]))
+                await writer.drain()
+            return True
+        writer.write(data)
+        await writer.drain()
+        return True
+
+
+async def pump(reader, writer, delay, spoiler):
     # Chunks leave in the order they came, each `delay` after its arrival.
     queue = asyncio.Queue()
 
     async def deliver():
+        passing = True
         while True:
             due, data = await queue.get()
             wait = due - time.monotonic()
@@ -30,8 +68,8 @@ async def pump(reader, writer, delay):
                 except OSError:
                     pass
                 return
-            writer.write(data)
-            await writer.drain()
+            if passing:
+                passing = await spoiler.pass_on(data, writer)
 
     delivery = asyncio.ensure_future(deliver())
     try:
@@ -47,17 +85,28 @@ async def pump(reader, writer, delay):
         writer.close()
 
 
-def relay(target, delay):
-    host, port = target
+held = []  # connections that are never answered, kept open until the end
 
+
+def serve(target, delay, answer, after):
     async def handle(client_reader, client_writer):
+        print("connected", flush=True)
+        if answer in ("silent", "garbage"):
+            held.append(client_writer)
+            if answer == "garbage":
+                try:
+                    if await asyncio.wait_for(client_reader.read(512), 2):
+                        client_writer.write(b"HTTP/1.0 400 Bad Request\r\n\r\n")
+                except asyncio.TimeoutError:
+                    pass  # a client that sends nothing cannot hold us
+            return
         try:
-            server_reader, server_writer = await asyncio.open_connection(host, port)
+            server_reader, server_writer = await asyncio.open_connection(*target)
         except OSError:
             client_writer.close()
             return
-        await asyncio.gather(pump(client_reader, server_writer, delay),
-                             pump(server_reader, client_writer, delay),
+        await asyncio.gather(pump(client_reader, server_writer, delay, Spoiler("whole", 0)),
+                             pump(server_reader, client_writer, delay, Spoiler(answer, after)),
                              return_exceptions=True)
 
     return handle
@@ -71,14 +120,16 @@ def address(text):
 async def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--delay-ms", type=float, default=5)
-    parser.add_argument("pairs", nargs="+", metavar="LISTEN=TARGET")
+    parser.add_argument("--answer", default="whole",
+                        choices=["whole", "stall", "cut", "trickle", "silent", "garbage"])
+    parser.add_argument("--after", type=int, default=1000, metavar="BYTES")
+    parser.add_argument("pairs", nargs="+", metavar="LISTEN[=TARGET]")
     args = parser.parse_args()
     servers = []
     for pair in args.pairs:
-        listen, target = pair.split("=")
-        host, port = address(listen)
-        servers.append(await asyncio.start_server(
-            relay(address(target), args.delay_ms / 1000), host, port))
+        listen, _, target = pair.partition("=")
+        handle = serve(target and address(target), args.delay_ms / 1000, args.answer, args.after)
+        servers.append(await asyncio.start_server(handle, *address(listen), reuse_address=True))
     print("ready", flush=True)
     await asyncio.gather(*(s.serve_forever() for s in servers))
 
