@@ -6,7 +6,9 @@
 # Debian: the compilers (clang for the sanitized build and the fuzzers),
 # Qt 6, the Samba library and server, the test tools (iproute2 for the test
 # and benchmark networks), the MinGW-w64 cross compiler for the Windows build
-# and Wine to run what it builds.
+# and Wine to run what it builds; and the checkers of the Debian packages.
+# Building the packages alone needs far less: scripts/package.sh installs
+# only what debian/control names.
 set -euo pipefail
 
 PACKAGES=(
@@ -21,6 +23,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick libxcb1-dev
     desktop-file-utils
+    lintian devscripts appstream librsvg2-bin
 )
 
 as_root() {
