@@ -7,7 +7,9 @@
 # Qt 6, the Samba library and server, the test tools (iproute2 for the test
 # and benchmark networks, bash-completion and groff for the checks of
 # quarnel-cli's completion and manual page), the MinGW-w64 cross compiler for
-# the Windows build and Wine to run what it builds.
+# the Windows build and Wine to run what it builds; and the checkers of the
+# Debian packages. Building the packages alone needs far less:
+# scripts/package.sh installs only what debian/control names.
 set -euo pipefail
 
 PACKAGES=(
@@ -22,6 +24,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick libxcb1-dev
     desktop-file-utils
+    lintian devscripts appstream librsvg2-bin
 )
 
 as_root() {
