@@ -262,17 +262,31 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel; // only level 100 is converted
         if (serverName != nullptr || !samba::BrowseListAnswers(serverType))
             return netstatus::NotSupported;
+        // The master browser is asked with the credentials given for the
+        // computer that carries out the enumeration, as for any call to it.
+        const std::optional<Credentials> given = CredentialsFor(std::nullopt);
+        if (const NetStatus refused = RefusedSignIn(given, std::nullopt);
+            refused != netstatus::Success)
+            return refused;
         samba::BrowseRequest request;
         request.domain = domain ? ToUtf8(domain) : "";
         if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
             request.configFile = conf;
-        const char* password = std::getenv("PASSWD");
-        const char* user = std::getenv("USER");
-        if (password != nullptr && user != nullptr) {
-            request.user = user;
-            request.password = password;
+        if (given) {
+            request.user = ToUtf8(given->user);
+            request.password = ToUtf8(given->password);
+            request.kerberos = given->kerberos ? samba::BrowseRequest::Kerberos::Required
+                                               : samba::BrowseRequest::Kerberos::Off;
+        } else {
+            const char* password = std::getenv("PASSWD");
+            const char* user = std::getenv("USER");
+            if (password != nullptr && user != nullptr) {
+                request.user = user;
+                request.password = password;
+            }
+            if (samba::ReadTicketCache().state == samba::TicketCache::State::Usable)
+                request.kerberos = samba::BrowseRequest::Kerberos::Desired;
         }
-        request.useKerberos = samba::ReadTicketCache().state == samba::TicketCache::State::Usable;
         std::vector<std::string> names;
         const NetStatus status = samba::BrowseDomain(request, names);
         if (status != netstatus::Success)
