@@ -116,10 +116,13 @@ constexpr int UsageError = 2;
 constexpr int Failure = 1;
 
 const char* const AuthenticationHelp =
-    "On Linux the server is asked with your Kerberos ticket when you hold one (kinit, or a cache\n"
-    "named by KRB5CCNAME; -k insists on it), and otherwise with the user name and password in\n"
-    "the USER and PASSWD environment variables, as Samba's own tools read them, or as given by\n"
-    "-U (the password from PASSWD or asked for) or -A. On Windows, with your logon.\n"
+    "On Linux the server is asked as Samba's own tools ask it: with your Kerberos ticket when you\n"
+    "hold one (kinit, or a cache named by KRB5CCNAME), else with the user name and password in\n"
+    "the USER and PASSWD environment variables, or as given by -U (the password from PASSWD or\n"
+    "asked for) or -A. -k (--use-kerberos=required) signs in with Kerberos alone: with -U or -A\n"
+    "and a password (PASSWD, the file's), a ticket got with it; without one, the ticket in the\n"
+    "cache, which must be that user's. Kerberos needs the server's name, not its address.\n"
+    "--use-kerberos=off never uses the ticket cache. On Windows, with your logon.\n"
     "Exit codes: 0 done (also when nothing is listed), 1 failed, 2 usage error.\n";
 
 int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
@@ -154,7 +157,16 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
                    "sign in with the username, password and domain lines of this file, which "
                    "only its owner may read")
         ->excludes(userOption);
-    app.add_flag("-k,--kerberos", signIn.kerberos, "sign in with the Kerberos ticket cache");
+    bool kerberos = false;
+    std::string kerberosUse = "desired";
+    auto* kerberosFlag = app.add_flag("-k,--kerberos", kerberos,
+                                      "sign in with Kerberos alone (--use-kerberos=required)");
+    app.add_option("--use-kerberos", kerberosUse,
+                   "required: Kerberos alone; desired: Kerberos when it can (the default); off: "
+                   "never the ticket cache")
+        ->check(CLI::IsMember({"required", "desired", "off"}))
+        ->type_name("required|desired|off")
+        ->excludes(kerberosFlag);
 
     FilesOptions files;
     ServerSources filesSources;
@@ -249,6 +261,9 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
         return app.exit(e, out, err) == 0 ? 0 : UsageError;
     }
 
+    signIn.kerberos = kerberos || kerberosUse == "required" ? KerberosUse::Required
+                      : kerberosUse == "off"                ? KerberosUse::Off
+                                                            : KerberosUse::Desired;
     auto& platform = quarnel::platform::SystemPlatform();
     if (const int refused = ApplySignIn(platform, signIn, err); refused != 0)
         return refused;
