@@ -4,9 +4,13 @@
 #
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers (clang for the sanitized build and the fuzzers),
-# Qt 6, the Samba library and server, the test tools (iproute2 for the test
-# and benchmark networks), the MinGW-w64 cross compiler for the Windows build
-# and Wine to run what it builds.
+# Qt 6, the Samba library and server, MIT's Kerberos library (which reads
+# the caller's ticket cache), the test tools (iproute2 for the test and
+# benchmark networks, Samba's domain controller and winbind for the test
+# domain), the MinGW-w64 cross compiler for the Windows build and Wine to
+# run what it builds. libnss-winbind adds winbind to /etc/nsswitch.conf;
+# the test domain does not rely on it, as each of its namespaces sees a
+# file of its own.
 set -euo pipefail
 
 PACKAGES=(
@@ -15,7 +19,8 @@ PACKAGES=(
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    samba samba-dev smbclient libsmbclient-dev
+    samba samba-dev smbclient libsmbclient-dev libkrb5-dev
+    samba-ad-dc samba-ad-provision winbind libnss-winbind
     python3-impacket
     iproute2
     g++-mingw-w64-x86-64 wine wine64
