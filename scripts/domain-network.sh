@@ -102,6 +102,9 @@ start() {
         mkdir -p "$dir/$role"/{etc/run,run,lock,state,cache,private,ncalrpc,log}
         echo "nameserver $DC_ADDRESS" >"$dir/$role/etc/resolv.conf"
         echo "search ${REALM,,}" >>"$dir/$role/etc/resolv.conf"
+        # A question asked before the controller's DNS listens waits one
+        # second, not five.
+        echo "options timeout:1 attempts:5" >>"$dir/$role/etc/resolv.conf"
         printf 'passwd: files\ngroup: files\nhosts: files dns\n' >"$dir/$role/etc/nsswitch.conf"
     done
     printf 'passwd: files winbind\ngroup: files winbind\nhosts: files dns\n' \
@@ -153,6 +156,41 @@ ENV
     ip -n "$prefix-dc" link set lo up
     ip -n "$prefix-dc" link set qdomain0 up
 
+    # The member file server. It keeps the authentication of every session
+    # in its logs, and it is to be the domain's master browser (with server
+    # protocol NT1, which browsing needs): its nmbd starts at once, as the
+    # election takes some half a minute and needs no domain.
+    mkdir -p "$dir/share"
+    chmod 1777 "$dir/share"
+    cat >"$dir/mem/etc/smb.conf" <<CONF
+[global]
+    workgroup = $DOMAIN
+    realm = $REALM
+    security = ads
+    netbios name = $MEMBER
+    interfaces = $MEMBER_ADDRESS/24
+    bind interfaces only = yes
+    idmap config * : backend = tdb
+    idmap config * : range = 3000-7999
+    idmap config $DOMAIN : backend = rid
+    idmap config $DOMAIN : range = 10000-999999
+    server min protocol = NT1
+    local master = yes
+    preferred master = yes
+    os level = 65
+    restrict anonymous = 2
+    log level = 1 auth_audit:5
+    load printers = no
+    printing = bsd
+    printcap name = /dev/null
+    disable spoolss = yes
+$(state_options "$dir/mem")
+[$SHARE]
+    path = $dir/share
+    read only = no
+CONF
+    in_ns "$dir" mem nmbd --daemon --configfile="$dir/mem/etc/smb.conf" || die "nmbd did not start"
+
     # The controller, provisioned over an empty configuration (else
     # provision copies the machine's), without a DNS forwarder: nothing
     # outside the namespaces is asked.
@@ -183,7 +221,9 @@ db.newuser("qgroupuser", os.environ["QGROUP_USER_PASSWORD"])
 db.newgroup(sys.argv[2])
 db.add_remove_group_members(sys.argv[2], ["qgroupuser"], add_members_operation=True)
 PYTHON
-    in_ns "$dir" dc samba --daemon --configfile="$dir/dc/etc/smb.conf" ||
+    # One process for every service: it serves the directory seconds sooner
+    # than the pre-forked workers a busy controller wants.
+    in_ns "$dir" dc samba --daemon --model=single --configfile="$dir/dc/etc/smb.conf" ||
         die "samba did not start" "$dir/dc/log/samba.log"
 
     # The client: a Samba configuration of its own (its workgroup is the
@@ -202,41 +242,10 @@ CONF
         sleep 0.2
     done
 
-    # The member file server: joined to the domain, its name in the domain's
-    # DNS, the domain's group made administrator of it. It keeps the
-    # authentication of every session in its logs, and it is the domain's
-    # master browser (with server protocol NT1, which browsing needs).
-    mkdir -p "$dir/share"
-    chmod 1777 "$dir/share"
-    cat >"$dir/mem/etc/smb.conf" <<CONF
-[global]
-    workgroup = $DOMAIN
-    realm = $REALM
-    security = ads
-    netbios name = $MEMBER
-    interfaces = $MEMBER_ADDRESS/24
-    bind interfaces only = yes
-    idmap config * : backend = tdb
-    idmap config * : range = 3000-7999
-    idmap config $DOMAIN : backend = rid
-    idmap config $DOMAIN : range = 10000-999999
-    server min protocol = NT1
-    local master = yes
-    preferred master = yes
-    os level = 65
-    restrict anonymous = 2
-    log level = 1 auth_audit:5
-    load printers = no
-    printing = bsd
-    printcap name = /dev/null
-    disable spoolss = yes
-$(state_options "$dir/mem")
-[$SHARE]
-    path = $dir/share
-    read only = no
-CONF
+    # The member joins the domain, its name goes into the domain's DNS and
+    # the domain's group becomes administrator of it. The KDC answers before
+    # the directory does.
     local conf=$dir/mem/etc/smb.conf
-    # The KDC answers before the directory does.
     deadline=$((SECONDS + 30))
     until in_ns "$dir" mem env PASSWD=$ADMIN_PASSWORD net ads join --no-dns-updates \
         -U administrator --configfile="$conf" >"$dir/mem/log/join.log" 2>&1; do
@@ -248,7 +257,6 @@ CONF
         die "the member's name did not go into the domain's DNS"
     in_ns "$dir" mem winbindd --daemon --configfile="$conf" || die "winbindd did not start"
     in_ns "$dir" mem smbd --daemon --configfile="$conf" || die "smbd did not start"
-    in_ns "$dir" mem nmbd --daemon --configfile="$conf" || die "nmbd did not start"
     deadline=$((SECONDS + 30))
     until in_ns "$dir" mem env PASSWD=$ADMIN_PASSWORD net sam addmem 'BUILTIN\Administrators' \
         "$DOMAIN\\$GROUP" --configfile="$conf" >/dev/null 2>&1; do

@@ -105,13 +105,13 @@ TEST_F(DomainE2eTest, KerberosSignsInAsTheTicketsOwner) {
         EXPECT_TRUE(SignedIn(log.SignIns(), c.signIn)) << c.signIn;
     }
 
-    const std::string id =
-        std::to_string(nlohmann::json::parse(Run({"-k", "files", domain.member, "--format", "json",
-                                                  "--base", domain.server.ServerPath(folder)},
-                                                 domain.adminCache)
-                                                 .out)
-                           .at(0)["id"]
-                           .get<long long>());
+    const auto listing =
+        nlohmann::json::parse(Run({"-k", "files", domain.member, "--base",
+                                   domain.server.ServerPath(folder), "--format", "json"},
+                                  domain.adminCache)
+                                  .out);
+    ASSERT_EQ(listing.size(), 1u);
+    const std::string id = std::to_string(listing[0]["id"].get<long long>());
     const CliResult closed = Run({"-k", "close", domain.member, id}, domain.adminCache);
     EXPECT_EQ(closed.exitCode, 0) << closed.err;
     EXPECT_TRUE(Eventually([&] { return !held.CanRead(folder + "/held.txt"); }));
@@ -208,31 +208,16 @@ TEST_F(DomainE2eTest, KerberosWithAUserSignsInAsThatUserOrSaysWhyNot) {
     }
 }
 
-// A domain user signs in by password as DOMAIN\user and as user@REALM.
+// A domain administrator signs in by password as DOMAIN\user and as
+// user@REALM.
 TEST_F(DomainE2eTest, PasswordSignInTakesBothFormsOfTheName) {
-    const struct {
-        const char* what;
-        std::string file;
-        int exitCode;
-        std::string err;
-    } cases[] = {
-        {"DOMAIN\\user",
-         "username = " + domain.admin + "\npassword = " + domain.adminPassword +
-             "\ndomain = " + domain.name + "\n",
-         0, ""},
-        {"user@REALM",
-         "username = " + domain.admin + "@" + domain.realm +
-             "\npassword = " + domain.adminPassword + "\n",
-         0, ""},
-        {"a wrong password",
-         "username = " + domain.admin + "\npassword = nope\ndomain = " + domain.name + "\n", 1,
-         "Logon failure"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const CliResult run = Run({"-A", PrivateFile("auth", c.file), "files", domain.member}, "");
-        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
-        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    const std::string password = "\npassword = " + domain.adminPassword + "\n";
+    for (const std::string& file :
+         {"username = " + domain.admin + "\ndomain = " + domain.name + password,
+          "username = " + domain.admin + "@" + domain.realm + password}) {
+        SCOPED_TRACE(file);
+        const CliResult run = Run({"-A", PrivateFile("auth", file), "files", domain.member}, "");
+        EXPECT_EQ(run.exitCode, 0) << run.err;
     }
 }
 
