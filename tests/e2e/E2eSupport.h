@@ -10,6 +10,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
