@@ -275,10 +275,13 @@ const Command Commands[] = {
 };
 
 const char* const AuthenticationHelp =
-    "On Linux the server is asked with your Kerberos ticket when you hold one (kinit, or a cache\n"
-    "named by KRB5CCNAME; -k insists on it), and otherwise with the user name and password in\n"
-    "the USER and PASSWD environment variables, as Samba's own tools read them, or as given by\n"
-    "-U (the password from PASSWD or asked for) or -A. On Windows, with your logon.\n"
+    "On Linux the server is asked as Samba's own tools ask it: with your Kerberos ticket when you\n"
+    "hold one (kinit, or a cache named by KRB5CCNAME), else with the user name and password in\n"
+    "the USER and PASSWD environment variables, or as given by -U (the password from PASSWD or\n"
+    "asked for) or -A. -k (--use-kerberos=required) signs in with Kerberos alone: with -U or -A\n"
+    "and a password (PASSWD, the file's), a ticket got with it; without one, the ticket in the\n"
+    "cache, which must be that user's. Kerberos needs the server's name, not its address.\n"
+    "--use-kerberos=off never uses the ticket cache. On Windows, with your logon.\n"
     "Exit codes: 0 done (also when nothing is listed), 1 failed, 2 usage error.\n";
 
 } // namespace
@@ -311,7 +314,21 @@ CommandLine::CommandLine()
                     "only its owner may read")
         ->type_name("FILE")
         ->excludes(user);
-    app_.add_flag("-k,--kerberos", signIn_.kerberos, "sign in with the Kerberos ticket cache");
+    auto* kerberos = app_.add_flag_callback(
+        "-k,--kerberos", [this] { signIn_.kerberos = KerberosUse::Required; },
+        "sign in with Kerberos alone (--use-kerberos=required)");
+    app_.add_option_function<std::string>(
+            "--use-kerberos",
+            [this](const std::string& use) {
+                signIn_.kerberos = use == "required" ? KerberosUse::Required
+                                   : use == "off"    ? KerberosUse::Off
+                                                     : KerberosUse::Desired;
+            },
+            "required: Kerberos alone; desired: Kerberos when it can (the default); off: never "
+            "the ticket cache")
+        ->check(CLI::IsMember({"required", "desired", "off"}))
+        ->type_name("required|desired|off")
+        ->excludes(kerberos);
 
     for (const Command& command : Commands) {
         CLI::App* parsed = app_.add_subcommand(command.name, command.description);
