@@ -367,10 +367,13 @@ const Command Commands[] = {
 };
 
 const char* const Footer =
-    "On Linux the server is asked with your Kerberos ticket when you hold one (kinit, or a cache\n"
-    "named by KRB5CCNAME; -k insists on it), and otherwise with the user name and password in\n"
-    "the USER and PASSWD environment variables, as Samba's own tools read them, or as given by\n"
-    "-U (the password from PASSWD or asked for; -N: none) or -A. On Windows, with your logon.\n"
+    "On Linux the server is asked as Samba's own tools ask it: with your Kerberos ticket when you\n"
+    "hold one (kinit, or a cache named by KRB5CCNAME), else with the user name and password in\n"
+    "the USER and PASSWD environment variables, or as given by -U (the password from PASSWD or\n"
+    "asked for; -N: none) or -A. -k (--use-kerberos=required) signs in with Kerberos alone: with\n"
+    "-U or -A and a password (PASSWD, the file's), a ticket got with it; without one, the ticket\n"
+    "in the cache, which must be that user's. Kerberos needs the server's name, not its address.\n"
+    "--use-kerberos=off never uses the ticket cache. On Windows, with your logon.\n"
     "Results go to standard output, each failure's reason to standard error.\n"
     "Exit codes: 0 done (also when nothing is listed), 1 failed (a closed pipe too), 2 usage\n"
     "error; 128 and the signal's number when SIGINT or SIGTERM stopped the run.\n";
@@ -410,7 +413,21 @@ CommandLine::CommandLine()
                         "which only its owner may read")
             ->type_name("FILE")
             ->excludes(user);
-    app_.add_flag("-k,--kerberos", signIn_.kerberos, "sign in with the Kerberos ticket cache");
+    auto* kerberos = app_.add_flag_callback(
+        "-k,--kerberos", [this] { signIn_.kerberos = KerberosUse::Required; },
+        "sign in with Kerberos alone (--use-kerberos=required)");
+    app_.add_option_function<std::string>(
+            "--use-kerberos",
+            [this](const std::string& use) {
+                signIn_.kerberos = use == "required" ? KerberosUse::Required
+                                   : use == "off"    ? KerberosUse::Off
+                                                     : KerberosUse::Desired;
+            },
+            "required: Kerberos alone; desired: Kerberos when it can (the default); off: never "
+            "the ticket cache")
+        ->check(CLI::IsMember({"required", "desired", "off"}))
+        ->type_name("required|desired|off")
+        ->excludes(kerberos);
     app_.add_flag("-N,--no-pass", signIn_.noPass,
                   "ask for no password and take none from PASSWD: sign in without one")
         ->excludes(authFile);
@@ -421,12 +438,13 @@ CommandLine::CommandLine()
             },
             "the domain of a user name that names none, and the workgroup that `servers` "
             "lists")
+        ->type_name("WORKGROUP")
         ->check(Check(Empty));
     app_.add_option("-s,--configfile", settings_.configFile,
                     "Samba's client configuration for every call (default: QUARNEL_SMB_CONF, "
                     "else Samba's own)")
         ->type_name("FILE")
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingFile.description(""));
     app_.add_option("--option", settings_.options,
                     "a setting of Samba's client configuration, over the file's")
         ->type_name("NAME=VALUE")

@@ -58,29 +58,36 @@ AuthFile ParseAuthFile(const std::string& text) {
     return file;
 }
 
-int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std::ostream& err) {
-    if (std::getenv("PASSWD") != nullptr)
-        KeepOutOfCoreDumps();
-    if (options.user.empty() && options.authFile.empty() && !options.kerberos && !options.noPass)
-        return 0;
-    const platform::SignInChoices choices = platform.AvailableSignIn();
-    if (!choices.credentials) {
-        err << "quarnel-cli: -U, -A and -k are not taken here: every server is asked as the "
-               "user who is logged on\n";
-        return 1;
-    }
-    if (options.kerberos && !choices.kerberosTicket) {
-        err << "quarnel-cli: -k: there is no Kerberos ticket cache; get a ticket first (kinit)\n";
-        return 1;
-    }
-    platform::Credentials credentials;
-    bool passwordGiven = false;
+bool NamesPrincipal(std::string_view user, std::string_view principal) {
+    auto same = [](std::string_view a, std::string_view b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) ==
+                   std::tolower(static_cast<unsigned char>(y));
+        });
+    };
+    const std::size_t at = principal.rfind('@');
+    const std::string_view owner = principal.substr(0, at);
+    if (const std::size_t cut = user.find_first_of("\\/"); cut != std::string_view::npos)
+        return same(user.substr(cut + 1), owner);
+    if (const std::size_t realm = user.rfind('@'); realm != std::string_view::npos)
+        return at != std::string_view::npos && same(user.substr(0, realm), owner) &&
+               same(user.substr(realm + 1), principal.substr(at + 1));
+    return same(user, owner);
+}
+
+namespace {
+
+// The user that -A, -U or, with --use-kerberos=off, USER names, and the
+// password that comes with it (the file's, else PASSWD unless -N). False
+// after a line on `err` that says why there is none.
+bool NamedUser(const SignInOptions& options, std::string& user,
+               std::optional<std::string>& password, std::ostream& err) {
     if (!options.authFile.empty()) {
         std::string reason;
         std::optional<std::string> text = ReadPrivateFile(options.authFile, reason);
         if (!text) {
             err << "quarnel-cli: " << reason << '\n';
-            return 1;
+            return false;
         }
         KeepOutOfCoreDumps();
         AuthFile file = ParseAuthFile(*text);
@@ -88,40 +95,82 @@ int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std:
         if (file.user.empty()) {
             err << "quarnel-cli: " << options.authFile
                 << " names no user (a line \"username = NAME\")\n";
-            return 1;
+            return false;
         }
         const bool qualified = file.user.find_first_of("\\@") != std::string::npos;
-        credentials.user =
-            FromUtf8(file.domain.empty() || qualified ? file.user : file.domain + '\\' + file.user);
-        credentials.password = FromUtf8(file.password.value_or(""));
-        passwordGiven = file.password.has_value();
+        user = file.domain.empty() || qualified ? file.user : file.domain + '\\' + file.user;
+        password = file.password;
         if (file.password)
             WipeSecret(*file.password);
-    } else {
-        credentials.user = FromUtf8(options.user);
-    }
-    credentials.kerberos = options.kerberos;
-    // A user without a password takes PASSWD, as Samba's tools do, or the
-    // one typed on the terminal; with -k the ticket cache stands for it, and
-    // -N asks for none.
-    if (!passwordGiven && !credentials.user.empty() && !credentials.kerberos && !options.noPass) {
-        if (const char* password = std::getenv("PASSWD")) {
-            credentials.password = FromUtf8(password);
-        } else {
-            const std::string user = ToUtf8(credentials.user);
-            KeepOutOfCoreDumps();
-            auto typed = ReadPasswordFromTerminal("Password for [" + user + "]: ");
-            if (!typed) {
-                err << "quarnel-cli: no terminal to ask for the password of " << user
-                    << " on: set PASSWD, use -A FILE or -N\n";
-                return 1;
-            }
-            credentials.password = FromUtf8(*typed);
-            WipeSecret(*typed);
+    } else if (!options.user.empty()) {
+        user = options.user;
+    } else if (options.kerberos == KerberosUse::Off) {
+        // Without the ticket, USER names the user ("user%password" as well),
+        // as Samba's tools read it.
+        const char* environment = std::getenv("USER");
+        user = environment != nullptr ? environment : "";
+        if (const auto cut = user.find('%'); cut != std::string::npos) {
+            password = user.substr(cut + 1);
+            user.erase(cut);
+        }
+        if (user.empty()) {
+            err << "quarnel-cli: --use-kerberos=off: no user to sign in as: give -U or -A\n";
+            return false;
         }
     }
+    if (!password && !user.empty() && !options.noPass)
+        if (const char* given = std::getenv("PASSWD"))
+            password = given;
+    return true;
+}
+
+} // namespace
+
+int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std::ostream& err) {
+    if (std::getenv("PASSWD") != nullptr)
+        KeepOutOfCoreDumps();
+    if (options.user.empty() && options.authFile.empty() &&
+        options.kerberos == KerberosUse::Desired && !options.noPass)
+        return 0;
+    const platform::SignInChoices choices = platform.AvailableSignIn();
+    if (!choices.credentials) {
+        err << "quarnel-cli: -U, -A, -k and --use-kerberos are not taken here: every server is "
+               "asked as the user who is logged on\n";
+        return 1;
+    }
+    std::string user;
+    std::optional<std::string> password;
+    if (!NamedUser(options, user, password, err))
+        return 1;
+    const bool kerberos = options.kerberos == KerberosUse::Required;
+    if (kerberos && !password) {
+        // The ticket cache signs in.
+        if (!choices.kerberosTicket) {
+            err << "quarnel-cli: cannot sign in: "
+                << ToUtf8(platform.StatusText(choices.kerberosStatus)) << '\n';
+            return 1;
+        }
+        const std::string owner = ToUtf8(choices.kerberosPrincipal);
+        if (!user.empty() && !NamesPrincipal(user, owner)) {
+            err << "quarnel-cli: cannot sign in as " << user << ": the Kerberos ticket cache holds "
+                << "the ticket of " << owner << "; give the password of " << user
+                << " (PASSWD or -A FILE) or get a ticket as " << user << " (kinit)\n";
+            return 1;
+        }
+    } else if (!password && !user.empty() && !options.noPass) {
+        KeepOutOfCoreDumps();
+        password = ReadPasswordFromTerminal("Password for [" + user + "]: ");
+        if (!password) {
+            err << "quarnel-cli: no terminal to ask for the password of " << user
+                << " on: set PASSWD, use -A FILE or -N\n";
+            return 1;
+        }
+    }
+    platform::Credentials credentials{FromUtf8(user), FromUtf8(password.value_or("")), kerberos};
     platform.SetCredentials(platform::EveryServer, credentials);
     WipeSecret(credentials.password);
+    if (password)
+        WipeSecret(*password);
     return 0;
 }
 

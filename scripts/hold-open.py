@@ -5,11 +5,12 @@
 for Quarnel's tests and demo, until its standard input closes or it is
 told to stop.
 
-    PASSWD=P hold-open.py --server 127.0.0.1 --user U --share share \
+    PASSWD=P hold-open.py --server 127.0.0.1 --user U [--domain D] --share share \
         PATH:ACCESS[:LOCKS] ...
 
 The password comes from the PASSWD environment variable, as Samba's own
-tools take it, so that it shows on no command line.
+tools take it, so that it shows on no command line. A user of a domain
+names the domain: a server that is a member of it refuses the user without.
 
 ACCESS is r (read only), w (write only) or rw (read and write); LOCKS is the
 number of one-byte exclusive locks to take on that open file. Each PATH is
@@ -67,12 +68,13 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", required=True)
     parser.add_argument("--user", required=True)
+    parser.add_argument("--domain", default="")
     parser.add_argument("--share", required=True)
     parser.add_argument("files", nargs="+", metavar="PATH:ACCESS[:LOCKS]")
     args = parser.parse_args()
 
     connection = SMBConnection(args.server, args.server, sess_port=445)
-    connection.login(args.user, os.environ.get("PASSWD", ""))
+    connection.login(args.user, os.environ.get("PASSWD", ""), args.domain)
     tree = connection.connectTree(args.share)
     handles = {}
     for held in args.files:

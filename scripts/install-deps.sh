@@ -4,10 +4,16 @@
 #
 # Installs what Quarnel needs to build, test and demonstrate itself on
 # Debian: the compilers (clang for the sanitized build and the fuzzers),
-# Qt 6, the Samba library and server, the test tools (iproute2 for the test
-# and benchmark networks, bash-completion and groff for the checks of
-# quarnel-cli's completion and manual page), the MinGW-w64 cross compiler for
-# the Windows build and Wine to run what it builds.
+# Qt 6, the Samba library and server, MIT's Kerberos library (which reads
+# the caller's ticket cache), the test tools (iproute2 for the test and
+# benchmark networks, Samba's domain controller and winbind for the test
+# domain, bash-completion and groff for the checks of quarnel-cli's
+# completion and manual page), the MinGW-w64 cross compiler for the Windows
+# build and Wine to run what it builds; and the checkers of the Debian
+# packages. libnss-winbind adds winbind to /etc/nsswitch.conf; the test
+# domain does not rely on it, as each of its namespaces sees a file of its
+# own. Building the packages alone needs far less: scripts/package.sh
+# installs only what debian/control names.
 set -euo pipefail
 
 PACKAGES=(
@@ -16,12 +22,14 @@ PACKAGES=(
     qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    samba samba-dev smbclient libsmbclient-dev
+    samba samba-dev smbclient libsmbclient-dev libkrb5-dev
+    samba-ad-dc samba-ad-provision winbind libnss-winbind
     python3-impacket
     iproute2 bash-completion groff-base
     g++-mingw-w64-x86-64 wine wine64
     xvfb xauth imagemagick libxcb1-dev
     desktop-file-utils
+    lintian devscripts appstream librsvg2-bin
 )
 
 as_root() {

@@ -2,23 +2,32 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copyright (C) 2026 The Quarnel developers
 #
-# Builds Quarnel's Debian package: quarnel and quarnel-cli, their desktop
-# entry, icon, manual pages and bash completion, with the dependencies that
-# their libraries need. Builds in build-package/ (without the tests) or in
-# the build folder given, and leaves quarnel_VERSION_ARCH.deb in the top
-# folder of the checkout.
-#   scripts/package.sh [build-dir]
-# Install it with: sudo apt-get install ./quarnel_*.deb
+# Builds Quarnel's Debian packages as Debian builds them (dpkg-buildpackage
+# with debian/rules and Debian's build flags): quarnel, the window;
+# quarnel-cli, the command line without Qt; and their -dbgsym packages.
+# Installs first what debian/control names to build with, and nothing else.
+# Builds from a copy of the checkout's files (those git tracks or would
+# track) in build-package/, and leaves the packages there.
+#   scripts/package.sh
+# Install them with:
+#   sudo apt-get install ./build-package/quarnel_*.deb ./build-package/quarnel-cli_*.deb
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build-package}
-"$top/scripts/install-deps.sh"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUARNEL_BUILD_TESTS=OFF >/dev/null
+out=$top/build-package
+
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+if ! dpkg-checkbuilddeps "$top/debian/control" 2>/dev/null; then
+    $sudo apt-get update -q
+    $sudo env DEBIAN_FRONTEND=noninteractive \
+        apt-get build-dep -y -q --no-install-recommends "$top"
 fi
-cmake --build "$build"
-(cd "$build" && cpack -G DEB >/dev/null)
-deb=$(ls -t "$build"/quarnel_*.deb | head -n 1)
-cp "$deb" "$top/"
-echo "package.sh: $top/$(basename "$deb")"
+
+rm -rf "$out"
+mkdir -p "$out/quarnel"
+# A file deleted in the checkout but not yet in git is left out, with a
+# warning from tar.
+git -C "$top" ls-files -z --cached --others --exclude-standard |
+    tar -C "$top" --null -T - --ignore-failed-read -cf - | tar -C "$out/quarnel" -xf -
+(cd "$out/quarnel" && dpkg-buildpackage -us -uc -b)
+ls "$out"/*.deb

@@ -12,7 +12,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-sanitize}
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON >/dev/null
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+    -DQUARNEL_SANITIZE=ON -DQUARNEL_FUZZ=ON >/dev/null
 cmake --build "$build"
 
 # Full stacks on every allocation, so that a leak is told by the library it

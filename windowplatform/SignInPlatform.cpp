@@ -9,13 +9,26 @@ namespace quarnel {
 
 namespace ns = platform::netstatus;
 
+namespace {
+
+// A server's refusal, and what stops a sign-in before the server is asked:
+// a ticket cache without a usable ticket, Kerberos with a server's address.
+// Credentials of another kind may get past each.
+bool AsksForCredentials(platform::NetStatus status) {
+    return status == ns::LogonFailure || status == ns::AccessDenied ||
+           status == ns::NoSuchLogonSession || status == ns::ContextExpired ||
+           status == ns::WrongTargetName;
+}
+
+} // namespace
+
 SignInPlatform::SignInPlatform(platform::Platform& inner, SignInAsker ask)
     : ForwardingPlatform(inner), ask_(ask ? std::move(ask) : SignInAsker(&frmSignIn::Ask)) {}
 
 platform::NetStatus SignInPlatform::Around(const platform::PlatformCall& call,
                                            const std::function<platform::NetStatus()>& next) {
     const platform::NetStatus status = next();
-    if (!call.SignsIn() || (status != ns::LogonFailure && status != ns::AccessDenied))
+    if (!call.SignsIn() || !AsksForCredentials(status))
         return status;
     const platform::SignInChoices choices = inner_.AvailableSignIn();
     if (!choices.credentials)

@@ -2,10 +2,11 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // The sign-in of the windows' network stack: when a server refuses a
-// call with a logon failure or access denied, and the system lets a person
-// give credentials, it asks once for them and makes the same call again
-// with them. Cancel passes the refusal on, as if nobody had asked. The
-// credentials then hold for that server for the rest of the run.
+// call with a logon failure or access denied, or the caller's Kerberos
+// ticket cannot sign in (none usable, expired, or a server named by its
+// address), and the system lets a person give credentials, it asks once for
+// them and makes the same call again with them. Cancel passes the refusal on, as if nobody had
+// asked. The credentials then hold for that server for the rest of the run.
 #pragma once
 
 #include "platform/ForwardingPlatform.h"

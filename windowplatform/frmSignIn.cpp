@@ -24,7 +24,7 @@ frmSignIn::frmSignIn(const QString& server, const QString& reason, bool offerKer
     form::SetUp(*this, QStringLiteral("Sign in to ") + name, FormWidth, FormHeight);
     setModal(true);
 
-    lblPrompt->setText(name + QStringLiteral(" refused: ") + reason + QStringLiteral("\n") +
+    lblPrompt->setText(name + QStringLiteral(": ") + reason + QStringLiteral("\n") +
                        QStringLiteral("Sign in as a user that it accepts."));
     lblPrompt->setWordWrap(true);
     lblPrompt->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -23,20 +23,20 @@ namespace quarnel::platform {
 //   NetShareEnum                 x           x           x
 //   NetShareGetInfo              x           x           x
 //   NetFileClose                 x           x           x
-//   NetServerEnum                x           -           x
+//   NetServerEnum                x           x           x
 //   NetMessageBufferSend         x           -           x
 //   LookUpNetworkDrive           x           -           -
 //   FindEntryName                x           -           -
 //
 // Each of these can wait on a server: the last two look at a mount, which
-// may stand for a server that does not answer. Only the first four sign in
-// with the credentials given for their server: the browse list logs on as
-// the environment says, and the messenger service takes no logon, so
-// asking for credentials would change nothing there. The last two answer
-// no status (the hook sees Success), so there is no failure to record. Every
-// other call (buffer release, the path separator, the sign-in choices and
-// credentials, status words, the timeout) never waits on the network and
-// passes straight through, on the caller's thread.
+// may stand for a server that does not answer. The first five sign in with
+// the credentials given for their server (the browse list with those for
+// the local computer, which asks the master browser); the messenger service
+// takes no logon, so asking for credentials would change nothing there. The
+// last two answer no status (the hook sees Success), so there is no failure
+// to record. Every other call (buffer release, the path separator, the
+// sign-in choices and credentials, status words, the timeout) never waits on
+// the network and passes straight through, on the caller's thread.
 struct PlatformCall {
     enum Kind {
         FileEnum,
@@ -57,7 +57,7 @@ struct PlatformCall {
     std::uint8_t** buffer = nullptr;
 
     // The kinds stand in the order of the table above.
-    bool SignsIn() const { return kind <= FileClose; }
+    bool SignsIn() const { return kind <= ServerEnum; }
 };
 
 class ForwardingPlatform : public Platform {

@@ -48,6 +48,11 @@ inline constexpr NetStatus FileIdNotFound = 2314;  // NERR_FileIdNotFound
 inline constexpr NetStatus MessageTooLong = 4336;  // ERROR_MESSAGE_EXCEEDS_MAX_SIZE
 
 inline constexpr NetStatus NoBrowserServersFound = 6118; // ERROR_NO_BROWSER_SERVERS_FOUND
+
+// Kerberos sign-in on Linux, as the nearest Windows statuses name it.
+inline constexpr NetStatus NoSuchLogonSession = 1312; // ERROR_NO_SUCH_LOGON_SESSION
+inline constexpr NetStatus WrongTargetName = 1396;    // ERROR_WRONG_TARGET_NAME
+inline constexpr NetStatus ContextExpired = 1931;     // ERROR_CONTEXT_EXPIRED
 } // namespace netstatus
 
 // Record layouts as the platform hands them out, field for field the
@@ -102,18 +107,22 @@ struct NetworkDrive {
 // (Linux). Held in memory only.
 struct Credentials {
     std::u16string user;     // DOMAIN\user, "user@REALM" or a plain user name
-    std::u16string password; // empty with `kerberos`
-    bool kerberos = false;   // the caller's Kerberos ticket cache
+    std::u16string password; // with `kerberos`, gets a ticket for `user`
+    bool kerberos = false;   // Kerberos alone; without a password, the caller's ticket cache
 
     bool operator==(const Credentials&) const = default;
 };
 
 // How a person can sign in to a server from this system: with a user name
 // and password, or the system's own logon session alone (Windows); and
-// whether a Kerberos ticket cache is at hand.
+// whether the caller's Kerberos ticket cache holds a usable ticket, whose,
+// and when not, why not (the status that a sign-in with it fails with, in
+// StatusText's words).
 struct SignInChoices {
     bool credentials = false;
     bool kerberosTicket = false;
+    std::u16string kerberosPrincipal{}; // "user@REALM"
+    NetStatus kerberosStatus = netstatus::Success;
 };
 
 // How Samba's client is set up for every call, in the terms of Samba's own

@@ -7,6 +7,7 @@
 // copied at once into a buffer of ours in the UTF-16 record layout of the
 // platform interface, and libnetapi's buffer is released on the spot.
 #include "directory_samba.h"
+#include "kerberos_samba.h"
 #include "message_samba.h"
 #include "mounts_samba.h"
 #include "platform.h"
@@ -29,7 +30,6 @@
 #include <netapi.h>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // Samba's tools set -s and --option with these, which its libraries export
@@ -72,25 +72,6 @@ std::string CredentialKey(const std::optional<std::string>& server) {
 // The platform identifier of a server that the browse list names: it does
 // not say, and no identifier stands for "unknown".
 constexpr std::uint32_t UnreportedPlatformId = 0;
-
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-// A Kerberos ticket cache that the caller already holds, as the Kerberos
-// library would find it: KRB5CCNAME, else the default file cache.
-bool HasKerberosTicket() {
-    if (const char* name = std::getenv("KRB5CCNAME"); name != nullptr && *name != '\0') {
-        std::string cache(name);
-        if (cache.starts_with("FILE:"))
-            return FileExists(cache.substr(5));
-        if (cache.find(':') == std::string::npos)
-            return FileExists(cache);
-        return true; // KEYRING:, KCM:, DIR: and the like
-    }
-    return FileExists("/tmp/krb5cc_" + std::to_string(::getuid()));
-}
 
 // One of the standard descriptors sent into a temporary file, and back where
 // it was by Finish, which gives what was written meanwhile.
@@ -185,6 +166,30 @@ class ClientOutput {
     Diversion printed_{STDOUT_FILENO};
     std::optional<Diversion> log_;
     int savedInput_ = -1;
+};
+
+// Samba's client, when it trades a password for a Kerberos ticket, points
+// KRB5CCNAME at a cache in its own memory for the rest of the process:
+// every later sign-in with the caller's ticket cache, and every look at it,
+// would find that ticket instead. The caller's cache is named again once a
+// call is done.
+class TicketCacheName {
+  public:
+    TicketCacheName() {
+        if (const char* name = std::getenv("KRB5CCNAME"))
+            saved_ = name;
+    }
+    TicketCacheName(const TicketCacheName&) = delete;
+    TicketCacheName& operator=(const TicketCacheName&) = delete;
+    ~TicketCacheName() {
+        if (saved_)
+            ::setenv("KRB5CCNAME", saved_->c_str(), 1);
+        else
+            ::unsetenv("KRB5CCNAME");
+    }
+
+  private:
+    std::optional<std::string> saved_;
 };
 
 class SambaPlatform final : public Platform {
@@ -297,16 +302,30 @@ class SambaPlatform final : public Platform {
             return netstatus::InvalidLevel; // only level 100 is converted
         if (serverName != nullptr || !samba::BrowseListAnswers(serverType))
             return netstatus::NotSupported;
+        // The master browser is asked with the credentials given for the
+        // computer that carries out the enumeration, as for any call to it.
+        const std::optional<Credentials> given = CredentialsFor(std::nullopt);
+        if (const NetStatus refused = RefusedSignIn(given, std::nullopt);
+            refused != netstatus::Success)
+            return refused;
         samba::BrowseRequest request;
         request.domain = domain ? ToUtf8(domain) : "";
         request.configFile = ConfigFile();
-        const char* password = std::getenv("PASSWD");
-        const char* user = std::getenv("USER");
-        if (password != nullptr && user != nullptr) {
-            request.user = user;
-            request.password = password;
+        if (given) {
+            request.user = ToUtf8(given->user);
+            request.password = ToUtf8(given->password);
+            request.kerberos = given->kerberos ? samba::BrowseRequest::Kerberos::Required
+                                               : samba::BrowseRequest::Kerberos::Off;
+        } else {
+            const char* password = std::getenv("PASSWD");
+            const char* user = std::getenv("USER");
+            if (password != nullptr && user != nullptr) {
+                request.user = user;
+                request.password = password;
+            }
+            if (samba::ReadTicketCache().state == samba::TicketCache::State::Usable)
+                request.kerberos = samba::BrowseRequest::Kerberos::Desired;
         }
-        request.useKerberos = HasKerberosTicket();
         std::vector<std::string> names;
         const NetStatus status = samba::BrowseDomain(request, names);
         if (status != netstatus::Success)
@@ -383,7 +402,11 @@ class SambaPlatform final : public Platform {
 
     void NetApiBufferFree(void* buffer) override { std::free(buffer); }
 
-    SignInChoices AvailableSignIn() override { return {true, HasKerberosTicket()}; }
+    SignInChoices AvailableSignIn() override {
+        const samba::TicketCache cache = samba::ReadTicketCache();
+        return {true, cache.state == samba::TicketCache::State::Usable, FromUtf8(cache.principal),
+                samba::TicketCacheStatus(cache)};
+    }
 
     void SetCredentials(const std::u16string& server, const Credentials& credentials) override {
         const std::lock_guard lock(credentialsLock_);
@@ -423,6 +446,13 @@ class SambaPlatform final : public Platform {
             return u"The server's answer is not SMB";
         if (status == netstatus::NetNameDeleted)
             return u"The server cut the connection";
+        if (status == netstatus::WrongTargetName)
+            return u"Kerberos needs the server's name: an address or localhost names no "
+                   u"server to get a ticket for";
+        if (status == netstatus::NoSuchLogonSession || status == netstatus::ContextExpired)
+            if (const std::string problem = samba::TicketCacheProblem(samba::ReadTicketCache());
+                !problem.empty())
+                return FromUtf8(problem);
         char* text = libnetapi_errstr(static_cast<NET_API_STATUS>(status));
         if (text == nullptr)
             return u"Error " + FromUtf8(std::to_string(status));
@@ -440,9 +470,14 @@ class SambaPlatform final : public Platform {
     template <typename CallFn, typename PackFn>
     NetStatus Call(const std::optional<std::string>& server, CallFn call, PackFn pack,
                    std::uint8_t** buffer) {
-        if (server)
+        if (server) {
+            if (const NetStatus refused = RefusedSignIn(CredentialsFor(server), server);
+                refused != netstatus::Success)
+                return refused;
             if (const auto silent = samba::ProbeServer(*server, samba::SmbPort::Direct, timeout_))
                 return *silent;
+        }
+        const TicketCacheName callersCache;
         if (const NetStatus status = EnsureContext(server); status != netstatus::Success)
             return status;
         std::uint8_t* raw = nullptr;
@@ -471,6 +506,26 @@ class SambaPlatform final : public Platform {
             return settings_.configFile;
         const char* file = std::getenv("QUARNEL_SMB_CONF");
         return file != nullptr ? file : "";
+    }
+
+    // What Samba's client would fail to sign in to `server` with (nullopt:
+    // the master browser, found by its name), said before it is asked, as
+    // Samba's client says nothing of it: Kerberos with a server's address,
+    // and a ticket cache without a usable ticket when the cache is to sign
+    // in. Without credentials given, the environment signs in: the ticket
+    // when a cache is at hand, the password in PASSWD when one is set.
+    NetStatus RefusedSignIn(const std::optional<Credentials>& given,
+                            const std::optional<std::string>& server) {
+        const bool kerberosAlone = given && given->kerberos;
+        if (server && !samba::KerberosCanName(*server))
+            return kerberosAlone ? netstatus::WrongTargetName : netstatus::Success;
+        if (given && (!given->kerberos || !given->password.empty()))
+            return netstatus::Success; // a password
+        const samba::TicketCache cache = samba::ReadTicketCache();
+        if (!given &&
+            (cache.state == samba::TicketCache::State::Missing || std::getenv("PASSWD") != nullptr))
+            return netstatus::Success;
+        return samba::TicketCacheStatus(cache);
     }
 
     // The credentials given for `server`, else those for every server;
@@ -514,27 +569,26 @@ class SambaPlatform final : public Platform {
         return netstatus::Success;
     }
 
+    // Samba's client trades a password for a Kerberos ticket of its user
+    // when it can, and the ticket cache signs in when there is no password:
+    // the password is set also when empty, so that the one in PASSWD does
+    // not take its place. With the cache alone the user is not set either:
+    // the cache's owner signs in.
     void GiveCredentials(const Credentials& credentials) {
-        if (!credentials.user.empty())
-            libnetapi_set_username(ctx_, ToUtf8(credentials.user).c_str());
-        if (!credentials.password.empty() || !credentials.kerberos) {
-            std::string password = ToUtf8(credentials.password);
-            libnetapi_set_password(ctx_, password.c_str());
-            WipeSecret(password);
-        }
         if (credentials.kerberos)
             libnetapi_set_use_kerberos(ctx_);
+        if (!credentials.user.empty() && !(credentials.kerberos && credentials.password.empty()))
+            libnetapi_set_username(ctx_, ToUtf8(credentials.user).c_str());
+        std::string password = ToUtf8(credentials.password);
+        libnetapi_set_password(ctx_, password.c_str());
+        WipeSecret(password);
     }
 
     // libnetapi takes the user name and password from the environment (USER
-    // and PASSWD), as Samba's tools do; a Kerberos ticket that the caller
-    // holds takes precedence. Without one, a missing password is an empty
-    // one, which the server refuses, and the caller decides whom to ask.
+    // and PASSWD) and the caller's ticket cache, as Samba's tools do. A
+    // missing password is an empty one: the ticket signs in, or the server
+    // refuses, and the caller decides whom to ask.
     void GiveEnvironmentCredentials() {
-        if (HasKerberosTicket()) {
-            libnetapi_set_use_ccache(ctx_);
-            return;
-        }
         const char* password = nullptr;
         if (libnetapi_get_password(ctx_, &password) == netstatus::Success && password == nullptr)
             libnetapi_set_password(ctx_, "");

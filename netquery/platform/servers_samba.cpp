@@ -67,9 +67,11 @@ int BrowseInChild(const BrowseRequest& request, int resultFd) {
             smbc_setConfiguration(ctx, request.configFile.c_str());
         credentials = &request;
         smbc_setFunctionAuthData(ctx, GiveCredentials);
-        smbc_setOptionUseKerberos(ctx, request.useKerberos);
-        smbc_setOptionFallbackAfterKerberos(ctx, true);
-        smbc_setOptionUseCCache(ctx, request.useKerberos);
+        const bool kerberos = request.kerberos != BrowseRequest::Kerberos::Off;
+        smbc_setOptionUseKerberos(ctx, kerberos);
+        smbc_setOptionFallbackAfterKerberos(ctx,
+                                            request.kerberos != BrowseRequest::Kerberos::Required);
+        smbc_setOptionUseCCache(ctx, kerberos);
         // The browse call exists only in SMB1.
         smbc_setOptionProtocols(ctx, "NT1", "NT1");
         if (smbc_init_context(ctx) == nullptr) {

@@ -26,7 +26,10 @@ struct BrowseRequest {
     std::string configFile; // a Samba configuration in place of the system's; empty: the system's
     // Credentials for the master browser; an empty user browses anonymously.
     std::string user, password;
-    bool useKerberos = false; // the caller holds a ticket: try it first
+    // Kerberos alone (with the password, or else the caller's ticket
+    // cache), Kerberos first and then the password, or the password alone.
+    enum class Kerberos { Off, Desired, Required };
+    Kerberos kerberos = Kerberos::Off;
 };
 
 // The browse list of the domain, asked in a child process: the master

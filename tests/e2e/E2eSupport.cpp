@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
@@ -45,11 +46,17 @@ QProcessEnvironment WithCredentials(const std::string& user, const std::string& 
 
 TestServer ReadServer(const std::string& dir) {
     auto v = ReadEnvFile(dir + "/server.env");
-    TestServer server{v["QUARNEL_SERVER"],         v["QUARNEL_SHARE"],
-                      v["QUARNEL_SHARE_DIR"],      v["QUARNEL_ADMIN_USER"],
-                      v["QUARNEL_ADMIN_PASSWORD"], v["QUARNEL_PLAIN_USER"],
-                      v["QUARNEL_PLAIN_PASSWORD"], v["QUARNEL_NETBIOS_NAME"],
-                      v["QUARNEL_MESSAGE_DIR"],    v["QUARNEL_SMB_CONF"]};
+    TestServer server{v["QUARNEL_SERVER"],
+                      v["QUARNEL_SHARE"],
+                      v["QUARNEL_SHARE_DIR"],
+                      v["QUARNEL_ADMIN_USER"],
+                      v["QUARNEL_ADMIN_PASSWORD"],
+                      v["QUARNEL_PLAIN_USER"],
+                      v["QUARNEL_PLAIN_PASSWORD"],
+                      v["QUARNEL_NETBIOS_NAME"],
+                      v["QUARNEL_MESSAGE_DIR"],
+                      v["QUARNEL_SMB_CONF"],
+                      {}};
     if (server.address.empty())
         ADD_FAILURE() << "the test server of " << dir
                       << " is not running: run the end-to-end tests through ctest, which "
@@ -109,12 +116,88 @@ std::string TestServer::NetworkPath(const std::string& relative) const {
     return path;
 }
 
+const TestDomain& TestDomain::Get() {
+    static const TestDomain domain = [] {
+        auto v = ReadEnvFile(QUARNEL_DOMAIN_DIR "/domain.env");
+        TestDomain d;
+        d.realm = v["QUARNEL_DOMAIN_REALM"];
+        d.name = v["QUARNEL_DOMAIN_NAME"];
+        d.member = v["QUARNEL_DOMAIN_MEMBER"];
+        d.memberAddress = v["QUARNEL_DOMAIN_MEMBER_ADDRESS"];
+        d.admin = v["QUARNEL_DOMAIN_ADMIN"];
+        d.adminPassword = v["QUARNEL_DOMAIN_ADMIN_PASSWORD"];
+        d.user = v["QUARNEL_DOMAIN_USER"];
+        d.userPassword = v["QUARNEL_DOMAIN_USER_PASSWORD"];
+        d.groupUser = v["QUARNEL_DOMAIN_GROUP_USER"];
+        d.groupUserPassword = v["QUARNEL_DOMAIN_GROUP_USER_PASSWORD"];
+        d.smbConf = v["QUARNEL_DOMAIN_SMB_CONF"];
+        d.krb5Config = v["QUARNEL_DOMAIN_KRB5_CONFIG"];
+        d.adminCache = v["QUARNEL_DOMAIN_ADMIN_CCACHE"];
+        d.userCache = v["QUARNEL_DOMAIN_USER_CCACHE"];
+        d.groupUserCache = v["QUARNEL_DOMAIN_GROUP_USER_CCACHE"];
+        d.expiredCache = v["QUARNEL_DOMAIN_EXPIRED_CCACHE"];
+        d.emptyCache = v["QUARNEL_DOMAIN_EMPTY_CCACHE"];
+        d.corruptCache = v["QUARNEL_DOMAIN_CORRUPT_CCACHE"];
+        d.memberLogs = v["QUARNEL_DOMAIN_MEMBER_LOGS"];
+        d.server.address = d.member;
+        d.server.share = v["QUARNEL_DOMAIN_SHARE"];
+        d.server.shareDir = v["QUARNEL_DOMAIN_SHARE_DIR"];
+        d.server.domain = d.name;
+        return d;
+    }();
+    if (domain.realm.empty())
+        ADD_FAILURE() << "the test domain is not up: run these tests through ctest, which "
+                         "builds it";
+    return domain;
+}
+
+QProcessEnvironment TestDomain::Environment(const std::string& cache) const {
+    QProcessEnvironment env = SignedOutEnvironment();
+    env.insert("KRB5_CONFIG", QString::fromStdString(krb5Config));
+    env.insert("QUARNEL_SMB_CONF", QString::fromStdString(smbConf));
+    if (!cache.empty())
+        env.insert("KRB5CCNAME", QString::fromStdString(cache));
+    return env;
+}
+
+MemberLog::MemberLog(const TestDomain& domain) : folder_(domain.memberLogs) {
+    for (const auto& log : std::filesystem::directory_iterator(folder_))
+        if (log.is_regular_file())
+            ends_[log.path().string()] = log.file_size();
+}
+
+std::vector<std::string> MemberLog::SignIns() const {
+    // smbd logs each session as
+    //   Successful AuthZ: [SMB2,krb5] user [QUARNEL]\[quser] [S-1-5-...] ...
+    static const QRegularExpression signIn(
+        R"(Successful AuthZ: \[[^,\]]*,([^\]]*)\] user \[([^\]]*)\]\\\[([^\]]*)\])");
+    std::vector<std::string> found;
+    for (const auto& log : std::filesystem::directory_iterator(folder_)) {
+        if (!log.is_regular_file())
+            continue;
+        QFile file(QString::fromStdString(log.path().string()));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const auto known = ends_.find(log.path().string());
+        file.seek(known != ends_.end() ? static_cast<qint64>(known->second) : 0);
+        const QString text = QString::fromUtf8(file.readAll());
+        for (auto match = signIn.globalMatch(text); match.hasNext();) {
+            const auto m = match.next();
+            found.push_back(
+                (m.captured(1) + ' ' + m.captured(2) + '\\' + m.captured(3)).toStdString());
+        }
+    }
+    return found;
+}
+
 HeldFiles::HeldFiles(const std::string& user, const std::string& password,
                      const std::vector<std::string>& files, const TestServer& server)
     : process_(std::make_unique<QProcess>()) {
     QStringList args{"--server", QString::fromStdString(server.address),
                      "--user",   QString::fromStdString(user),
                      "--share",  QString::fromStdString(server.share)};
+    if (!server.domain.empty())
+        args << "--domain" << QString::fromStdString(server.domain);
     for (const std::string& file : files)
         args << QString::fromStdString(file);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -31,6 +32,7 @@ struct TestServer {
     std::string netbiosName;
     std::string messageDir; // one file for each network message the server received
     std::string smbConf;    // a Samba client configuration for the test network
+    std::string domain;     // the domain of its users, empty for its own
 
     // Fails the calling test (fatally) when the server is not running.
     static const TestServer& Get();
@@ -52,6 +54,45 @@ struct TestServer {
 
     // \\address\share followed by `relative` with backslashes.
     std::string NetworkPath(const std::string& relative) const;
+};
+
+// The Active Directory domain that scripts/domain-network.sh builds, read
+// from its domain.env: a controller, a member file server and this client,
+// which holds tickets of three domain users in caches of their own.
+struct TestDomain {
+    std::string realm, name; // QUARNEL.TEST, QUARNEL
+    std::string member, memberAddress;
+    std::string admin, adminPassword;         // a domain administrator
+    std::string user, userPassword;           // a plain domain user
+    std::string groupUser, groupUserPassword; // in a group that the member made administrator
+    std::string smbConf, krb5Config;          // the client's Samba and Kerberos configurations
+    // Ticket caches: the three users' own, a copy of the administrator's
+    // whose tickets ended an hour ago, an empty one and one that is none.
+    std::string adminCache, userCache, groupUserCache;
+    std::string expiredCache, emptyCache, corruptCache;
+    std::string memberLogs; // the member's logs, which name the user of every session
+    TestServer server;      // the member's share, as the tests of one server see it
+
+    // Fails the calling test (fatally) when the domain is not up.
+    static const TestDomain& Get();
+
+    // The environment of SignedOutEnvironment in the domain, with the ticket
+    // cache `cache` (none when empty).
+    QProcessEnvironment Environment(const std::string& cache = {}) const;
+};
+
+// The sign-ins that the domain's member logs from now on.
+class MemberLog {
+  public:
+    explicit MemberLog(const TestDomain& domain);
+
+    // One "MECHANISM DOMAIN\user" for each session set up since, such as
+    // "krb5 QUARNEL\quser" or "NTLMSSP QUARNEL\quser".
+    std::vector<std::string> SignIns() const;
+
+  private:
+    std::string folder_;
+    std::map<std::string, std::uintmax_t> ends_; // each log's size at the start
 };
 
 // Files held open through a real SMB client (scripts/hold-open.py) for as

@@ -172,6 +172,8 @@ TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
          true},
         {"access denied, signed in", netstatus::AccessDenied, netstatus::Success, true, given, 1, 2,
          true},
+        {"expired ticket, signed in", netstatus::ContextExpired, netstatus::Success, true, given, 1,
+         2, true},
         {"cancelled", netstatus::AccessDenied, netstatus::Success, true, std::nullopt, 1, 1, false},
         {"refused again: asked once only", netstatus::LogonFailure, netstatus::LogonFailure, true,
          given, 1, 2, false},
@@ -211,6 +213,21 @@ TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
         api.Platform().SetTimeout(std::chrono::seconds(5));
         EXPECT_EQ(fake.timeout, std::chrono::seconds(5));
     }
+
+    // The browse list signs in as the local computer does, with what was
+    // given for it.
+    FakePlatform fake;
+    fake.signIn = {true, false};
+    fake.serverBatches.push_back({netstatus::AccessDenied, {}});
+    fake.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
+    WindowNetwork network(fake, [&](const QString& server, const QString&, bool) {
+        EXPECT_EQ(server, QString());
+        return std::optional(given);
+    });
+    EXPECT_TRUE(network.Api().EnumServers(platform::servertype::Server, u"", u""));
+    EXPECT_EQ(network.Api().ServerCount, 1);
+    EXPECT_EQ(fake.credentialsGiven,
+              (std::vector<std::pair<std::u16string, platform::Credentials>>{{u"", given}}));
 }
 
 // The dialog gives what was typed, or the ticket alone; OK waits for a user

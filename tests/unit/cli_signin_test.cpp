@@ -36,4 +36,29 @@ TEST(AuthFile, ReadsTheSettingsAsSambaToolsDo) {
     }
 }
 
+// -k -U NAME signs in with the ticket in the cache only when it is NAME's:
+// DOMAIN\user names no realm, user@REALM does, and the domain compares
+// names without regard to case.
+TEST(SignIn, NamesTheOwnerOfATicketAsTheDomainCompares) {
+    struct Case {
+        const char* user;
+        bool names; // Administrator@EXAMPLE.COM
+    } cases[] = {
+        {"Administrator", true},
+        {"administrator", true},
+        {"EXAMPLE\\administrator", true},
+        {"OTHER\\administrator", true},
+        {"example.com/administrator", true},
+        {"administrator@example.com", true},
+        {"administrator@OTHER.COM", false},
+        {"admin", false},
+        {"EXAMPLE\\quser", false},
+        {"administrator@", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user);
+        EXPECT_EQ(quarnel::cli::NamesPrincipal(c.user, "Administrator@EXAMPLE.COM"), c.names);
+    }
+}
+
 } // namespace

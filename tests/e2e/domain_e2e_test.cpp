@@ -1,0 +1,292 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Quarnel developers
+
+// Signing in inside an Active Directory domain: Kerberos and passwords
+// against the member file server, what each failure says, and browsing the
+// domain with the credentials given. ctest runs this program in the client
+// namespace of the domain that scripts/domain-network.sh builds.
+#include "E2eSupport.h"
+
+#include "platform/platform.h"
+#include "utf.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+
+namespace quarnel::e2e {
+namespace {
+
+// Whether a sign-in of MemberLog::SignIns ends with `who`: "QUARNEL\\quser",
+// or with its mechanism, "krb5 QUARNEL\\quser".
+bool SignedIn(const std::vector<std::string>& signIns, const std::string& who) {
+    return std::any_of(signIns.begin(), signIns.end(),
+                       [&](const std::string& s) { return s.ends_with(who); });
+}
+
+class DomainE2eTest : public ::testing::Test {
+  protected:
+    // quarnel-cli with the ticket cache `cache` (none when empty) and the
+    // environment variables `extra` ("NAME=value").
+    CliResult Run(const std::vector<std::string>& args, const std::string& cache,
+                  const std::vector<std::string>& extra = {}) const {
+        QProcessEnvironment env = domain.Environment(cache);
+        for (const std::string& assignment : extra) {
+            const auto eq = assignment.find('=');
+            env.insert(QString::fromStdString(assignment.substr(0, eq)),
+                       QString::fromStdString(assignment.substr(eq + 1)));
+        }
+        return RunCli(args, env);
+    }
+
+    // A file of the test's own folder with `text`, readable by its owner alone.
+    std::string PrivateFile(const std::string& name, const std::string& text) const {
+        const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+        std::ofstream(path) << text;
+        ::chmod(path.c_str(), 0600);
+        return path;
+    }
+
+    std::string Qualified(const std::string& user) const { return domain.name + "\\" + user; }
+
+    const TestDomain& domain = TestDomain::Get();
+    QTemporaryDir dir;
+};
+
+// -k signs in as the owner of the ticket in the cache: a domain
+// administrator lists, closes and sees the shares; a plain domain user is
+// refused; a user whose group the member made administrator lists.
+TEST_F(DomainE2eTest, KerberosSignsInAsTheTicketsOwner) {
+    const std::string folder = domain.server.MakeFolder("kerberos");
+    HeldFiles held(domain.user, domain.userPassword, {folder + "/held.txt:rw"}, domain.server);
+    const std::string listed =
+        Qualified(domain.user) + "," + domain.server.ServerPath(folder + "/held.txt") + ",";
+    const std::vector<std::string> files{
+        "files", domain.member, "--base", domain.server.ServerPath(folder), "--format", "csv"};
+    auto with = [](std::vector<std::string> args, std::initializer_list<std::string> before) {
+        args.insert(args.begin(), before);
+        return args;
+    };
+    const struct {
+        const char* what;
+        std::string cache;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out, err, signIn; // parts of them
+    } cases[] = {
+        {"an administrator", domain.adminCache, with(files, {"-k"}), 0, listed, "",
+         "krb5 QUARNEL\\Administrator"},
+        {"--use-kerberos=required", domain.adminCache, with(files, {"--use-kerberos=required"}), 0,
+         listed, "", "krb5 QUARNEL\\Administrator"},
+        {"the shares",
+         domain.adminCache,
+         {"-k", "shares", domain.member, "--format", "csv"},
+         0,
+         domain.server.share + ",",
+         "",
+         "krb5 QUARNEL\\Administrator"},
+        {"a plain user", domain.userCache, with(files, {"-k"}), 1, "", "Access is denied",
+         "krb5 QUARNEL\\" + domain.user},
+        {"a member of an administrators' group", domain.groupUserCache, with(files, {"-k"}), 0,
+         listed, "", "krb5 QUARNEL\\" + domain.groupUser},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const MemberLog log(domain);
+        const CliResult run = Run(c.args, c.cache);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_TRUE(SignedIn(log.SignIns(), c.signIn)) << c.signIn;
+    }
+
+    const auto listing =
+        nlohmann::json::parse(Run({"-k", "files", domain.member, "--base",
+                                   domain.server.ServerPath(folder), "--format", "json"},
+                                  domain.adminCache)
+                                  .out);
+    ASSERT_EQ(listing.size(), 1u);
+    const std::string id = std::to_string(listing[0]["id"].get<long long>());
+    const CliResult closed = Run({"-k", "close", domain.member, id}, domain.adminCache);
+    EXPECT_EQ(closed.exitCode, 0) << closed.err;
+    EXPECT_TRUE(Eventually([&] { return !held.CanRead(folder + "/held.txt"); }));
+}
+
+// Each way the ticket cache can fail says so in one line of its own, where
+// Samba's client says "Cannot complete this function" or prints its own
+// line before "Access is denied".
+TEST_F(DomainE2eTest, AnUnusableTicketOrAnAddressIsToldInWords) {
+    const std::string open = dir.filePath("open.ccache").toStdString();
+    std::filesystem::copy_file(domain.adminCache, open);
+    ::chmod(open.c_str(), 0644);
+    const std::vector<std::string> files{"files", domain.member};
+    const struct {
+        const char* what;
+        std::string cache;
+        std::vector<std::string> args;
+        std::string err; // a part of it
+    } cases[] = {
+        {"no cache",
+         dir.filePath("none").toStdString(),
+         {"-k", "files", domain.member},
+         "There is no Kerberos ticket (no cache FILE:"},
+        {"expired",
+         domain.expiredCache,
+         {"-k", "files", domain.member},
+         "The Kerberos ticket of Administrator@" + domain.realm + " expired at "},
+        {"expired, found without -k", domain.expiredCache, files,
+         "The Kerberos ticket of Administrator@" + domain.realm + " expired at "},
+        {"empty", domain.emptyCache, files, "cannot be read (it is empty)"},
+        {"a file that is no cache", domain.corruptCache, files, "cannot be read ("},
+        {"open to others", open, files, "it is open to others (permissions 0644)"},
+        {"an address",
+         domain.adminCache,
+         {"-k", "files", domain.memberAddress},
+         "Kerberos needs the server's name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliResult run = Run(c.args, c.cache);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
+// With -U, -k signs in as the user named: with the user's password, by a
+// ticket got with it; without, by the ticket in the cache, which must be
+// that user's. --use-kerberos=off leaves the cache alone.
+TEST_F(DomainE2eTest, KerberosWithAUserSignsInAsThatUserOrSaysWhyNot) {
+    const std::string principal = domain.user + "@" + domain.realm;
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::string> environment;
+        int exitCode;
+        std::string err, signIn; // parts of them
+    } cases[] = {
+        {"the cache's owner",
+         {"-k", "-U", domain.admin, "shares", domain.member},
+         {},
+         0,
+         "",
+         "krb5 QUARNEL\\Administrator"},
+        {"another user",
+         {"-k", "-U", Qualified(domain.user), "shares", domain.member},
+         {},
+         1,
+         "cannot sign in as " + Qualified(domain.user) +
+             ": the Kerberos ticket cache holds the ticket of Administrator@" + domain.realm,
+         ""},
+        {"another user with a password",
+         {"-k", "-U", principal, "shares", domain.member},
+         {"PASSWD=" + domain.userPassword},
+         0,
+         "",
+         "krb5 QUARNEL\\" + domain.user},
+        {"off",
+         {"--use-kerberos=off", "shares", domain.member},
+         {"USER=" + Qualified(domain.user), "PASSWD=" + domain.userPassword},
+         0,
+         "",
+         "QUARNEL\\" + domain.user},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const MemberLog log(domain);
+        const CliResult run = Run(c.args, domain.adminCache, c.environment);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        const std::vector<std::string> signIns = log.SignIns();
+        EXPECT_TRUE(c.signIn.empty() ? signIns.empty() : SignedIn(signIns, c.signIn)) << c.signIn;
+    }
+}
+
+// A domain administrator signs in by password as DOMAIN\user and as
+// user@REALM.
+TEST_F(DomainE2eTest, PasswordSignInTakesBothFormsOfTheName) {
+    const std::string password = "\npassword = " + domain.adminPassword + "\n";
+    for (const std::string& file :
+         {"username = " + domain.admin + "\ndomain = " + domain.name + password,
+          "username = " + domain.admin + "@" + domain.realm + password}) {
+        SCOPED_TRACE(file);
+        const CliResult run = Run({"-A", PrivateFile("auth", file), "files", domain.member}, "");
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+    }
+}
+
+// The window signs in to each server on its own. Samba's client, when it
+// trades a password for a ticket, points KRB5CCNAME at a cache of its own:
+// the next server, to be asked with the caller's ticket, must still get it.
+TEST_F(DomainE2eTest, APasswordForOneServerLeavesTheTicketCacheToTheNext) {
+    ::setenv("KRB5_CONFIG", domain.krb5Config.c_str(), 1);
+    ::setenv("KRB5CCNAME", domain.groupUserCache.c_str(), 1);
+    platform::Platform& system = platform::SystemPlatform();
+    const std::u16string byPassword = FromUtf8(domain.member + "." + domain.realm);
+    const std::u16string byTicket = FromUtf8(domain.member);
+    system.SetCredentials(byPassword, {FromUtf8(domain.user + "@" + domain.realm),
+                                       FromUtf8(domain.userPassword), false});
+    system.SetCredentials(byTicket, {u"", u"", true});
+    std::uint8_t* buffer = nullptr;
+    std::uint32_t read = 0, total = 0, resume = 0;
+    EXPECT_EQ(
+        system.NetShareEnum(byPassword.c_str(), 2, &buffer, 0xFFFFFFFF, &read, &total, &resume),
+        platform::netstatus::Success);
+    system.NetApiBufferFree(buffer);
+    std::uintptr_t fileResume = 0;
+    buffer = nullptr;
+    EXPECT_EQ(system.NetFileEnum(byTicket.c_str(), nullptr, nullptr, 3, &buffer, 0xFFFFFFFF, &read,
+                                 &total, &fileResume),
+              platform::netstatus::Success)
+        << "the member of the administrators' group was not the one who signed in";
+    system.NetApiBufferFree(buffer);
+    EXPECT_STREQ(std::getenv("KRB5CCNAME"), domain.groupUserCache.c_str());
+}
+
+// servers and --domain-servers ask the master browser (the member) with
+// the credentials given; the member lets nobody browse anonymously.
+TEST_F(DomainE2eTest, BrowsingSignsInWithTheCredentialsGiven) {
+    const std::string auth = PrivateFile("user.auth", "username = " + domain.user +
+                                                          "\npassword = " + domain.userPassword +
+                                                          "\ndomain = " + domain.name + "\n");
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string cache, out, signIn;
+    } cases[] = {
+        {"servers -A",
+         {"-A", auth, "servers", "--domain", domain.name, "--format", "csv"},
+         "",
+         "Name\r\n" + domain.member + "\r\n",
+         "QUARNEL\\" + domain.user},
+        {"--domain-servers -A",
+         {"-A", auth, "shares", "--domain-servers", "--format", "csv"},
+         "",
+         "\n" + domain.server.share + ",",
+         "QUARNEL\\" + domain.user},
+        {"servers -k",
+         {"-k", "servers", "--format", "csv"},
+         domain.adminCache,
+         "Name\r\n" + domain.member + "\r\n",
+         "krb5 QUARNEL\\Administrator"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const MemberLog log(domain);
+        const CliResult run = Run(c.args, c.cache);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        const std::vector<std::string> signIns = log.SignIns();
+        EXPECT_TRUE(SignedIn(signIns, c.signIn)) << c.signIn;
+        EXPECT_FALSE(SignedIn(signIns, "\\quarnel-nobody")) << "the environment's USER";
+    }
+}
+
+} // namespace
+} // namespace quarnel::e2e
