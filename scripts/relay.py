@@ -16,8 +16,8 @@ multi-server benchmark and for the tests of a client's waits.
   trickle  its first BYTES, and then one byte a second
   silent   nothing: the connection is accepted and held (no TARGET)
   garbage  a line of HTTP for the client's first request (no TARGET)
-Prints "ready" once every listener is up and "connected" for each client,
-then runs until killed.
+Prints "ready" once every listener is up, and "connected" and "closed" as
+each client comes and goes; runs until killed.
 """
 import argparse
 import asyncio
@@ -85,29 +85,36 @@ async def pump(reader, writer, delay, spoiler):
         writer.close()
 
 
-held = []  # connections that are never answered, kept open until the end
+async def hold(reader, writer, answer):
+    """Answers nothing, or one line of HTTP, and holds the connection until the client ends it."""
+    try:
+        if answer == "garbage" and await asyncio.wait_for(reader.read(512), 2):
+            writer.write(b"HTTP/1.0 400 Bad Request\r\n\r\n")
+    except asyncio.TimeoutError:
+        pass  # a client that sends nothing cannot hold us
+    try:
+        while await reader.read(65536):
+            pass
+    except OSError:
+        pass
 
 
 def serve(target, delay, answer, after):
     async def handle(client_reader, client_writer):
         print("connected", flush=True)
         if answer in ("silent", "garbage"):
-            held.append(client_writer)
-            if answer == "garbage":
-                try:
-                    if await asyncio.wait_for(client_reader.read(512), 2):
-                        client_writer.write(b"HTTP/1.0 400 Bad Request\r\n\r\n")
-                except asyncio.TimeoutError:
-                    pass  # a client that sends nothing cannot hold us
-            return
-        try:
-            server_reader, server_writer = await asyncio.open_connection(*target)
-        except OSError:
-            client_writer.close()
-            return
-        await asyncio.gather(pump(client_reader, server_writer, delay, Spoiler("whole", 0)),
-                             pump(server_reader, client_writer, delay, Spoiler(answer, after)),
-                             return_exceptions=True)
+            await hold(client_reader, client_writer, answer)
+        else:
+            try:
+                server_reader, server_writer = await asyncio.open_connection(*target)
+                await asyncio.gather(
+                    pump(client_reader, server_writer, delay, Spoiler("whole", 0)),
+                    pump(server_reader, client_writer, delay, Spoiler(answer, after)),
+                    return_exceptions=True)
+            except OSError:
+                pass
+        client_writer.close()
+        print("closed", flush=True)
 
     return handle
 

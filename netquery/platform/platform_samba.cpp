@@ -494,9 +494,7 @@ class SambaPlatform final : public Platform {
                 return netstatus::NotEnoughMemory;
             }
         }
-        if (const auto lost = samba::LostConnection(status, clientOutput.logged))
-            return *lost;
-        return samba::TranslateConnectFailure(status, clientOutput.printed);
+        return samba::TranslateConnectFailure(status, clientOutput.printed, clientOutput.logged);
     }
 
     // Samba's client configuration: the one given, else QUARNEL_SMB_CONF as

@@ -9,7 +9,6 @@
 #include "platform.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,14 +55,12 @@ std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint
 // the status a Windows client gives: a logon failure when the credentials
 // were refused, the refusal named in `clientOutput`, or "network path not
 // found" when no session was set up at all.
-NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput);
-
-// When a call fails because its connection ended under it, libnetapi's
-// status names something else altogether ("The printer destination cannot
-// be found"); Samba's log at level 0 names what happened. The status a
-// Windows client gives for it: the server cut the connection
-// (NetNameDeleted), or no answer came in time (SemTimeout). Nothing for a
-// call that succeeded or a log that names neither.
-std::optional<NetStatus> LostConnection(NetStatus status, std::string_view log);
+//
+// A call whose connection ended under it gets a status that names something
+// else altogether ("The printer destination cannot be found"); Samba's log
+// at level 0 (`log`) names what happened: the server cut the connection
+// (NetNameDeleted), or no answer came in time (SemTimeout).
+NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput,
+                                  std::string_view log = {});
 
 } // namespace quarnel::platform::samba

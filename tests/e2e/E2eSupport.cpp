@@ -260,10 +260,10 @@ BrokenServer::~BrokenServer() {
     relay_->waitForFinished(5000);
 }
 
-bool BrokenServer::Connected() const {
+int BrokenServer::Count(const char* event) const {
     relay_->waitForReadyRead(0);
-    connected_ = connected_ || relay_->readAllStandardOutput().contains("connected");
-    return connected_;
+    events_ += relay_->readAllStandardOutput();
+    return static_cast<int>(events_.count(QByteArray(event) + "\n"));
 }
 
 namespace {

@@ -132,12 +132,14 @@ class BrokenServer {
     BrokenServer& operator=(const BrokenServer&) = delete;
 
     bool Listening() const { return listening_; }
-    bool Connected() const; // someone connected
+    bool Connected() const { return Count("connected") > 0; }         // someone connected
+    int Open() const { return Count("connected") - Count("closed"); } // connections open now
 
   private:
+    int Count(const char* event) const;
     std::unique_ptr<QProcess> relay_;
     bool listening_ = false;
-    mutable bool connected_ = false;
+    mutable QByteArray events_;
 };
 
 struct CliResult {

@@ -28,6 +28,7 @@ class CliFilesE2eTest : public ::testing::Test {
         std::multiset<Row> rows;
         for (const auto& file : nlohmann::json::parse(run.out)) {
             EXPECT_TRUE(file["id"].is_number_integer());
+            EXPECT_EQ(file["server"], server.address);
             rows.insert({file["user"].get<std::string>(), file["path"].get<std::string>(),
                          file["permissions"].get<std::string>(), file["locks"].get<int>()});
         }

@@ -8,9 +8,7 @@
 #include "Commands.h"
 #include "FakePlatform.h"
 
-#include <functional>
 #include <sstream>
-#include <string>
 
 namespace quarnel::test {
 

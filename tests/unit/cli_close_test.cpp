@@ -4,6 +4,7 @@
 // quarnel-cli's close command over the scripted platform.
 #include "CliRun.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace quarnel::test {
@@ -35,49 +36,27 @@ TEST(CliCloseTest, IdentifiersAreTakenSignedAsListedAndUnsignedAsTheServerKnowsT
         EXPECT_EQ(cli::ParseFileId(c.text), c.id) << '"' << c.text << '"';
 }
 
-// Each identifier is closed in turn on the server, as the server knows it
-// (any other call ends the worker), and its outcome told: a close on
-// standard output, a failure with its reason on standard error, which
-// leaves the rest to be closed.
+// Each identifier is closed in turn as the server knows it (any other call
+// ends the worker), and its outcome told: a close on standard output, a
+// failure with its reason on standard error, which leaves the rest to be
+// closed.
 TEST(CliCloseTest, ClosesEachIdentifierInTurnAndTellsEachOutcome) {
-    const struct {
-        std::string server;
-        std::vector<std::string> ids;
-        std::deque<platform::NetStatus> statuses;
-        std::vector<FileCloseCall> calls;
-        std::string out, err;
-    } cases[] = {
-        {"srv",
-         {"7", "-2147483648", "4294967295"},
-         {},
-         {{u"\\\\srv", 7}, {u"\\\\srv", 0x80000000u}, {u"\\\\srv", 0xFFFFFFFFu}},
-         "Closed open file 7 on \\\\srv\nClosed open file -2147483648 on \\\\srv\n"
-         "Closed open file 4294967295 on \\\\srv\n",
-         ""},
-        {"\\\\1234", {"5"}, {}, {{u"\\\\1234", 5}}, "Closed open file 5 on \\\\1234\n", ""},
-        {"srv",
-         {"5", "6"},
-         {netstatus::FileIdNotFound, netstatus::Success},
-         {{u"\\\\srv", 5}, {u"\\\\srv", 6}},
-         "Closed open file 6 on \\\\srv\n",
-         "quarnel-cli: Could not close open file 5 on \\\\srv: There is not an open file with "
-         "that identification number (error 2314)\n"},
+    FakePlatform platform;
+    platform.closeStatuses = {netstatus::Success, netstatus::FileIdNotFound, netstatus::Success};
+    const std::vector<FileCloseCall> calls{
+        {u"\\\\1234", 0x80000000u}, {u"\\\\1234", 5}, {u"\\\\1234", 0xFFFFFFFFu}};
+    platform.duringCall = [&] {
+        if (platform.closeCalls.back() != calls.at(platform.closeCalls.size() - 1))
+            std::abort();
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.ids));
-        FakePlatform platform;
-        platform.closeStatuses = c.statuses;
-        platform.duringCall = [&] {
-            if (platform.closeCalls.back() != c.calls.at(platform.closeCalls.size() - 1))
-                std::abort();
-        };
-        const CliRun run = RunCommand(platform, [&](cli::Context& context) {
-            cli::CloseOpenFiles(context, c.server, c.ids);
-        });
-        EXPECT_EQ(run.exitCode, c.err.empty() ? 0 : 1);
-        EXPECT_EQ(run.out, c.out);
-        EXPECT_EQ(run.err, c.err);
-    }
+    const CliRun run = RunCommand(platform, [](cli::Context& c) {
+        cli::CloseOpenFiles(c, "\\\\1234", {"-2147483648", "5", "4294967295"});
+    });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Closed open file -2147483648 on \\\\1234\nClosed open file 4294967295 on "
+                       "\\\\1234\n");
+    EXPECT_EQ(run.err, "quarnel-cli: Could not close open file 5 on \\\\1234: There is not an open "
+                       "file with that identification number (error 2314)\n");
 }
 
 } // namespace

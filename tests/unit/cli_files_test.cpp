@@ -16,23 +16,6 @@ namespace netstatus = platform::netstatus;
 
 using cli::Format;
 
-// The records go out through the report layer's writers; the command puts
-// their server first, also when it asks only one.
-TEST(CliFilesTest, JsonNamesTheServerOfEveryRowFirst) {
-    FakePlatform platform;
-    platform.fileBatches.push_back(
-        {netstatus::Success, {{0x80000000u, 3, 2, u"C:\\a.doc", u"ann"}}});
-    cli::FilesOptions options;
-    options.servers.names = {"srv"};
-    options.output.format = Format::Json;
-    const CliRun run =
-        RunCommand(platform, [&](cli::Context& c) { cli::ListOpenFiles(c, options); });
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(nlohmann::ordered_json::parse(run.out), nlohmann::ordered_json::parse(R"([
-        {"server": "srv", "user": "ann", "path": "C:\\a.doc", "id": -2147483648,
-         "permissions": "RW ", "locks": 2}])"));
-}
-
 // A resolution in JSON; one that fails is told on one line (the box's two
 // lines become one), whichever command resolved.
 TEST(CliFilesTest, ResolutionInJsonAndFailuresToldOnOneLine) {

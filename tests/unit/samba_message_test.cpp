@@ -26,24 +26,20 @@ ProcessOutcome Exited(int code, std::string output) {
 // stays a name; the code page (over the caller's settings) and the wait are
 // always named, and the debug level is 0 unless given.
 TEST(SmbclientMessageArgumentsTest, ValuesJoinTheirOptions) {
-    const auto arguments =
-        SmbclientMessageArguments({u"-bob\u00E9",
-                                   u"\\\\127.0.0.1",
-                                   u"admin",
-                                   "/tmp/private/smb.conf",
-                                   std::chrono::seconds(3),
-                                   {"name resolve order=wins", "dos charset=CP437"},
-                                   "3"});
-    ASSERT_TRUE(arguments);
-    EXPECT_EQ(*arguments,
+    MessageRequest request{u"-bob\u00E9", u"\\\\127.0.0.1", u"admin", "/tmp/private/smb.conf",
+                           std::chrono::seconds(3)};
+    request.options = {"name resolve order=wins", "dos charset=CP437"};
+    request.debugLevel = "3";
+    EXPECT_EQ(SmbclientMessageArguments(request),
               (std::vector<std::string>{"smbclient", "--configfile=/tmp/private/smb.conf",
                                         "--message=-bob\xC3\xA9", "--ip-address=127.0.0.1",
                                         "--user=admin", "--option=name resolve order=wins",
                                         "--option=dos charset=CP437", "--option=dos charset=CP850",
                                         "--timeout=3", "--no-pass", "--debuglevel=3"}));
-    EXPECT_EQ(SmbclientMessageArguments({u"bob", u"", u"", ""})->back(), "--debuglevel=0");
     // Without a server smbclient resolves the recipient's name itself.
-    EXPECT_EQ(SmbclientMessageArguments({u"bob", u"", u"", ""})->at(1), "--message=bob");
+    const auto plain = SmbclientMessageArguments({u"bob", u"", u"", ""});
+    EXPECT_EQ(plain->at(1), "--message=bob");
+    EXPECT_EQ(plain->back(), "--debuglevel=0");
     EXPECT_EQ(SmbclientMessageArguments({u"bob", u"srv", u"", ""})->at(2), "--ip-address=srv");
 }
 
