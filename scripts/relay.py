@@ -6,7 +6,7 @@ network between client and server would (this kernel has no netem), and
 that can spoil the server's answer; or a server that answers badly. For the
 multi-server benchmark and for the tests of a client's waits.
 
-    relay.py [--delay-ms 5] [--answer ANSWER] [--after BYTES]
+    relay.py [--delay-ms 5] [--answer ANSWER] [--after BYTES] [--tell]
              LISTEN_IP:PORT[=TARGET_IP:PORT] ...
 
 --answer says what the client gets:
@@ -16,8 +16,8 @@ multi-server benchmark and for the tests of a client's waits.
   trickle  its first BYTES, and then one byte a second
   silent   nothing: the connection is accepted and held (no TARGET)
   garbage  a line of HTTP for the client's first request (no TARGET)
-Prints "ready" once every listener is up, and "connected" and "closed" as
-each client comes and goes; runs until killed.
+Prints "ready" once every listener is up, and with --tell "connected" and
+"closed" as each client comes and goes; runs until killed.
 """
 import argparse
 import asyncio
@@ -99,9 +99,10 @@ async def hold(reader, writer, answer):
         pass
 
 
-def serve(target, delay, answer, after):
+def serve(target, delay, answer, after, tell):
     async def handle(client_reader, client_writer):
-        print("connected", flush=True)
+        if tell:
+            print("connected", flush=True)
         if answer in ("silent", "garbage"):
             await hold(client_reader, client_writer, answer)
         else:
@@ -114,7 +115,8 @@ def serve(target, delay, answer, after):
             except OSError:
                 pass
         client_writer.close()
-        print("closed", flush=True)
+        if tell:
+            print("closed", flush=True)
 
     return handle
 
@@ -130,12 +132,14 @@ async def main():
     parser.add_argument("--answer", default="whole",
                         choices=["whole", "stall", "cut", "trickle", "silent", "garbage"])
     parser.add_argument("--after", type=int, default=1000, metavar="BYTES")
+    parser.add_argument("--tell", action="store_true")
     parser.add_argument("pairs", nargs="+", metavar="LISTEN[=TARGET]")
     args = parser.parse_args()
     servers = []
     for pair in args.pairs:
         listen, _, target = pair.partition("=")
-        handle = serve(target and address(target), args.delay_ms / 1000, args.answer, args.after)
+        handle = serve(target and address(target), args.delay_ms / 1000, args.answer, args.after,
+                       args.tell)
         servers.append(await asyncio.start_server(handle, *address(listen), reuse_address=True))
     print("ready", flush=True)
     await asyncio.gather(*(s.serve_forever() for s in servers))

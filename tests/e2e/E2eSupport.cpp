@@ -247,8 +247,9 @@ BrokenServer::BrokenServer(const std::string& address, int port, Answer answer)
     std::string listen = address + ":" + std::to_string(port);
     if (answer >= Answer::Stall)
         listen += "=" + TestServer::Get().address + ":445";
-    relay_->start(QUARNEL_RELAY, {"--delay-ms", "0", "--answer", answers[static_cast<int>(answer)],
-                                  QString::fromStdString(listen)});
+    relay_->start(QUARNEL_RELAY,
+                  {"--tell", "--delay-ms", "0", "--answer", answers[static_cast<int>(answer)],
+                   QString::fromStdString(listen)});
     listening_ = relay_->waitForReadyRead(10000) && relay_->readLine().trimmed() == "ready";
     if (!listening_)
         ADD_FAILURE() << "cannot listen on " << listen << ": "
