@@ -64,10 +64,6 @@ std::string Empty(const std::string& value) {
     return value.empty() ? "is empty" : "";
 }
 
-std::string NoServerName(const std::string& value) {
-    return ServerNameProblem(value);
-}
-
 // The server that an action acts on is named first, and never taken for an
 // identifier or the other way round.
 std::string NoServerToActOn(const std::string& value) {
@@ -112,7 +108,7 @@ CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
                       .add_option("SERVER", sources.names,
                                   "server names, with or without \\\\ (the local computer "
                                   "when none is given)")
-                      ->check(Check(NoServerName));
+                      ->check(Check(ServerNameProblem));
     command
         .add_option("--servers-from", sources.listFile,
                     "ask the servers listed in FILE as well, one a line (- reads standard "
@@ -265,7 +261,7 @@ Handler Share(CLI::App& command) {
     auto state = std::make_shared<State>();
     command.add_option("SERVER", state->server, "server name, with or without \\\\")
         ->required()
-        ->check(Check(NoServerName));
+        ->check(Check(ServerNameProblem));
     command.add_option("NAME", state->name, "the share's name")->required()->check(Check(Empty));
     AddOutputOptions(command, state->output);
     return [state](Context& run) { ShowShare(run, state->server, state->name, state->output); };
@@ -308,7 +304,7 @@ Handler Send(CLI::App& command) {
                     "the computer that is to send it (Windows); on Linux, the host the "
                     "message is delivered to instead of resolving the recipient's name")
         ->type_name("HOST")
-        ->check(Check(NoServerName));
+        ->check(Check(ServerNameProblem));
     return [state, message](Context& run) {
         std::string text = state->message;
         if (!*message) {
@@ -431,13 +427,9 @@ CommandLine::CommandLine()
     app_.add_flag("-N,--no-pass", signIn_.noPass,
                   "ask for no password and take none from PASSWD: sign in without one")
         ->excludes(authFile);
-    app_.add_option_function<std::string>(
-            "-W,--workgroup",
-            [this](const std::string& workgroup) {
-                settings_.options.push_back("workgroup=" + workgroup);
-            },
-            "the domain of a user name that names none, and the workgroup that `servers` "
-            "lists")
+    app_.add_option("-W,--workgroup", workgroup_,
+                    "the domain of a user name that names none, and the workgroup that "
+                    "`servers` lists")
         ->type_name("WORKGROUP")
         ->check(Check(Empty));
     app_.add_option("-s,--configfile", settings_.configFile,
@@ -462,15 +454,18 @@ CommandLine::CommandLine()
 }
 
 int CommandLine::Run(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
-    // CLI11's messages hold what was given, which may come from a file or a
-    // server: shown as the table shows text. --help and --version end the
-    // run as well, with 0.
-    const auto usage = [&](const CLI::Error& e) {
-        std::ostringstream message;
-        const int code = app_.exit(e, out, message);
-        std::istringstream lines(message.str());
+    // What is said before a command runs holds what was given, which may
+    // come from a file or a server: shown as the table shows text.
+    std::ostringstream said;
+    const auto tell = [&] {
+        std::istringstream lines(said.str());
         for (std::string line; std::getline(lines, line);)
             err << report::Printable(line) << '\n';
+    };
+    // --help and --version end the run as well, with 0.
+    const auto usage = [&](const CLI::Error& e) {
+        const int code = app_.exit(e, out, said);
+        tell();
         return code == 0 ? 0 : UsageError;
     };
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
@@ -481,12 +476,16 @@ int CommandLine::Run(std::vector<std::string> arguments, std::ostream& out, std:
     }
 
     auto& platform = platform::SystemPlatform();
+    if (!workgroup_.empty()) // as Samba's tools take -W
+        settings_.options.push_back("workgroup=" + workgroup_);
     if (const auto refused = platform.SetClientSettings(settings_)) {
         err << "quarnel-cli: " << report::Printable(*refused) << '\n';
         return UsageError;
     }
-    if (const int refused = ApplySignIn(platform, signIn_, err); refused != 0)
+    if (const int refused = ApplySignIn(platform, signIn_, said); refused != 0) {
+        tell();
         return refused;
+    }
     platform.SetTimeout(std::chrono::seconds(timeout_));
     Context run(platform, out, err, std::chrono::seconds(timeout_));
     for (const auto& [command, handler] : commands_)

@@ -41,6 +41,7 @@ class CommandLine {
     CLI::App app_;
     SignInOptions signIn_;
     platform::ClientSettings settings_;
+    std::string workgroup_;
     int timeout_ = static_cast<int>(platform::Platform::DefaultTimeout.count());
     std::vector<std::pair<const CLI::App*, Handler>> commands_;
 };

@@ -26,7 +26,6 @@ using report::Listing;
 using report::ListingWriter;
 using report::Reason;
 using report::ServerForMessage;
-using Rows = std::vector<std::vector<std::string>>;
 
 namespace {
 
@@ -100,6 +99,20 @@ AskOne(Context& run, const std::string& server, const std::string& unanswered,
             return true;
         });
     return got;
+}
+
+// The servers of `domain`, as the server picker asks for them, from a
+// worker; its failures told.
+ServerAnswer AskDomain(Context& run, const std::string& domain) {
+    const std::string listing = "the servers of " + DomainForMessage(domain);
+    return AskOne(run, "", "cannot list " + listing, [&](modApi& api, RecordingPlatform& recorder) {
+        ServerAnswer servers;
+        const bool listed = api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain));
+        if (listed)
+            servers.rows = report::ServersListing(api.Servers, api.ServerCount).rows;
+        NoteListingFailure(servers, recorder, listed, listing);
+        return servers;
+    });
 }
 
 // The server and the path on it behind a client-side path, after the long
@@ -238,8 +251,8 @@ void ListShares(Context& run, const ServerSet& servers, const Output& output) {
         [](const modApi& api) { return report::SharesListing(api.Shares, api.ShareCount); });
 }
 
-std::string ServerNameProblem(std::string_view name) {
-    const std::string_view bare = name.starts_with("\\\\") ? name.substr(2) : name;
+std::string ServerNameProblem(const std::string& name) {
+    const std::string_view bare = std::string_view(name).substr(name.starts_with("\\\\") ? 2 : 0);
     if (bare.empty())
         return "names no server";
     if (std::any_of(bare.begin(), bare.end(),
@@ -278,22 +291,11 @@ bool ServerNamesFromList(const std::string& text, std::vector<std::string>& name
 }
 
 bool DomainServers(Context& run, const std::string& domain, std::vector<std::string>& names) {
-    const std::string listing = "the servers of " + DomainForMessage(domain);
-    const ServerAnswer answer =
-        AskOne(run, "", "cannot list " + listing, [&](modApi& api, RecordingPlatform& recorder) {
-            ServerAnswer servers;
-            const bool listed =
-                api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain));
-            for (std::int32_t i = 0; listed && i < api.ServerCount; ++i)
-                servers.rows.push_back(
-                    {ToUtf8(api.Servers[static_cast<std::size_t>(i)].ServerName)});
-            NoteListingFailure(servers, recorder, listed, listing);
-            return servers;
-        });
+    const ServerAnswer answer = AskDomain(run, domain);
     if (answer.Failed())
         return false;
     for (const auto& row : answer.rows)
-        names.push_back(row.front());
+        names.push_back(row.front()); // the name; the platform identifier follows
     return true;
 }
 
@@ -311,17 +313,7 @@ std::vector<std::string> EachServerOnce(const std::vector<std::string>& names) {
 }
 
 void ListServers(Context& run, const std::string& domain, const Output& output) {
-    const std::string listing = "the servers of " + DomainForMessage(domain);
-    const ServerAnswer answer =
-        AskOne(run, "", "cannot list " + listing, [&](modApi& api, RecordingPlatform& recorder) {
-            ServerAnswer servers;
-            const bool listed =
-                api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain));
-            if (listed)
-                servers.rows = report::ServersListing(api.Servers, api.ServerCount).rows;
-            NoteListingFailure(servers, recorder, listed, listing);
-            return servers;
-        });
+    const ServerAnswer answer = AskDomain(run, domain);
     if (!answer.Failed() || !answer.rows.empty())
         report::Write(run.out, {report::ServersListing({}, 0).columns, answer.rows}, output.format,
                       /*single=*/false, output.header);

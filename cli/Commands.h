@@ -107,7 +107,7 @@ bool ServerNamesFromList(const std::string& text, std::vector<std::string>& name
 // What keeps `name` from being a server's name (empty, nothing but its two
 // backslashes, or holding a control character, "/" or a further "\"); empty
 // when it can be one.
-std::string ServerNameProblem(std::string_view name);
+std::string ServerNameProblem(const std::string& name);
 
 // Every server of `domain` (empty: this computer's own), as the server
 // enumeration finds them, added to `names`. False when they cannot be

@@ -5,6 +5,7 @@
 
 #include "Console.h"
 #include "Secrets.h"
+#include "report/Listing.h"
 #include "utf.h"
 
 #include <algorithm>
@@ -159,7 +160,7 @@ int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std:
         }
     } else if (!password && !user.empty() && !options.noPass) {
         KeepOutOfCoreDumps();
-        password = ReadPasswordFromTerminal("Password for [" + user + "]: ");
+        password = ReadPasswordFromTerminal("Password for [" + report::Printable(user) + "]: ");
         if (!password) {
             err << "quarnel-cli: no terminal to ask for the password of " << user
                 << " on: set PASSWD, use -A FILE or -N\n";

@@ -261,6 +261,9 @@ void AskServers(const std::vector<std::string>& servers, int jobs, std::chrono::
             std::perror("quarnel-cli: poll");
             std::abort();
         }
+        // Ctrl+C reaches the workers too: what they say of it is not asked for.
+        if (StopSignal() != 0)
+            break;
         std::vector<std::size_t> ended;
         for (std::size_t i = 0; i < running.size(); ++i) {
             if (polls[i].revents == 0) {
