@@ -422,10 +422,16 @@ class SambaPlatform final : public Platform {
     // value as it takes it, and says why not on standard error.
     std::optional<std::string> SetClientSettings(const ClientSettings& settings) override {
         ClientOutput complaints(/*showLog=*/false);
+        const auto trimmed = [](std::string text) {
+            text.erase(0, text.find_first_not_of(" \t"));
+            text.erase(text.find_last_not_of(" \t") + 1);
+            return text;
+        };
         for (const std::string& option : settings.options) {
             const std::size_t equals = option.find('=');
-            if (equals == std::string::npos || !lp_set_cmdline(option.substr(0, equals).c_str(),
-                                                               option.substr(equals + 1).c_str()))
+            if (equals == std::string::npos ||
+                !lp_set_cmdline(trimmed(option.substr(0, equals)).c_str(),
+                                trimmed(option.substr(equals + 1)).c_str()))
                 return "Samba does not take the option \"" + option + "\"";
         }
         if (!settings.debugLevel.empty() &&
