@@ -78,6 +78,20 @@ std::string Hex(char32_t c, int digits) {
     return text;
 }
 
+// Writes the header line, when asked for, and then a line a row until
+// `stopped` says so: `line` writes the line of the cells its argument gives.
+template <typename Line>
+void HeaderAndRows(const Listing& listing, bool header, const std::function<bool()>& stopped,
+                   const Line& line) {
+    if (header)
+        line([&](std::size_t i) { return listing.columns[i].header; });
+    for (const auto& row : listing.rows) {
+        if (stopped && stopped())
+            return;
+        line([&](std::size_t i) { return row[i]; });
+    }
+}
+
 void WriteTable(std::ostream& out, const Listing& raw, bool header,
                 const std::function<bool()>& stopped) {
     Listing listing = raw;
@@ -106,13 +120,7 @@ void WriteTable(std::ostream& out, const Listing& raw, bool header,
             text.pop_back();
         out << text << '\n';
     };
-    if (header)
-        line([&](std::size_t i) { return listing.columns[i].header; });
-    for (const auto& row : listing.rows) {
-        if (stopped && stopped())
-            return;
-        line([&](std::size_t i) { return row[i]; });
-    }
+    HeaderAndRows(listing, header, stopped, line);
 }
 
 void WriteCsv(std::ostream& out, const Listing& listing, bool header,
@@ -122,13 +130,7 @@ void WriteCsv(std::ostream& out, const Listing& listing, bool header,
             out << (i > 0 ? "," : "") << CsvField(cellOf(i));
         out << "\r\n";
     };
-    if (header)
-        line([&](std::size_t i) { return listing.columns[i].header; });
-    for (const auto& row : listing.rows) {
-        if (stopped && stopped())
-            return;
-        line([&](std::size_t i) { return row[i]; });
-    }
+    HeaderAndRows(listing, header, stopped, line);
 }
 
 nlohmann::ordered_json JsonObject(const Listing& listing, const std::vector<std::string>& row) {
