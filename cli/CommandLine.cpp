@@ -4,47 +4,94 @@
 // quarnel-cli's commands and options, declared once in a table.
 #include "CommandLine.h"
 
-#include "Commands.h"
 #include "Console.h"
+#include "report/Listing.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 namespace quarnel::cli {
 namespace {
 
 using Handler = CommandLine::Handler;
 
-const std::vector<std::pair<std::string, Format>> Formats{
-    {"table", Format::Table}, {"csv", Format::Csv}, {"json", Format::Json}};
+const std::vector<std::pair<std::string, Format>> Formats{{"table", Format::Table},
+                                                          {"csv", Format::Csv},
+                                                          {"json", Format::Json},
+                                                          {"jsonl", Format::Jsonl}};
 
-// --format sets `format` as it is read; a state's Format starts as Table,
-// the default that --help names.
-void AddFormatOption(CLI::App& command, Format& format) {
+// --format sets the format as it is read; an Output starts as a table with
+// its header, the defaults that --help names.
+void AddOutputOptions(CLI::App& command, Output& output) {
     command
         .add_option_function<std::string>(
             "--format",
-            [&format](const std::string& name) {
-                format = std::find_if(Formats.begin(), Formats.end(), [&](const auto& known) {
-                             return known.first == name;
-                         })->second;
+            [&output](const std::string& name) {
+                output.format =
+                    std::find_if(Formats.begin(), Formats.end(), [&](const auto& known) {
+                        return known.first == name;
+                    })->second;
             },
-            "table, csv or json")
+            "table, csv, json, or jsonl (one JSON object a line, each as it comes)")
         ->check(CLI::IsMember(Formats))
         ->default_str("table");
+    command.add_flag("--no-header{false}", output.header,
+                     "leave out the header line of the table and CSV");
+}
+
+// A validator from a function that says what is wrong with a value (empty:
+// nothing). Values are shown as the table shows text, since they may come
+// from a file or a server.
+CLI::Validator Check(std::string (*problem)(const std::string&)) {
+    return CLI::Validator(
+        [problem](const std::string& value) {
+            const std::string wrong = problem(value);
+            return wrong.empty() ? wrong : "\"" + report::Printable(value) + "\" " + wrong;
+        },
+        "", "");
 }
 
 // An empty value is refused rather than read as "not given": a script whose
 // variable is unset must not get the local computer or every file instead.
-const CLI::Validator NonEmpty(
-    [](const std::string& value) { return value.empty() ? "an empty value is not allowed" : ""; },
-    "", "NonEmpty");
+std::string Empty(const std::string& value) {
+    return value.empty() ? "is empty" : "";
+}
+
+// The server that an action acts on is named first, and never taken for an
+// identifier or the other way round.
+std::string NoServerToActOn(const std::string& value) {
+    if (ParseFileId(value))
+        return "is an identifier: name the server first (one named like a number is written "
+               "with its \\\\)";
+    return ServerNameProblem(value);
+}
+
+std::string NoFileId(const std::string& value) {
+    return ParseFileId(value) ? "" : "is not the identifier of an open file";
+}
+
+std::string NoSeconds(const std::string& value) {
+    int seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    return error != std::errc() || end != value.data() + value.size() || seconds < 1 ||
+                   seconds > 3600
+               ? "is no number of seconds from 1 to 3600 (--timeout, QUARNEL_TIMEOUT)"
+               : "";
+}
+
+std::string NoSetting(const std::string& value) {
+    const std::size_t equals = value.find('=');
+    return equals == std::string::npos || value.find_first_not_of(" \t") == equals
+               ? "is no NAME=VALUE"
+               : "";
+}
 
 // Where `files` and `shares` take their servers from: the names given, a
 // list (a file, or "-" for standard input) and the servers of a domain.
@@ -53,7 +100,7 @@ struct ServerSources {
     std::string listFile;
     CLI::Option* domainOption = nullptr;
     std::string domain;
-    int jobs = 8;
+    int jobs = ServerSet().jobs;
 };
 
 CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
@@ -61,17 +108,17 @@ CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
                       .add_option("SERVER", sources.names,
                                   "server names, with or without \\\\ (the local computer "
                                   "when none is given)")
-                      ->check(NonEmpty);
+                      ->check(Check(ServerNameProblem));
     command
         .add_option("--servers-from", sources.listFile,
                     "ask the servers listed in FILE as well, one a line (- reads standard "
                     "input)")
         ->type_name("FILE")
-        ->check(NonEmpty);
+        ->check(Check(Empty));
     sources.domainOption = command.add_option(
         "--domain-servers", sources.domain,
         "ask every server of DOMAIN as well (this computer's domain when not given)");
-    sources.domainOption->expected(0, 1)->type_name("[DOMAIN]");
+    sources.domainOption->expected(0, 1)->type_name("[DOMAIN]")->check(Check(Empty));
     command.add_option("--jobs", sources.jobs, "ask at most N servers at a time")
         ->check(CLI::Range(1, 256))
         ->type_name("N")
@@ -79,39 +126,67 @@ CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
     return names;
 }
 
-std::optional<std::string> ReadList(const std::string& file) {
-    if (file == "-")
-        return ReadInput();
-    std::ifstream in(std::filesystem::path(std::u8string(file.begin(), file.end())),
-                     std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof())
+// A list of servers within the bounds is never longer than this.
+constexpr std::size_t MaxListBytes = (MaxListLine + 1) * MaxListedServers;
+
+// The text of a server list: a file, or standard input for "-"; nothing,
+// with the reason, when it cannot be read or is longer than a list can be.
+std::optional<std::string> ReadList(const std::string& file, std::string& reason) {
+    const std::string tooLong = "longer than a list of " + std::to_string(MaxListedServers) +
+                                " servers can be (" + std::to_string(MaxListBytes) + " bytes)";
+    if (file == "-") {
+        auto input = ReadInput(MaxListBytes);
+        if (!input)
+            reason = tooLong;
+        return input;
+    }
+    const std::filesystem::path path(std::u8string(file.begin(), file.end()));
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        reason = "is a folder";
         return std::nullopt;
+    }
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reason = errno != 0 ? std::strerror(errno) : "cannot be opened";
+        return std::nullopt;
+    }
+    std::string text;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > MaxListBytes) {
+            reason = tooLong;
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        reason = "cannot be read";
+        return std::nullopt;
+    }
     return text;
 }
 
 // Every server to ask; false, with the reason told, when one of the sources
 // fails or the sources name no server at all.
-bool GatherServers(platform::Platform& platform, const ServerSources& sources, ServerSet& servers,
-                   std::ostream& err) {
+bool GatherServers(Context& run, const ServerSources& sources, ServerSet& servers) {
     servers.names = sources.names;
     servers.jobs = sources.jobs;
     servers.showProgress = StandardErrorIsTerminal();
     const bool listed = !sources.listFile.empty() || *sources.domainOption;
     if (!sources.listFile.empty()) {
-        const std::optional<std::string> text = ReadList(sources.listFile);
-        if (!text) {
-            err << "quarnel-cli: cannot read the server list " << sources.listFile << ": "
-                << std::strerror(errno) << '\n';
+        std::string reason;
+        const std::optional<std::string> text = ReadList(sources.listFile, reason);
+        if (!text || !ServerNamesFromList(*text, servers.names, reason)) {
+            run.Fail("the server list " + sources.listFile + ": " + reason);
             return false;
         }
-        for (std::string& name : ServerNamesFromList(*text))
-            servers.names.push_back(std::move(name));
     }
-    if (*sources.domainOption && !DomainServers(platform, sources.domain, servers.names, err))
+    if (*sources.domainOption && !DomainServers(run, sources.domain, servers.names))
         return false;
     if (listed && servers.names.empty()) {
-        err << "quarnel-cli: no server to ask\n";
+        run.Fail("no server to ask");
         return false;
     }
     return true;
@@ -130,77 +205,72 @@ Handler Files(CLI::App& command) {
     auto* base =
         command
             .add_option("--base", state->files.basePath, "only files under this path on the server")
-            ->check(NonEmpty);
-    command.add_option("--user", state->files.user, "only files held open by this user")
-        ->check(NonEmpty);
+            ->check(Check(Empty));
+    command.add_option("--holder", state->files.holder, "only files held open by this user")
+        ->type_name("USER")
+        ->check(Check(Empty));
     command
         .add_option("--path", state->files.clientPath,
                     "a file or folder as this computer sees it (mapped drive, SMB mount, "
                     "\\\\server\\share\\..., //server/share/... or smb:// URL): list the "
                     "files held open under it")
         ->type_name("PATH")
-        ->check(NonEmpty)
+        ->check(Check(Empty))
         ->excludes(servers)
         ->excludes(base)
         ->excludes("--servers-from")
         ->excludes(state->sources.domainOption);
-    AddFormatOption(command, state->files.format);
-    return [state](const Context& run) {
-        if (!GatherServers(run.platform, state->sources, state->files.servers, run.err))
-            return Failure;
-        return ListOpenFiles(run.platform, state->files, run.out, run.err);
+    AddOutputOptions(command, state->files.output);
+    return [state](Context& run) {
+        if (GatherServers(run, state->sources, state->files.servers))
+            ListOpenFiles(run, state->files);
     };
 }
 
 Handler Shares(CLI::App& command) {
     struct State {
         ServerSources sources;
-        Format format = Format::Table;
+        Output output;
     };
     auto state = std::make_shared<State>();
     AddServerOptions(command, state->sources);
-    AddFormatOption(command, state->format);
-    return [state](const Context& run) {
+    AddOutputOptions(command, state->output);
+    return [state](Context& run) {
         ServerSet servers;
-        if (!GatherServers(run.platform, state->sources, servers, run.err))
-            return Failure;
-        return ListShares(run.platform, servers, state->format, run.out, run.err);
+        if (GatherServers(run, state->sources, servers))
+            ListShares(run, servers, state->output);
     };
 }
 
 Handler Servers(CLI::App& command) {
     struct State {
         std::string domain;
-        Format format = Format::Table;
+        Output output;
     };
     auto state = std::make_shared<State>();
-    command.add_option("--domain", state->domain, "the domain's name");
-    AddFormatOption(command, state->format);
-    return [state](const Context& run) {
-        return ListServers(run.platform, state->domain, state->format, run.out, run.err);
-    };
+    command.add_option("--domain", state->domain, "the domain's name")->check(Check(Empty));
+    AddOutputOptions(command, state->output);
+    return [state](Context& run) { ListServers(run, state->domain, state->output); };
 }
 
 Handler Share(CLI::App& command) {
     struct State {
         std::string server, name;
-        Format format = Format::Table;
+        Output output;
     };
     auto state = std::make_shared<State>();
     command.add_option("SERVER", state->server, "server name, with or without \\\\")
         ->required()
-        ->check(NonEmpty);
-    command.add_option("NAME", state->name, "the share's name")->required()->check(NonEmpty);
-    AddFormatOption(command, state->format);
-    return [state](const Context& run) {
-        return ShowShare(run.platform, state->server, state->name, state->format, run.out, run.err);
-    };
+        ->check(Check(ServerNameProblem));
+    command.add_option("NAME", state->name, "the share's name")->required()->check(Check(Empty));
+    AddOutputOptions(command, state->output);
+    return [state](Context& run) { ShowShare(run, state->server, state->name, state->output); };
 }
 
 Handler Resolve(CLI::App& command) {
     struct State {
         std::string path;
-        Format format = Format::Table;
+        Output output;
     };
     auto state = std::make_shared<State>();
     command
@@ -208,12 +278,13 @@ Handler Resolve(CLI::App& command) {
                     "mapped drive or SMB mount path (also relative to the working folder), "
                     "\\\\server\\share\\..., //server/share/... or smb:// URL")
         ->required()
-        ->check(NonEmpty);
-    AddFormatOption(command, state->format);
-    return [state](const Context& run) {
-        return ResolvePath(run.platform, state->path, state->format, run.out, run.err);
-    };
+        ->check(Check(Empty));
+    AddOutputOptions(command, state->output);
+    return [state](Context& run) { ResolvePath(run, state->path, state->output); };
 }
+
+// More than any message that can be sent: smbclient takes 1,598 bytes.
+constexpr std::size_t MaxMessageInput = 65536;
 
 Handler Send(CLI::App& command) {
     struct State {
@@ -223,30 +294,47 @@ Handler Send(CLI::App& command) {
     auto state = std::make_shared<State>();
     command.add_option("RECIPIENT", state->recipients, "who receives the message")
         ->required()
-        ->check(NonEmpty);
+        ->check(Check(Empty));
     const CLI::Option* message =
         command.add_option("--message", state->message,
                            "the text; read from standard input when not given (the input's "
                            "last line break is left out)");
-    command.add_option("--server", state->server,
-                       "the computer that is to send it (Windows); on Linux, the host the "
-                       "message is delivered to instead of resolving the recipient's name");
-    return [state, message](const Context& run) {
-        const std::string text = *message ? state->message : MessageFromInput(ReadInput());
-        return SendMessages(run.platform, state->recipients, text, state->server, run.out, run.err);
+    command
+        .add_option("--server", state->server,
+                    "the computer that is to send it (Windows); on Linux, the host the "
+                    "message is delivered to instead of resolving the recipient's name")
+        ->type_name("HOST")
+        ->check(Check(ServerNameProblem));
+    return [state, message](Context& run) {
+        std::string text = state->message;
+        if (!*message) {
+            const std::optional<std::string> input = ReadInput(MaxMessageInput);
+            if (!input)
+                return run.Fail("the message on standard input is longer than " +
+                                std::to_string(MaxMessageInput) + " bytes; nothing was sent");
+            text = MessageFromInput(*input);
+        }
+        if (text.find_first_not_of(' ') == std::string::npos)
+            throw CLI::ValidationError("Can not send an empty message!");
+        SendMessages(run, state->recipients, text, state->server);
     };
 }
 
 Handler Close(CLI::App& command) {
-    auto arguments = std::make_shared<std::vector<std::string>>();
-    command
-        .add_option("ID", *arguments,
-                    "[SERVER] ID...: the identifiers that `files` lists (as it shows them, or "
-                    "unsigned); a server named like a number is written with its \\\\")
-        ->required();
-    return [arguments](const Context& run) {
-        return CloseOpenFiles(run.platform, *arguments, run.out, run.err);
+    struct State {
+        std::string server;
+        std::vector<std::string> ids;
     };
+    auto state = std::make_shared<State>();
+    command.add_option("SERVER", state->server, "the server, with or without \\\\")
+        ->required()
+        ->check(Check(NoServerToActOn));
+    command
+        .add_option("ID", state->ids,
+                    "the identifiers that `files` lists (as it shows them, or unsigned)")
+        ->required()
+        ->check(Check(NoFileId));
+    return [state](Context& run) { CloseOpenFiles(run, state->server, state->ids); };
 }
 
 struct Command {
@@ -269,20 +357,22 @@ const Command Commands[] = {
      "alias), one line per recipient with the outcome.",
      Send},
     {"close",
-     "Close open files on SERVER (the local computer when not given), one line per identifier "
-     "with the outcome. Their holders lose what they had not saved.",
+     "Close open files on SERVER, one line per identifier with the outcome. Their holders lose "
+     "what they had not saved.",
      Close},
 };
 
-const char* const AuthenticationHelp =
+const char* const Footer =
     "On Linux the server is asked as Samba's own tools ask it: with your Kerberos ticket when you\n"
     "hold one (kinit, or a cache named by KRB5CCNAME), else with the user name and password in\n"
     "the USER and PASSWD environment variables, or as given by -U (the password from PASSWD or\n"
-    "asked for) or -A. -k (--use-kerberos=required) signs in with Kerberos alone: with -U or -A\n"
-    "and a password (PASSWD, the file's), a ticket got with it; without one, the ticket in the\n"
-    "cache, which must be that user's. Kerberos needs the server's name, not its address.\n"
+    "asked for; -N: none) or -A. -k (--use-kerberos=required) signs in with Kerberos alone: with\n"
+    "-U or -A and a password (PASSWD, the file's), a ticket got with it; without one, the ticket\n"
+    "in the cache, which must be that user's. Kerberos needs the server's name, not its address.\n"
     "--use-kerberos=off never uses the ticket cache. On Windows, with your logon.\n"
-    "Exit codes: 0 done (also when nothing is listed), 1 failed, 2 usage error.\n";
+    "Results go to standard output, each failure's reason to standard error.\n"
+    "Exit codes: 0 done (also when nothing is listed), 1 failed (a closed pipe too), 2 usage\n"
+    "error; 128 and the signal's number when SIGINT or SIGTERM stopped the run.\n";
 
 } // namespace
 
@@ -290,18 +380,22 @@ CommandLine::CommandLine()
     : app_("Lists the files held open on an SMB server, and by whom.", "quarnel-cli") {
     app_.require_subcommand(1);
     app_.set_version_flag("--version", "quarnel-cli " QUARNEL_VERSION);
-    app_.footer(AuthenticationHelp);
+    app_.footer(Footer);
 
     // These stand before or after the command, as in Samba's tools.
     app_.fallthrough();
     app_.add_option("--timeout", timeout_,
-                    "seconds to wait for a server to answer (default: QUARNEL_TIMEOUT, else 20)")
-        ->check(CLI::Range(1, 3600).description(""))
-        ->type_name("SECONDS");
+                    "seconds that each server may take, from the first connection to the end "
+                    "of its answer")
+        ->envname("QUARNEL_TIMEOUT")
+        ->check(Check(NoSeconds))
+        ->type_name("SECONDS")
+        ->capture_default_str();
     auto* user =
-        app_.add_option("-U,--user-auth", signIn_.user,
+        app_.add_option("-U,--user,--user-auth", signIn_.user,
                         "sign in as this user (DOMAIN\\user or user@REALM); the password comes "
                         "from PASSWD or is asked for on the terminal")
+            ->type_name("USER")
             ->check([](const std::string& name) {
                 return name.find('%') == std::string::npos
                            ? std::string()
@@ -309,11 +403,12 @@ CommandLine::CommandLine()
                                          "in PASSWD, in an authentication file (-A) or when "
                                          "asked");
             });
-    app_.add_option("-A,--authentication-file", signIn_.authFile,
-                    "sign in with the username, password and domain lines of this file, which "
-                    "only its owner may read")
-        ->type_name("FILE")
-        ->excludes(user);
+    auto* authFile =
+        app_.add_option("-A,--authentication-file", signIn_.authFile,
+                        "sign in with the username, password and domain lines of this file, "
+                        "which only its owner may read")
+            ->type_name("FILE")
+            ->excludes(user);
     auto* kerberos = app_.add_flag_callback(
         "-k,--kerberos", [this] { signIn_.kerberos = KerberosUse::Required; },
         "sign in with Kerberos alone (--use-kerberos=required)");
@@ -329,6 +424,28 @@ CommandLine::CommandLine()
         ->check(CLI::IsMember({"required", "desired", "off"}))
         ->type_name("required|desired|off")
         ->excludes(kerberos);
+    app_.add_flag("-N,--no-pass", signIn_.noPass,
+                  "ask for no password and take none from PASSWD: sign in without one")
+        ->excludes(authFile);
+    app_.add_option("-W,--workgroup", workgroup_,
+                    "the domain of a user name that names none, and the workgroup that "
+                    "`servers` lists")
+        ->type_name("WORKGROUP")
+        ->check(Check(Empty));
+    app_.add_option("-s,--configfile", settings_.configFile,
+                    "Samba's client configuration for every call (default: QUARNEL_SMB_CONF, "
+                    "else Samba's own)")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile.description(""));
+    app_.add_option("--option", settings_.options,
+                    "a setting of Samba's client configuration, over the file's")
+        ->type_name("NAME=VALUE")
+        ->check(Check(NoSetting));
+    app_.add_option("-d,--debuglevel", settings_.debugLevel,
+                    "show Samba's own messages up to this level on standard error (none "
+                    "unless given)")
+        ->type_name("LEVEL")
+        ->check(Check(Empty));
 
     for (const Command& command : Commands) {
         CLI::App* parsed = app_.add_subcommand(command.name, command.description);
@@ -337,22 +454,49 @@ CommandLine::CommandLine()
 }
 
 int CommandLine::Run(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
+    // What is said before a command runs holds what was given, which may
+    // come from a file or a server: shown as the table shows text.
+    std::ostringstream said;
+    const auto tell = [&] {
+        std::istringstream lines(said.str());
+        for (std::string line; std::getline(lines, line);)
+            err << report::Printable(line) << '\n';
+    };
+    // --help and --version end the run as well, with 0.
+    const auto usage = [&](const CLI::Error& e) {
+        const int code = app_.exit(e, out, said);
+        tell();
+        return code == 0 ? 0 : UsageError;
+    };
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {
         app_.parse(arguments);
     } catch (const CLI::ParseError& e) {
-        // --help and --version end the run as well, with 0.
-        return app_.exit(e, out, err) == 0 ? 0 : UsageError;
+        return usage(e);
     }
 
     auto& platform = platform::SystemPlatform();
-    if (const int refused = ApplySignIn(platform, signIn_, err); refused != 0)
+    if (!workgroup_.empty()) // as Samba's tools take -W
+        settings_.options.push_back("workgroup=" + workgroup_);
+    if (const auto refused = platform.SetClientSettings(settings_)) {
+        err << "quarnel-cli: " << report::Printable(*refused) << '\n';
+        return UsageError;
+    }
+    if (const int refused = ApplySignIn(platform, signIn_, said); refused != 0) {
+        tell();
         return refused;
-    if (timeout_ > 0)
-        platform.SetTimeout(std::chrono::seconds(timeout_));
-    for (const auto& [command, run] : commands_)
-        if (*command)
-            return run({platform, out, err});
+    }
+    platform.SetTimeout(std::chrono::seconds(timeout_));
+    Context run(platform, out, err, std::chrono::seconds(timeout_));
+    for (const auto& [command, handler] : commands_)
+        if (*command) {
+            try {
+                handler(run);
+            } catch (const CLI::ValidationError& e) {
+                return usage(e);
+            }
+            return run.ExitCode();
+        }
     return UsageError;
 }
 

@@ -7,6 +7,7 @@
 // do the bash completion and the tests that hold the manual page to it.
 #pragma once
 
+#include "Commands.h"
 #include "SignIn.h"
 #include "platform/platform.h"
 
@@ -19,28 +20,18 @@
 
 namespace quarnel::cli {
 
-// The exit codes besides 0.
-constexpr int Failure = 1;    // a command failed, or its output could not be written
-constexpr int UsageError = 2; // the command line was not understood
-
-// What a command runs with once its options are parsed: the platform with
-// the sign-in and the timeout applied, and the program's two streams.
-struct Context {
-    platform::Platform& platform;
-    std::ostream& out;
-    std::ostream& err;
-};
-
 class CommandLine {
   public:
-    // Runs a command with its options parsed; returns the exit code.
-    using Handler = std::function<int(const Context&)>;
+    // Runs a command with its options parsed, with the platform set up as
+    // the options say. A usage error found only then (a message that holds
+    // nothing) is thrown as CLI11's ValidationError.
+    using Handler = std::function<void(Context&)>;
 
     CommandLine();
 
     // Parses `arguments` (without the program's name) and runs the command
-    // they name. Usage errors exit with 2 after CLI11's message, --help and
-    // --version with 0.
+    // they name on the system's platform; returns the exit code. Usage errors
+    // exit with 2 after CLI11's message, --help and --version with 0.
     int Run(std::vector<std::string> arguments, std::ostream& out, std::ostream& err);
 
     // Every command and option, as --help shows them.
@@ -49,7 +40,9 @@ class CommandLine {
   private:
     CLI::App app_;
     SignInOptions signIn_;
-    int timeout_ = 0;
+    platform::ClientSettings settings_;
+    std::string workgroup_;
+    int timeout_ = static_cast<int>(platform::Platform::DefaultTimeout.count());
     std::vector<std::pair<const CLI::App*, Handler>> commands_;
 };
 

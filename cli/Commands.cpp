@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 
+#include "Console.h"
 #include "NetworkPath.h"
 #include "RecordingPlatform.h"
 #include "ServerPool.h"
@@ -51,29 +52,88 @@ std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& p
     return text;
 }
 
-// Expands and resolves a client-side path as the window does at start-up.
-ResolvedPath Resolve(modApi& api, const std::string& path) {
-    return ResolveClientPath(api, api.ExpandLongPath(FromUtf8(path)));
-}
-
 // The name by which a row names its server: as it was asked, without the
 // two backslashes that the query layer adds where they are missing.
 std::string ServerColumnName(const std::string& server) {
     return server.starts_with("\\\\") ? server.substr(2) : server;
 }
 
-// Marks a worker's answer as failed, with the reason on one line, when its
-// listing (`what`: "the open files on") failed or stopped early.
-void TellFailure(ServerAnswer& answer, RecordingPlatform& recorder, bool listed,
-                 const std::string& what, const std::string& server) {
+// Notes in a worker's answer why a listing (`listing`: "the open files on
+// \\srv") failed or stopped early, if it did.
+void NoteListingFailure(ServerAnswer& answer, RecordingPlatform& recorder, bool listed,
+                        const std::string& listing) {
     if (listed && recorder.LastFailure() == platform::netstatus::Success)
         return;
-    answer.failed = true;
-    answer.errors =
-        "quarnel-cli: " +
-        (listed ? "the listing of " + what + " " + ServerForMessage(server) + " stopped early: "
-                : "cannot list " + what + " " + ServerForMessage(server) + ": ") +
-        Reason(recorder, recorder.LastFailure()) + "\n";
+    answer.failures.push_back((listed ? "the listing of " + listing + " stopped early: "
+                                      : "cannot list " + listing + ": ") +
+                              Reason(recorder, recorder.LastFailure()));
+}
+
+// Tells the failures of an answer; a worker that gave none is told as
+// `unanswered` ("cannot list the open files on \\srv") and what became of it.
+void TellFailures(Context& run, const ServerAnswer& answer, const std::string& unanswered) {
+    for (const std::string& failure : answer.failures)
+        run.Fail(failure);
+    if (answer.late)
+        run.Fail(unanswered + ": " + Reason(run.platform, platform::netstatus::SemTimeout));
+    else if (answer.lost)
+        run.Fail(unanswered + ": " + *answer.lost);
+}
+
+// Asks one server in a worker, as the listings ask each of theirs, and tells
+// its failures.
+ServerAnswer
+AskOne(Context& run, const std::string& server, const std::string& unanswered,
+       const std::function<ServerAnswer(modApi& api, RecordingPlatform& recorder)>& ask) {
+    ServerAnswer got;
+    AskServers(
+        {server}, 1, run.timeout,
+        [&](const std::string&) {
+            RecordingPlatform recorder(run.platform);
+            modApi api(recorder);
+            return ask(api, recorder);
+        },
+        [&](std::size_t, ServerAnswer answer) {
+            TellFailures(run, answer, unanswered);
+            got = std::move(answer);
+            return true;
+        });
+    return got;
+}
+
+// The servers of `domain`, as the server picker asks for them, from a
+// worker; its failures told.
+ServerAnswer AskDomain(Context& run, const std::string& domain) {
+    const std::string listing = "the servers of " + DomainForMessage(domain);
+    return AskOne(run, "", "cannot list " + listing, [&](modApi& api, RecordingPlatform& recorder) {
+        ServerAnswer servers;
+        const bool listed = api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain));
+        if (listed)
+            servers.rows = report::ServersListing(api.Servers, api.ServerCount).rows;
+        NoteListingFailure(servers, recorder, listed, listing);
+        return servers;
+    });
+}
+
+// The server and the path on it behind a client-side path, after the long
+// path expansion, as the window resolves a path at start-up; nothing when
+// the path names none, which is told.
+std::optional<std::vector<std::string>> Resolve(Context& run, const std::string& path) {
+    ServerAnswer answer =
+        AskOne(run, "", "cannot resolve " + path, [&](modApi& api, RecordingPlatform& recorder) {
+            const ResolvedPath resolved =
+                ResolveClientPath(api, api.ExpandLongPath(FromUtf8(path)));
+            ServerAnswer resolution;
+            if (resolved.outcome == Resolution::Resolved)
+                resolution.rows =
+                    report::ResolutionListing(resolved.server, resolved.localPath).rows;
+            else
+                resolution.failures.push_back(ResolutionFailure(resolved, path, recorder));
+            return resolution;
+        });
+    if (answer.Failed() || answer.rows.empty())
+        return std::nullopt;
+    return std::move(answer.rows.front());
 }
 
 // "quarnel-cli: 3/16 servers answered", redrawn in place on a terminal and
@@ -109,114 +169,133 @@ class Progress {
 // `enumerate` fills one of the query layer's tables for a server, `rows`
 // turns that table into rows under `columns`; `what` names the listing in
 // reasons ("the open files on").
-int ListFromServers(platform::Platform& platform, const ServerSet& servers,
-                    std::vector<Column> columns, Format format, const std::string& what,
-                    const std::function<bool(modApi&, const std::u16string& server)>& enumerate,
-                    const std::function<Listing(const modApi&)>& rows, std::ostream& out,
-                    std::ostream& err) {
+void ListFromServers(Context& run, const ServerSet& servers, std::vector<Column> columns,
+                     const Output& output, const std::string& what,
+                     const std::function<bool(modApi&, const std::u16string& server)>& enumerate,
+                     const std::function<Listing(const modApi&)>& rows) {
     const AskServer ask = [&](const std::string& server) {
-        RecordingPlatform recorder(platform);
+        RecordingPlatform recorder(run.platform);
         modApi api(recorder);
         ServerAnswer answer;
         const bool listed = enumerate(api, FromUtf8(server));
         if (listed)
             answer.rows = rows(api).rows;
-        TellFailure(answer, recorder, listed, what, server);
+        NoteListingFailure(answer, recorder, listed, what + " " + ServerForMessage(server));
         return answer;
     };
     const std::vector<std::string> names =
         servers.names.empty() ? std::vector<std::string>{""} : EachServerOnce(servers.names);
     columns.insert(columns.begin(), {"Server", "server", false, /*jsonOnly=*/names.size() == 1});
-    ListingWriter writer(out, std::move(columns), format);
-    Progress progress(err, names.size(), servers.showProgress && names.size() > 1);
-    bool allListed = true;
+    ListingWriter writer(run.out, std::move(columns), output.format, output.header,
+                         [&run] { return !run.GoOn(); });
+    Progress progress(run.err, names.size(), servers.showProgress && names.size() > 1);
     bool anyOutput = false; // when every server failed, nothing goes to `out`
-    AskServers(names, servers.jobs, ask, [&](std::size_t index, ServerAnswer answer) {
+    AskServers(names, servers.jobs, run.timeout, ask, [&](std::size_t index, ServerAnswer answer) {
         progress.Clear();
-        anyOutput = anyOutput || !answer.failed || !answer.rows.empty();
+        TellFailures(run, answer, "cannot list " + what + " " + ServerForMessage(names[index]));
+        anyOutput = anyOutput || !answer.Failed() || !answer.rows.empty();
         for (auto& row : answer.rows)
             row.insert(row.begin(), ServerColumnName(names[index]));
         writer.Add(answer.rows);
-        out.flush();
-        if (answer.lost)
-            err << "quarnel-cli: cannot list " << what << " " << ServerForMessage(names[index])
-                << ": " << *answer.lost << '\n';
-        err << answer.errors << std::flush;
-        allListed = allListed && !answer.failed;
+        run.out.flush();
         progress.Count();
+        return run.GoOn();
     });
     progress.Clear();
     if (anyOutput)
         writer.Finish();
-    return allListed ? 0 : 1;
 }
 
 } // namespace
 
-int ListOpenFiles(platform::Platform& platform, const FilesOptions& given, std::ostream& out,
-                  std::ostream& err) {
+Context::Context(platform::Platform& platform, std::ostream& out, std::ostream& err,
+                 std::chrono::seconds timeout)
+    : platform(platform), out(out), err(err), timeout(timeout) {}
+
+void Context::Say(std::string_view line) {
+    out << report::Printable(line) << '\n' << std::flush;
+}
+
+void Context::Fail(std::string_view reason) {
+    failed_ = true;
+    err << "quarnel-cli: " << report::Printable(reason) << '\n' << std::flush;
+}
+
+bool Context::GoOn() const {
+    return StopSignal() == 0 && out.good();
+}
+
+void ListOpenFiles(Context& run, const FilesOptions& given) {
     FilesOptions options = given;
     if (!options.clientPath.empty()) {
-        RecordingPlatform recorder(platform);
-        modApi api(recorder);
-        const ResolvedPath resolved = Resolve(api, options.clientPath);
-        if (resolved.outcome != Resolution::Resolved) {
-            err << "quarnel-cli: " << ResolutionFailure(resolved, options.clientPath, recorder)
-                << '\n';
-            return 1;
-        }
-        options.servers.names = {ToUtf8(resolved.server)};
-        options.basePath = ToUtf8(resolved.localPath);
+        const auto resolved = Resolve(run, options.clientPath);
+        if (!resolved)
+            return;
+        options.servers.names = {(*resolved)[0]};
+        options.basePath = (*resolved)[1];
     }
-    return ListFromServers(
-        platform, options.servers, report::OpenFilesListing({}, 0).columns, options.format,
-        "the open files on",
+    ListFromServers(
+        run, options.servers, report::OpenFileColumns(), options.output, "the open files on",
         [&](modApi& api, const std::u16string& server) {
-            return api.EnumOpenFiles(server, FromUtf8(options.basePath), FromUtf8(options.user));
+            return api.EnumOpenFiles(server, FromUtf8(options.basePath), FromUtf8(options.holder));
         },
         [](const modApi& api) {
             return report::OpenFilesListing(api.OpenFiles, api.OpenFileCount);
-        },
-        out, err);
+        });
 }
 
-int ListShares(platform::Platform& platform, const ServerSet& servers, Format format,
-               std::ostream& out, std::ostream& err) {
-    return ListFromServers(
-        platform, servers, report::SharesListing({}, 0).columns, format, "the shares of",
+void ListShares(Context& run, const ServerSet& servers, const Output& output) {
+    ListFromServers(
+        run, servers, report::SharesListing({}, 0).columns, output, "the shares of",
         [](modApi& api, const std::u16string& server) { return api.EnumShares(server); },
-        [](const modApi& api) { return report::SharesListing(api.Shares, api.ShareCount); }, out,
-        err);
+        [](const modApi& api) { return report::SharesListing(api.Shares, api.ShareCount); });
 }
 
-std::vector<std::string> ServerNamesFromList(const std::string& text) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        const auto first = line.find_first_not_of(" \t\r");
-        if (first != std::string::npos && line[first] != '#')
-            names.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+std::string ServerNameProblem(const std::string& name) {
+    const std::string_view bare = std::string_view(name).substr(name.starts_with("\\\\") ? 2 : 0);
+    if (bare.empty())
+        return "names no server";
+    if (std::any_of(bare.begin(), bare.end(),
+                    [](unsigned char c) { return c < 0x20 || c == 0x7F || c == '/' || c == '\\'; }))
+        return "holds a character that no server name may hold";
+    return {};
+}
+
+bool ServerNamesFromList(const std::string& text, std::vector<std::string>& names,
+                         std::string& reason) {
+    std::size_t number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = std::string_view(text).substr(start, end - start);
         start = end + 1;
+        const std::string where = "line " + std::to_string(++number);
+        if (line.size() > MaxListLine) {
+            reason = where + " is longer than " + std::to_string(MaxListLine) + " bytes";
+            return false;
+        }
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string_view::npos || line[first] == '#')
+            continue;
+        const std::string name(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+        if (const std::string problem = ServerNameProblem(name); !problem.empty()) {
+            reason = where + " " + problem;
+            return false;
+        }
+        if (names.size() == MaxListedServers) {
+            reason = "it names more than " + std::to_string(MaxListedServers) + " servers";
+            return false;
+        }
+        names.push_back(name);
     }
-    return names;
+    return true;
 }
 
-bool DomainServers(platform::Platform& platform, const std::string& domain,
-                   std::vector<std::string>& names, std::ostream& err) {
-    RecordingPlatform recorder(platform);
-    modApi api(recorder);
-    if (!api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain)) ||
-        recorder.LastFailure() != platform::netstatus::Success) {
-        err << "quarnel-cli: cannot list the servers of " << DomainForMessage(domain) << ": "
-            << Reason(platform, recorder.LastFailure()) << '\n';
+bool DomainServers(Context& run, const std::string& domain, std::vector<std::string>& names) {
+    const ServerAnswer answer = AskDomain(run, domain);
+    if (answer.Failed())
         return false;
-    }
-    for (std::int32_t i = 0; i < api.ServerCount; ++i)
-        names.push_back(ToUtf8(api.Servers[static_cast<std::size_t>(i)].ServerName));
+    for (const auto& row : answer.rows)
+        names.push_back(row.front()); // the name; the platform identifier follows
     return true;
 }
 
@@ -233,52 +312,37 @@ std::vector<std::string> EachServerOnce(const std::vector<std::string>& names) {
     return once;
 }
 
-int ListServers(platform::Platform& platform, const std::string& domain, Format format,
-                std::ostream& out, std::ostream& err) {
-    RecordingPlatform recorder(platform);
-    modApi api(recorder);
-    const std::string which = DomainForMessage(domain);
-    if (!api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain))) {
-        err << "quarnel-cli: cannot list the servers of " << which << ": "
-            << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
-    }
-    report::Write(out, report::ServersListing(api.Servers, api.ServerCount), format);
-    if (recorder.LastFailure() != platform::netstatus::Success) {
-        err << "quarnel-cli: the listing of the servers of " << which
-            << " stopped early: " << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
-    }
-    return 0;
+void ListServers(Context& run, const std::string& domain, const Output& output) {
+    const ServerAnswer answer = AskDomain(run, domain);
+    if (!answer.Failed() || !answer.rows.empty())
+        report::Write(run.out, {report::ServersListing({}, 0).columns, answer.rows}, output.format,
+                      /*single=*/false, output.header);
 }
 
-int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,
-              Format format, std::ostream& out, std::ostream& err) {
-    RecordingPlatform recorder(platform);
-    modApi api(recorder);
-    ShareInfo info;
-    if (!api.GetShareInfo(FromUtf8(server), FromUtf8(name), info)) {
-        err << "quarnel-cli: cannot describe the share " << name << " of "
-            << ServerForMessage(server) << ": " << Reason(platform, recorder.LastFailure()) << '\n';
-        return 1;
-    }
-    report::Write(out, report::SharesListing({info}, 1, /*everyField=*/true), format,
-                  /*single=*/true);
-    return 0;
+void ShowShare(Context& run, const std::string& server, const std::string& name,
+               const Output& output) {
+    const std::string unanswered =
+        "cannot describe the share " + name + " of " + ServerForMessage(server);
+    const ServerAnswer answer =
+        AskOne(run, server, unanswered, [&](modApi& api, RecordingPlatform& recorder) {
+            ServerAnswer share;
+            ShareInfo info;
+            if (api.GetShareInfo(FromUtf8(server), FromUtf8(name), info))
+                share.rows = report::SharesListing({info}, 1, /*everyField=*/true).rows;
+            else
+                share.failures.push_back(unanswered + ": " +
+                                         Reason(recorder, recorder.LastFailure()));
+            return share;
+        });
+    if (!answer.Failed())
+        report::Write(run.out, {report::SharesListing({}, 0, true).columns, answer.rows},
+                      output.format, /*single=*/true, output.header);
 }
 
-int ResolvePath(platform::Platform& platform, const std::string& path, Format format,
-                std::ostream& out, std::ostream& err) {
-    RecordingPlatform recorder(platform);
-    modApi api(recorder);
-    const ResolvedPath resolved = Resolve(api, path);
-    if (resolved.outcome != Resolution::Resolved) {
-        err << "quarnel-cli: " << ResolutionFailure(resolved, path, recorder) << '\n';
-        return 1;
-    }
-    report::Write(out, report::ResolutionListing(resolved.server, resolved.localPath), format,
-                  /*single=*/true);
-    return 0;
+void ResolvePath(Context& run, const std::string& path, const Output& output) {
+    if (const auto resolved = Resolve(run, path))
+        report::Write(run.out, {report::ResolutionListing({}, {}).columns, {*resolved}},
+                      output.format, /*single=*/true, output.header);
 }
 
 std::string MessageFromInput(std::string input) {
@@ -289,13 +353,8 @@ std::string MessageFromInput(std::string input) {
     return input;
 }
 
-int SendMessages(platform::Platform& platform, const std::vector<std::string>& recipients,
-                 const std::string& message, const std::string& server, std::ostream& out,
-                 std::ostream& err) {
-    if (message.find_first_not_of(' ') == std::string::npos) {
-        err << "quarnel-cli: Can not send an empty message!\n";
-        return 1;
-    }
+void SendMessages(Context& run, const std::vector<std::string>& recipients,
+                  const std::string& message, const std::string& server) {
     // Line breaks as the window's message field gives them: CR LF.
     std::u16string text;
     for (const char16_t c : FromUtf8(message)) {
@@ -303,19 +362,16 @@ int SendMessages(platform::Platform& platform, const std::vector<std::string>& r
             text += u'\r';
         text += c;
     }
-    modApi api(platform);
-    bool allSent = true;
+    modApi api(run.platform);
     for (const std::string& recipient : recipients) {
+        if (!run.GoOn())
+            return;
         std::u16string errorText;
-        if (api.SendNetMessage(text, FromUtf8(recipient), errorText, u"", FromUtf8(server))) {
-            out << "Message to " << recipient << " send successfully\n";
-        } else {
-            out << "Sending message to " << recipient << " failed (" << ToUtf8(errorText) << ")\n";
-            allSent = false;
-        }
-        out.flush(); // each outcome as soon as it is known
+        if (api.SendNetMessage(text, FromUtf8(recipient), errorText, u"", FromUtf8(server)))
+            run.Say("Message to " + recipient + " send successfully");
+        else
+            run.Fail("Sending message to " + recipient + " failed (" + ToUtf8(errorText) + ")");
     }
-    return allSent ? 0 : 1;
 }
 
 std::optional<std::int32_t> ParseFileId(const std::string& text) {
@@ -329,45 +385,31 @@ std::optional<std::int32_t> ParseFileId(const std::string& text) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-int CloseOpenFiles(platform::Platform& platform, const std::vector<std::string>& arguments,
-                   std::ostream& out, std::ostream& err) {
-    auto first = arguments.begin();
-    std::string server;
-    if (first != arguments.end() && !ParseFileId(*first))
-        server = *first++;
-    if (first == arguments.end()) {
-        err << "quarnel-cli: name the open files to close by the identifiers that "
-               "`quarnel-cli files` lists\n";
-        return 1;
-    }
-    std::vector<std::int32_t> ids;
-    for (auto it = first; it != arguments.end(); ++it) {
-        const auto id = ParseFileId(*it);
-        if (!id) {
-            err << "quarnel-cli: " << *it << " is not the identifier of an open file; nothing "
-                << "was closed\n";
-            return 1;
+void CloseOpenFiles(Context& run, const std::string& server, const std::vector<std::string>& ids) {
+    std::vector<std::int32_t> parsed;
+    for (const std::string& id : ids) {
+        if (!ParseFileId(id)) {
+            run.Fail(id + " is not the identifier of an open file; nothing was closed");
+            return;
         }
-        ids.push_back(*id);
+        parsed.push_back(*ParseFileId(id));
     }
-
-    RecordingPlatform recorder(platform);
-    modApi api(recorder);
     const std::string on = " on " + ServerForMessage(server);
-    bool allClosed = true;
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        const std::string& given = first[static_cast<std::ptrdiff_t>(i)];
-        std::u16string errorText;
-        if (api.CloseOpenFile(FromUtf8(server), ids[i], errorText)) {
-            out << "Closed open file " << given << on << '\n';
-        } else {
-            out << "Could not close open file " << given << on << ": "
-                << Reason(platform, recorder.LastFailure()) << '\n';
-            allClosed = false;
-        }
-        out.flush(); // each outcome as soon as it is known
-    }
-    return allClosed ? 0 : 1;
+    const ServerAnswer answer = AskOne(
+        run, server, "cannot close open files" + on, [&](modApi& api, RecordingPlatform& recorder) {
+            ServerAnswer closed;
+            for (std::size_t i = 0; i < ids.size(); ++i) {
+                std::u16string errorText;
+                if (api.CloseOpenFile(FromUtf8(server), parsed[i], errorText))
+                    closed.rows.push_back({"Closed open file " + ids[i] + on});
+                else
+                    closed.failures.push_back("Could not close open file " + ids[i] + on + ": " +
+                                              Reason(recorder, recorder.LastFailure()));
+            }
+            return closed;
+        });
+    for (const auto& row : answer.rows)
+        run.Say(row.front());
 }
 
 } // namespace quarnel::cli

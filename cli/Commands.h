@@ -2,18 +2,20 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // The commands of quarnel-cli, written against the platform interface so
-// that the tests can run them over the scripted platform. Each returns the
-// program's exit code: 0 on success (also when nothing is listed), 1 with a
-// one-line reason on `err` on failure.
+// that the tests can run them over the scripted platform. Every command
+// reaches its servers through the worker pool (ServerPool.h), each server
+// bounded by the timeout, and tells what it did through its Context.
 #pragma once
 
 #include "platform/platform.h"
 #include "report/Listing.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quarnel::cli {
@@ -21,18 +23,60 @@ namespace quarnel::cli {
 // --format chooses one of the report layer's formats.
 using report::Format;
 
+// The exit codes besides 0.
+constexpr int Failure = 1;    // a command failed, or its output could not be written
+constexpr int UsageError = 2; // the command line was not understood
+
+// What a command runs with, and the one rule for what it says: results go
+// to `out`, each failure's reason to `err` on a line of its own, and the run
+// fails (exit code 1) once anything failed. Lines for people, failures
+// included, show text from a server or a file as the table does
+// (report::Printable), since they may reach a terminal.
+class Context {
+  public:
+    Context(platform::Platform& platform, std::ostream& out, std::ostream& err,
+            std::chrono::seconds timeout = platform::Platform::DefaultTimeout);
+
+    platform::Platform& platform;
+    std::ostream& out;
+    std::ostream& err;
+    // How long each server may take, from the start of its worker to its end.
+    const std::chrono::seconds timeout;
+
+    // A result for people, on a line of its own, out at once.
+    void Say(std::string_view line);
+    // A failure: "quarnel-cli: " and the reason on `err`.
+    void Fail(std::string_view reason);
+
+    // Whether to go on: no signal asked to stop and the output still takes
+    // what is written.
+    bool GoOn() const;
+    int ExitCode() const { return failed_ ? Failure : 0; }
+
+  private:
+    bool failed_ = false;
+};
+
 // The servers a listing asks, and how.
 struct ServerSet {
     std::vector<std::string> names; // none: the local computer
-    int jobs = 8;                   // at most this many asked at a time
-    bool showProgress = false;      // a line on `err` that counts the answers
+    // At most this many asked at a time: the work is waiting on the network,
+    // so a sweep of a domain takes about as long as its slowest server.
+    int jobs = 32;
+    bool showProgress = false; // a line on `err` that counts the answers
+};
+
+// How a listing is written.
+struct Output {
+    Format format = Format::Table;
+    bool header = true; // the header line of the table and CSV
 };
 
 struct FilesOptions {
     ServerSet servers;
     std::string basePath;
-    std::string user;
-    Format format = Format::Table;
+    std::string holder;
+    Output output;
     // A path as a client sees it: resolved first into the server and the
     // base path on it, in place of the two above.
     std::string clientPath;
@@ -41,28 +85,34 @@ struct FilesOptions {
 // Lists the files held open on each server. Every row names its server: in
 // JSON always, in the table and CSV in a first column when more than one
 // server is asked. Rows come out as each server answers; a server that fails
-// is named on `err` with the reason, the others are listed all the same, and
-// the exit code is 1.
-int ListOpenFiles(platform::Platform& platform, const FilesOptions& options, std::ostream& out,
-                  std::ostream& err);
+// is named with the reason, and the others are listed all the same.
+void ListOpenFiles(Context& run, const FilesOptions& options);
 
 // Lists every share of each server, in the same way.
-int ListShares(platform::Platform& platform, const ServerSet& servers, Format format,
-               std::ostream& out, std::ostream& err);
+void ListShares(Context& run, const ServerSet& servers, const Output& output);
 
 // Lists the servers of `domain` (empty: the primary domain), as the server
 // picker asks for them.
-int ListServers(platform::Platform& platform, const std::string& domain, Format format,
-                std::ostream& out, std::ostream& err);
+void ListServers(Context& run, const std::string& domain, const Output& output);
 
-// The server names of a list: one a line, blanks around a name and empty
-// lines left out, as are lines that begin with "#".
-std::vector<std::string> ServerNamesFromList(const std::string& text);
+// A list of servers, one a line: blanks around a name and empty lines left
+// out, as are lines that begin with "#". At most MaxListedServers names and
+// lines of at most MaxListLine bytes; false with the reason otherwise, or
+// when a line names no server (ServerNameProblem).
+constexpr std::size_t MaxListedServers = 10000;
+constexpr std::size_t MaxListLine = 1024;
+bool ServerNamesFromList(const std::string& text, std::vector<std::string>& names,
+                         std::string& reason);
+
+// What keeps `name` from being a server's name (empty, nothing but its two
+// backslashes, or holding a control character, "/" or a further "\"); empty
+// when it can be one.
+std::string ServerNameProblem(const std::string& name);
 
 // Every server of `domain` (empty: this computer's own), as the server
-// enumeration finds them. Fails (false) with a reason on `err`.
-bool DomainServers(platform::Platform& platform, const std::string& domain,
-                   std::vector<std::string>& names, std::ostream& err);
+// enumeration finds them, added to `names`. False when they cannot be
+// listed, which is told.
+bool DomainServers(Context& run, const std::string& domain, std::vector<std::string>& names);
 
 // The names once each, in their first spelling: a server named twice (also
 // with and without its two backslashes, or in other letter case) is asked
@@ -70,31 +120,22 @@ bool DomainServers(platform::Platform& platform, const std::string& domain,
 std::vector<std::string> EachServerOnce(const std::vector<std::string>& names);
 
 // Describes one share: every field but its password.
-int ShowShare(platform::Platform& platform, const std::string& server, const std::string& name,
-              Format format, std::ostream& out, std::ostream& err);
+void ShowShare(Context& run, const std::string& server, const std::string& name,
+               const Output& output);
 
 // Resolves a client-side path, after the long path expansion, into the
 // server and the path on it.
-int ResolvePath(platform::Platform& platform, const std::string& path, Format format,
-                std::ostream& out, std::ostream& err);
+void ResolvePath(Context& run, const std::string& path, const Output& output);
 
 // Sends `message` to each recipient in turn, as the send-message window
-// does, and writes one line per recipient with the outcome in the window's
-// words. Line breaks go as CR LF. Fails (1) when any send failed, or at once
-// when the message holds nothing but spaces. `server` is handed to the
-// platform as it is (empty: not given).
-int SendMessages(platform::Platform& platform, const std::vector<std::string>& recipients,
-                 const std::string& message, const std::string& server, std::ostream& out,
-                 std::ostream& err);
+// does, and tells the outcome of each in the window's words. Line breaks go
+// as CR LF. `server` is handed to the platform as it is (empty: not given).
+void SendMessages(Context& run, const std::vector<std::string>& recipients,
+                  const std::string& message, const std::string& server);
 
 // Closes open files on a server, as an administrator does when their holder
-// cannot be asked to. `arguments` are [SERVER] ID...: the first is the server
-// unless it is an identifier (the local computer then; a server named like a
-// number is written with its two backslashes). Writes one line per
-// identifier with the outcome, and fails (1) when any close failed, or at
-// once, closing nothing, when no identifier is given or one is no number.
-int CloseOpenFiles(platform::Platform& platform, const std::vector<std::string>& arguments,
-                   std::ostream& out, std::ostream& err);
+// cannot be asked to, and tells the outcome for each identifier.
+void CloseOpenFiles(Context& run, const std::string& server, const std::vector<std::string>& ids);
 
 // An open file's identifier as the listing shows it (a signed 32-bit
 // number) or as the server knows it (the same bits unsigned); nullopt for

@@ -4,12 +4,14 @@
 #include "SignIn.h"
 
 #include "Console.h"
+#include "Secrets.h"
+#include "report/Listing.h"
 #include "utf.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <sstream>
+#include <string_view>
 
 namespace quarnel::cli {
 
@@ -30,24 +32,27 @@ std::string_view TrimBlanks(std::string_view s) {
 
 } // namespace
 
+// The lines are read where they stand: the password is copied once, into
+// the file's settings.
 AuthFile ParseAuthFile(const std::string& text) {
     AuthFile file;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = std::string_view(text).substr(start, end - start);
+        start = end + 1;
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
         const auto eq = line.find('=');
-        if (eq == std::string::npos)
+        if (eq == std::string_view::npos)
             continue;
-        std::string name(TrimBlanks(std::string_view(line).substr(0, eq)));
+        std::string name(TrimBlanks(line.substr(0, eq)));
         std::transform(name.begin(), name.end(), name.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        const std::string value(TrimLeadingBlanks(std::string_view(line).substr(eq + 1)));
+        const std::string_view value = TrimLeadingBlanks(line.substr(eq + 1));
         if (name == "username")
             file.user = value;
         else if (name == "password")
-            file.password = value;
+            file.password = std::string(value);
         else if (name == "domain")
             file.domain = value;
     }
@@ -74,18 +79,20 @@ bool NamesPrincipal(std::string_view user, std::string_view principal) {
 namespace {
 
 // The user that -A, -U or, with --use-kerberos=off, USER names, and the
-// password that comes with it (the file's, else PASSWD). False after a line
-// on `err` that says why there is none.
+// password that comes with it (the file's, else PASSWD unless -N). False
+// after a line on `err` that says why there is none.
 bool NamedUser(const SignInOptions& options, std::string& user,
                std::optional<std::string>& password, std::ostream& err) {
     if (!options.authFile.empty()) {
         std::string reason;
-        const std::optional<std::string> text = ReadPrivateFile(options.authFile, reason);
+        std::optional<std::string> text = ReadPrivateFile(options.authFile, reason);
         if (!text) {
             err << "quarnel-cli: " << reason << '\n';
             return false;
         }
-        const AuthFile file = ParseAuthFile(*text);
+        KeepOutOfCoreDumps();
+        AuthFile file = ParseAuthFile(*text);
+        WipeSecret(*text);
         if (file.user.empty()) {
             err << "quarnel-cli: " << options.authFile
                 << " names no user (a line \"username = NAME\")\n";
@@ -94,6 +101,8 @@ bool NamedUser(const SignInOptions& options, std::string& user,
         const bool qualified = file.user.find_first_of("\\@") != std::string::npos;
         user = file.domain.empty() || qualified ? file.user : file.domain + '\\' + file.user;
         password = file.password;
+        if (file.password)
+            WipeSecret(*file.password);
     } else if (!options.user.empty()) {
         user = options.user;
     } else if (options.kerberos == KerberosUse::Off) {
@@ -110,7 +119,7 @@ bool NamedUser(const SignInOptions& options, std::string& user,
             return false;
         }
     }
-    if (!password && !user.empty())
+    if (!password && !user.empty() && !options.noPass)
         if (const char* given = std::getenv("PASSWD"))
             password = given;
     return true;
@@ -119,8 +128,10 @@ bool NamedUser(const SignInOptions& options, std::string& user,
 } // namespace
 
 int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std::ostream& err) {
+    if (std::getenv("PASSWD") != nullptr)
+        KeepOutOfCoreDumps();
     if (options.user.empty() && options.authFile.empty() &&
-        options.kerberos == KerberosUse::Desired)
+        options.kerberos == KerberosUse::Desired && !options.noPass)
         return 0;
     const platform::SignInChoices choices = platform.AvailableSignIn();
     if (!choices.credentials) {
@@ -147,16 +158,20 @@ int ApplySignIn(platform::Platform& platform, const SignInOptions& options, std:
                 << " (PASSWD or -A FILE) or get a ticket as " << user << " (kinit)\n";
             return 1;
         }
-    } else if (!password && !user.empty()) {
-        password = ReadPasswordFromTerminal("Password for [" + user + "]: ");
+    } else if (!password && !user.empty() && !options.noPass) {
+        KeepOutOfCoreDumps();
+        password = ReadPasswordFromTerminal("Password for [" + report::Printable(user) + "]: ");
         if (!password) {
             err << "quarnel-cli: no terminal to ask for the password of " << user
-                << " on: set PASSWD or use -A FILE\n";
+                << " on: set PASSWD, use -A FILE or -N\n";
             return 1;
         }
     }
-    platform.SetCredentials(platform::EveryServer,
-                            {FromUtf8(user), FromUtf8(password.value_or("")), kerberos});
+    platform::Credentials credentials{FromUtf8(user), FromUtf8(password.value_or("")), kerberos};
+    platform.SetCredentials(platform::EveryServer, credentials);
+    WipeSecret(credentials.password);
+    if (password)
+        WipeSecret(*password);
     return 0;
 }
 

@@ -3,8 +3,10 @@
 
 // How quarnel-cli signs in to servers, in the conventions of Samba's tools:
 // -U NAME (the password from PASSWD, else asked for on the terminal),
-// -A FILE (an authentication file) and -k or --use-kerberos (Kerberos). A
-// password never goes on the command line.
+// -A FILE (an authentication file), -k or --use-kerberos (Kerberos) and -N
+// (no password). A password never goes on the command line; while one is in
+// memory the program leaves no core dump, and what it read is wiped once the
+// platform has it.
 //
 // Kerberos alone (-k, --use-kerberos=required) signs in as Samba's tools
 // do: with a password for the user that -U or -A names (PASSWD, the file's
@@ -31,6 +33,7 @@ struct SignInOptions {
     std::string user;     // -U: DOMAIN\user, user@REALM or user
     std::string authFile; // -A
     KerberosUse kerberos = KerberosUse::Desired;
+    bool noPass = false; // -N: no password is asked for or taken from PASSWD
 };
 
 // Whether a user name as -U or an authentication file gives it names the

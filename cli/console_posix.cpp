@@ -3,6 +3,8 @@
 
 #include "Console.h"
 
+#include "Secrets.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <iterator>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -29,6 +32,19 @@ void RestoreTerminalAndDie(int signal) {
     std::raise(signal);
 }
 
+// The signal that asked to stop, and a pipe whose reading end becomes
+// readable when it came; the handler does nothing else, which a handler may.
+volatile std::sig_atomic_t stopSignal = 0;
+int stopPipe[2] = {-1, -1};
+
+void AskToStop(int signal) {
+    if (stopSignal == 0)
+        stopSignal = signal;
+    const int saved = errno;
+    (void)!::write(stopPipe[1], "", 1);
+    errno = saved;
+}
+
 std::string OctalMode(mode_t mode) {
     char text[8];
     std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
@@ -46,8 +62,15 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 // Input arrives in UTF-8 as well.
-std::string ReadInput() {
-    return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+std::optional<std::string> ReadInput(std::size_t limit) {
+    std::string text;
+    char chunk[4096];
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+        if (text.size() + static_cast<std::size_t>(std::cin.gcount()) > limit)
+            return std::nullopt;
+        text.append(chunk, static_cast<std::size_t>(std::cin.gcount()));
+    }
+    return text;
 }
 
 std::optional<std::string> ReadPasswordFromTerminal(const std::string& prompt) {
@@ -56,16 +79,21 @@ std::optional<std::string> ReadPasswordFromTerminal(const std::string& prompt) {
         return std::nullopt;
     termios silent{};
     const bool isTerminal = ::tcgetattr(fd, &savedTerminal) == 0;
+    constexpr int ending[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+    struct sigaction before[std::size(ending)]{};
     if (isTerminal) {
         terminalFd = fd;
-        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP})
-            std::signal(s, RestoreTerminalAndDie);
+        struct sigaction restore {};
+        restore.sa_handler = RestoreTerminalAndDie;
+        for (std::size_t i = 0; i < std::size(ending); ++i)
+            ::sigaction(ending[i], &restore, &before[i]);
         silent = savedTerminal;
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(fd, TCSAFLUSH, &silent);
     }
     (void)!::write(fd, prompt.data(), prompt.size());
     std::string line;
+    line.reserve(1024); // a password that grows is copied, and the copy left behind
     char c = 0;
     ssize_t n = 0;
     while ((n = ::read(fd, &c, 1)) == 1 || (n < 0 && errno == EINTR))
@@ -76,8 +104,8 @@ std::optional<std::string> ReadPasswordFromTerminal(const std::string& prompt) {
         }
     if (isTerminal) {
         ::tcsetattr(fd, TCSAFLUSH, &savedTerminal);
-        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP})
-            std::signal(s, SIG_DFL);
+        for (std::size_t i = 0; i < std::size(ending); ++i)
+            ::sigaction(ending[i], &before[i], nullptr);
         terminalFd = -1;
     }
     (void)!::write(fd, "\n", 1); // the Enter that the silent terminal did not show
@@ -89,8 +117,10 @@ std::optional<std::string> ReadPasswordFromTerminal(const std::string& prompt) {
 
 // As ssh does with its keys: a file of secrets that others may read or
 // change is refused rather than used.
+// Opened without waiting, so that a FIFO (which would wait for a writer) is
+// refused as what it is.
 std::optional<std::string> ReadPrivateFile(const std::string& path, std::string& reason) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         reason = "cannot read " + path + ": " + std::strerror(errno);
         return std::nullopt;
@@ -108,10 +138,12 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
                  path + ")";
     } else {
         text.emplace();
+        text->reserve(static_cast<std::size_t>(st.st_size)); // no copies left behind as it grows
         char chunk[4096];
         ssize_t n = 0;
         while ((n = ::read(fd, chunk, sizeof chunk)) > 0)
             text->append(chunk, static_cast<std::size_t>(n));
+        WipeSecret(chunk);
         if (n < 0) {
             reason = "cannot read " + path + ": " + std::strerror(errno);
             text.reset();
@@ -123,6 +155,31 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, std::string&
 
 bool StandardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+void StopOnSignals() {
+    if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        stopPipe[0] = stopPipe[1] = -1;
+    // A write under way goes on once the handler is done, so that the
+    // record being written ends whole.
+    struct sigaction stop {};
+    stop.sa_handler = AskToStop;
+    stop.sa_flags = SA_RESTART | SA_RESETHAND;
+    ::sigaction(SIGTERM, &stop, nullptr);
+    ::sigaction(SIGINT, &stop, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+int StopSignal() {
+    return stopSignal;
+}
+
+int StopSignalDescriptor() {
+    return stopPipe[0];
+}
+
+void KeepOutOfCoreDumps() {
+    ::prctl(PR_SET_DUMPABLE, 0);
 }
 
 } // namespace quarnel::cli

@@ -55,7 +55,7 @@ std::vector<std::string> Arguments(int, char**) {
 
 // A console hands out typed text in UTF-16 (the console's code page would
 // lose characters), up to Ctrl+Z; redirected input is taken as UTF-8.
-std::string ReadInput() {
+std::optional<std::string> ReadInput(std::size_t limit) {
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
     if (GetConsoleMode(in, &mode)) {
@@ -66,6 +66,8 @@ std::string ReadInput() {
             const std::u16string part(chunk, chunk + read);
             const auto end = part.find(u'\x1A');
             text += part.substr(0, end);
+            if (text.size() > limit)
+                return std::nullopt;
             if (end != std::u16string::npos)
                 break;
         }
@@ -74,14 +76,19 @@ std::string ReadInput() {
         for (std::size_t i = 0; i < utf8.size(); ++i)
             if (utf8[i] != '\r' || i + 1 >= utf8.size() || utf8[i + 1] != '\n')
                 lines += utf8[i];
+        if (lines.size() > limit)
+            return std::nullopt;
         return lines;
     }
     _setmode(_fileno(stdin), _O_BINARY);
     std::string bytes;
     char chunk[4096];
     std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0)
+    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+        if (bytes.size() + n > limit)
+            return std::nullopt;
         bytes.append(chunk, n);
+    }
     return bytes;
 }
 
@@ -100,5 +107,21 @@ bool StandardErrorIsTerminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
+
+// Ctrl+C ends the program as the system ends it; servers are asked in turn,
+// by no worker that could outlive it.
+void StopOnSignals() {}
+
+int StopSignal() {
+    return 0;
+}
+
+int StopSignalDescriptor() {
+    return -1;
+}
+
+// A password in memory goes into no core file: Windows writes none unless
+// it is told to.
+void KeepOutOfCoreDumps() {}
 
 } // namespace quarnel::cli

@@ -3,14 +3,18 @@
 
 #include "ServerPool.h"
 
+#include "Console.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
 #include <poll.h>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,8 +36,9 @@ void PutNumber(std::string& data, std::size_t number) {
 
 std::string Encode(const ServerAnswer& answer) {
     std::string data;
-    PutNumber(data, answer.failed ? 1 : 0);
-    PutText(data, answer.errors);
+    PutNumber(data, answer.failures.size());
+    for (const std::string& failure : answer.failures)
+        PutText(data, failure);
     PutNumber(data, answer.rows.size());
     for (const auto& row : answer.rows) {
         PutNumber(data, row.size());
@@ -96,8 +101,9 @@ class Decoder {
 std::optional<ServerAnswer> Decode(std::string_view data) {
     Decoder in(data);
     ServerAnswer answer;
-    answer.failed = in.Number() != 0;
-    answer.errors = in.Text();
+    const std::size_t failures = in.Number();
+    for (std::size_t f = 0; f < failures && in.Ok(); ++f)
+        answer.failures.push_back(in.Text());
     const std::size_t rows = in.Number();
     answer.rows.reserve(rows);
     for (std::size_t r = 0; r < rows && in.Ok(); ++r) {
@@ -124,22 +130,31 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 // The worker's side: ask, hand the answer back, and end without running
-// this program's exit handlers, which belong to the parent.
-[[noreturn]] void RunWorker(int fd, const std::string& server, const AskServer& ask) {
+// this program's exit handlers, which belong to the parent. It ends with the
+// parent, also when the parent ended before it could say so, and a signal
+// to stop ends it at once: the parent finishes the output.
+[[noreturn]] void RunWorker(int fd, pid_t parent, const std::string& server, const AskServer& ask) {
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+        ::_exit(4);
     int code = 0;
     try {
         code = WriteAll(fd, Encode(ask(server))) ? 0 : 3;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "quarnel-cli: worker for %s: %s\n", server.c_str(), e.what());
+        std::fprintf(stderr, "quarnel-cli: a worker failed: %s\n", e.what());
         code = 2;
     }
     ::_exit(code);
 }
 
+using Clock = std::chrono::steady_clock;
+
 struct Worker {
     pid_t pid = -1;
     int fd = -1;
     std::size_t index = 0;
+    Clock::time_point deadline;
     std::string data;
 };
 
@@ -153,17 +168,21 @@ std::string WhatBecameOf(int status) {
 
 ServerAnswer Lost(std::string what) {
     ServerAnswer answer;
-    answer.failed = true;
     answer.lost = std::move(what);
     return answer;
+}
+
+int Reap(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
 }
 
 // Reaps the worker, whose output has ended, and makes its answer.
 ServerAnswer Finish(Worker& worker) {
     ::close(worker.fd);
-    int status = 0;
-    while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = Reap(worker.pid);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return Lost(WhatBecameOf(status));
     if (auto answer = Decode(worker.data))
@@ -171,22 +190,34 @@ ServerAnswer Finish(Worker& worker) {
     return Lost("the worker that asked it gave a garbled answer");
 }
 
+// Ends a worker that is still at it; what it had not handed back is lost.
+void End(Worker& worker) {
+    ::kill(worker.pid, SIGKILL);
+    ::close(worker.fd);
+    Reap(worker.pid);
+}
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left + 1, 0, 60 * 60 * 1000));
+}
+
 } // namespace
 
-void AskServers(const std::vector<std::string>& servers, int jobs, const AskServer& ask,
-                const ServerAnswered& answered) {
-    if (servers.size() == 1) {
-        answered(0, ask(servers.front()));
-        return;
-    }
+void AskServers(const std::vector<std::string>& servers, int jobs, std::chrono::seconds timeout,
+                const AskServer& ask, const ServerAnswered& answered) {
     const std::size_t limit = static_cast<std::size_t>(std::max(jobs, 1));
+    const pid_t parent = ::getpid();
     std::vector<Worker> running;
     std::size_t next = 0;
+    bool goOn = true;
 
     auto start = [&](std::size_t index) {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) {
-            answered(index, Lost(std::string("cannot start a worker: ") + std::strerror(errno)));
+            goOn = answered(index,
+                            Lost(std::string("cannot start a worker: ") + std::strerror(errno)));
             return;
         }
         // What sits in our buffers would otherwise be written twice.
@@ -198,37 +229,48 @@ void AskServers(const std::vector<std::string>& servers, int jobs, const AskServ
             ::close(fds[0]);
             for (const Worker& w : running)
                 ::close(w.fd);
-            RunWorker(fds[1], servers[index], ask);
+            RunWorker(fds[1], parent, servers[index], ask);
         }
         const int forkError = errno;
         ::close(fds[1]);
         if (pid < 0) {
             ::close(fds[0]);
-            answered(index,
-                     Lost(std::string("cannot start a worker: ") + std::strerror(forkError)));
+            goOn = answered(
+                index, Lost(std::string("cannot start a worker: ") + std::strerror(forkError)));
             return;
         }
-        running.push_back({pid, fds[0], index, {}});
+        running.push_back({pid, fds[0], index, Clock::now() + timeout, {}});
     };
 
-    while (next < servers.size() || !running.empty()) {
-        while (running.size() < limit && next < servers.size())
+    while (goOn && StopSignal() == 0 && (next < servers.size() || !running.empty())) {
+        while (goOn && running.size() < limit && next < servers.size())
             start(next++);
         if (running.empty())
             continue;
         std::vector<pollfd> polls;
-        for (const Worker& w : running)
+        Clock::time_point soonest = Clock::time_point::max();
+        for (const Worker& w : running) {
             polls.push_back({w.fd, POLLIN, 0});
-        if (::poll(polls.data(), polls.size(), -1) < 0) {
+            soonest = std::min(soonest, w.deadline);
+        }
+        if (StopSignalDescriptor() >= 0)
+            polls.push_back({StopSignalDescriptor(), POLLIN, 0});
+        if (::poll(polls.data(), polls.size(), MillisecondsUntil(soonest)) < 0) {
             if (errno == EINTR)
                 continue;
             std::perror("quarnel-cli: poll");
             std::abort();
         }
+        // Ctrl+C reaches the workers too: what they say of it is not asked for.
+        if (StopSignal() != 0)
+            break;
         std::vector<std::size_t> ended;
-        for (std::size_t i = 0; i < polls.size(); ++i) {
-            if (polls[i].revents == 0)
+        for (std::size_t i = 0; i < running.size(); ++i) {
+            if (polls[i].revents == 0) {
+                if (Clock::now() >= running[i].deadline)
+                    ended.push_back(i);
                 continue;
+            }
             char chunk[65536];
             const ssize_t n = ::read(running[i].fd, chunk, sizeof chunk);
             if (n > 0)
@@ -240,9 +282,19 @@ void AskServers(const std::vector<std::string>& servers, int jobs, const AskServ
         for (auto it = ended.rbegin(); it != ended.rend(); ++it) {
             Worker worker = std::move(running[*it]);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(*it));
-            answered(worker.index, Finish(worker));
+            ServerAnswer answer;
+            if (polls[*it].revents != 0) {
+                answer = Finish(worker);
+            } else {
+                End(worker);
+                answer.late = true;
+            }
+            if (goOn)
+                goOn = answered(worker.index, std::move(answer));
         }
     }
+    for (Worker& worker : running)
+        End(worker);
 }
 
 } // namespace quarnel::cli

@@ -122,6 +122,9 @@ class ForwardingPlatform : public Platform {
     }
     std::u16string StatusText(NetStatus status) override { return inner_.StatusText(status); }
     void SetTimeout(std::chrono::seconds timeout) override { inner_.SetTimeout(timeout); }
+    std::optional<std::string> SetClientSettings(const ClientSettings& settings) override {
+        return inner_.SetClientSettings(settings);
+    }
 
   protected:
     // Stands around one call: `next` makes it on the inner platform and

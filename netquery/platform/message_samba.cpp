@@ -95,10 +95,13 @@ std::optional<std::vector<std::string>> SmbclientMessageArguments(const MessageR
         arguments.push_back("--ip-address=" + Utf8WithoutBackslashes(request.server));
     if (!request.sender.empty())
         arguments.push_back("--user=" + ToUtf8(request.sender));
+    for (const std::string& option : request.options)
+        arguments.push_back("--option=" + option);
     arguments.push_back(std::string("--option=dos charset=") + MessageCodePage);
     arguments.push_back("--timeout=" + std::to_string(request.timeout.count()));
     arguments.push_back("--no-pass");
-    arguments.push_back("--debuglevel=0");
+    arguments.push_back("--debuglevel=" +
+                        (request.debugLevel.empty() ? std::string("0") : request.debugLevel));
     return arguments;
 }
 

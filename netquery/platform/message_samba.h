@@ -41,6 +41,10 @@ struct MessageRequest {
     std::string configFile;
     // How long smbclient waits for each answer.
     std::chrono::seconds timeout = Platform::DefaultTimeout;
+    // smb.conf settings over the file's ("name = value"), and the level of
+    // smbclient's messages (empty: 0).
+    std::vector<std::string> options = {};
+    std::string debugLevel = {};
 };
 
 // smbclient reads at most this many bytes of message, each line break

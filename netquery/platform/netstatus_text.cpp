@@ -26,6 +26,7 @@ constexpr NetStatusWords table[] = {
     {netstatus::NotSupported, u"The request is not supported."},
     {netstatus::BadNetPath, u"The network path was not found."},
     {netstatus::BadNetResponse, u"The specified server cannot perform the requested operation."},
+    {netstatus::NetNameDeleted, u"The specified network name is no longer available."},
     {netstatus::InvalidParameter, u"The parameter is incorrect."},
     {netstatus::SemTimeout, u"The semaphore timeout period has expired."},
     {netstatus::InvalidName, u"The filename, directory name, or volume label syntax is incorrect."},

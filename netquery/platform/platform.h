@@ -6,14 +6,15 @@
 // The query layer is written once against this class; each operating system
 // has a backend (platform_win.cpp, platform_samba.cpp) and the tests have a
 // scripted one. A platform that stands around another (a worker thread, a
-// sign-in) derives from ForwardingPlatform, which passes every call on. Statuses are the Windows network status codes on every
-// system: the Samba backend translates its answers into them.
+// sign-in) derives from ForwardingPlatform, which passes every call on. Statuses are the Windows
+// network status codes on every system: the Samba backend translates its answers into them.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quarnel::platform {
 
@@ -30,6 +31,7 @@ inline constexpr NetStatus AccessDenied = 5;       // ERROR_ACCESS_DENIED
 inline constexpr NetStatus NotEnoughMemory = 8;    // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr NetStatus NotSupported = 50;      // ERROR_NOT_SUPPORTED
 inline constexpr NetStatus BadNetPath = 53;        // ERROR_BAD_NETPATH
+inline constexpr NetStatus NetNameDeleted = 64;    // ERROR_NETNAME_DELETED
 inline constexpr NetStatus BadNetResponse = 58;    // ERROR_BAD_NET_RESP
 inline constexpr NetStatus InvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 inline constexpr NetStatus SemTimeout = 121;       // ERROR_SEM_TIMEOUT
@@ -123,6 +125,16 @@ struct SignInChoices {
     NetStatus kerberosStatus = netstatus::Success;
 };
 
+// How Samba's client is set up for every call, in the terms of Samba's own
+// tools (-s, --option, -d). Windows has no such client.
+struct ClientSettings {
+    std::string configFile;           // empty: QUARNEL_SMB_CONF, else Samba's own
+    std::vector<std::string> options; // "name = value", over the file's
+    // Samba's own messages at this level ("3", or by class: "1 auth:5") on
+    // standard error as they come; empty: they never reach it.
+    std::string debugLevel;
+};
+
 // The server name that stands for every server without credentials of its
 // own; "" is the local computer, as in the calls.
 inline constexpr char16_t EveryServer[] = u"*";
@@ -211,6 +223,11 @@ class Platform {
     // backend keeps the waits of the system's own client and ignores it.
     static constexpr std::chrono::seconds DefaultTimeout{20};
     virtual void SetTimeout(std::chrono::seconds timeout) = 0;
+
+    // Sets the client up for the later calls, before the first one. The
+    // reason when a setting cannot be taken (an option the client does not
+    // know, a system without such a client); nothing when all are taken.
+    virtual std::optional<std::string> SetClientSettings(const ClientSettings& settings) = 0;
 };
 
 // The backend of the system the program was built for.

@@ -15,6 +15,7 @@
 #include "records_samba.h"
 #include "servers_samba.h"
 
+#include "../Secrets.h"
 #include "../utf.h"
 
 #include <cstdio>
@@ -30,6 +31,13 @@
 #include <optional>
 #include <string>
 #include <unistd.h>
+
+// Samba's tools set -s and --option with these, which its libraries export
+// (libsamba-util and libsmbconf) but its public headers do not declare.
+extern "C" {
+const char* set_dyn_CONFIGFILE(const char* path);
+bool lp_set_cmdline(const char* name, const char* value);
+}
 
 namespace quarnel::platform {
 
@@ -65,31 +73,20 @@ std::string CredentialKey(const std::optional<std::string>& server) {
 // not say, and no identifier stands for "unknown".
 constexpr std::uint32_t UnreportedPlatformId = 0;
 
-// libnetapi's client code prints the reason of a failed session set-up on
-// standard output, and when it lacks a password it asks for one there and
-// reads the answer from standard input. While a call runs, standard output
-// goes to a temporary file instead, so that the reason can be read and
-// nothing lands in the output of the command-line companion, and standard
-// input is empty, so that nothing meant for the program is taken as a
-// password and nobody is asked on a terminal.
-class StdoutCapture {
+// One of the standard descriptors sent into a temporary file, and back where
+// it was by Finish, which gives what was written meanwhile.
+class Diversion {
   public:
-    StdoutCapture() {
-        std::fflush(stdout);
+    explicit Diversion(int fd) : fd_(fd) {
+        std::fflush(nullptr);
         file_ = std::tmpfile();
-        saved_ = ::dup(STDOUT_FILENO);
+        saved_ = ::dup(fd_);
         if (file_ != nullptr && saved_ >= 0)
-            ::dup2(::fileno(file_), STDOUT_FILENO);
-        const int empty = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        savedInput_ = ::dup(STDIN_FILENO);
-        if (empty >= 0 && savedInput_ >= 0)
-            ::dup2(empty, STDIN_FILENO);
-        if (empty >= 0)
-            ::close(empty);
+            ::dup2(::fileno(file_), fd_);
     }
-    StdoutCapture(const StdoutCapture&) = delete;
-    StdoutCapture& operator=(const StdoutCapture&) = delete;
-    ~StdoutCapture() {
+    Diversion(const Diversion&) = delete;
+    Diversion& operator=(const Diversion&) = delete;
+    ~Diversion() {
         Restore();
         if (file_ != nullptr)
             std::fclose(file_);
@@ -110,21 +107,64 @@ class StdoutCapture {
 
   private:
     void Restore() {
-        if (savedInput_ >= 0) {
-            ::dup2(savedInput_, STDIN_FILENO);
-            ::close(savedInput_);
-            savedInput_ = -1;
-        }
         if (saved_ < 0)
             return;
-        std::fflush(stdout);
-        ::dup2(saved_, STDOUT_FILENO);
+        std::fflush(nullptr);
+        ::dup2(saved_, fd_);
         ::close(saved_);
         saved_ = -1;
     }
 
+    int fd_;
     std::FILE* file_ = nullptr;
     int saved_ = -1;
+};
+
+// libnetapi's client code prints the reason of a failed session set-up on
+// standard output, and when it lacks a password it asks for one there and
+// reads the answer from standard input; Samba's own messages (its debug log)
+// go to standard error. While a call runs, standard output and standard
+// error go to temporary files instead, so that the reasons can be read and
+// nothing lands in the output of the command-line companion, unless a debug
+// level asks for Samba's messages on standard error. Standard input is empty,
+// so that nothing meant for the program is taken as a password and nobody is
+// asked on a terminal.
+class ClientOutput {
+  public:
+    explicit ClientOutput(bool showLog) {
+        if (!showLog)
+            log_.emplace(STDERR_FILENO);
+        const int empty = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        savedInput_ = ::dup(STDIN_FILENO);
+        if (empty >= 0 && savedInput_ >= 0)
+            ::dup2(empty, STDIN_FILENO);
+        if (empty >= 0)
+            ::close(empty);
+    }
+    ClientOutput(const ClientOutput&) = delete;
+    ClientOutput& operator=(const ClientOutput&) = delete;
+    ~ClientOutput() { RestoreInput(); }
+
+    // What the client printed, and what it logged (nothing while shown).
+    struct Text {
+        std::string printed, logged;
+    };
+    Text Finish() {
+        RestoreInput();
+        return {printed_.Finish(), log_ ? log_->Finish() : std::string()};
+    }
+
+  private:
+    void RestoreInput() {
+        if (savedInput_ < 0)
+            return;
+        ::dup2(savedInput_, STDIN_FILENO);
+        ::close(savedInput_);
+        savedInput_ = -1;
+    }
+
+    Diversion printed_{STDOUT_FILENO};
+    std::optional<Diversion> log_;
     int savedInput_ = -1;
 };
 
@@ -270,8 +310,7 @@ class SambaPlatform final : public Platform {
             return refused;
         samba::BrowseRequest request;
         request.domain = domain ? ToUtf8(domain) : "";
-        if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
-            request.configFile = conf;
+        request.configFile = ConfigFile();
         if (given) {
             request.user = ToUtf8(given->user);
             request.password = ToUtf8(given->password);
@@ -304,9 +343,9 @@ class SambaPlatform final : public Platform {
     // name it resolves the recipient's NetBIOS name as Samba's configuration
     // says, as the Windows messenger resolves it on its network; with one it
     // delivers to that host instead (Linux has no remote computer "carry out"
-    // the sending, so the name says where the message goes). QUARNEL_SMB_CONF
-    // names another Samba configuration for it, so that a private network,
-    // such as the one the tests run on loopback, resolves names its own way.
+    // the sending, so the name says where the message goes). Another Samba
+    // configuration (-s, QUARNEL_SMB_CONF) lets a private network, such as
+    // the one the tests run on loopback, resolve names its own way.
     NetStatus NetMessageBufferSend(const char16_t* serverName, const char16_t* msgName,
                                    const char16_t* fromName, const std::uint8_t* buffer,
                                    std::uint32_t byteLength) override {
@@ -317,8 +356,9 @@ class SambaPlatform final : public Platform {
         request.recipient = msgName;
         request.server = serverName ? serverName : u"";
         request.sender = fromName ? fromName : u"";
-        if (const char* conf = std::getenv("QUARNEL_SMB_CONF"))
-            request.configFile = conf;
+        request.configFile = ConfigFile();
+        request.options = settings_.options;
+        request.debugLevel = settings_.debugLevel;
         request.timeout = timeout_;
         const auto arguments = samba::SmbclientMessageArguments(request);
         if (!arguments)
@@ -333,8 +373,11 @@ class SambaPlatform final : public Platform {
                 return *silent;
         // smbclient's own waits cover each request, and the whole run, name
         // resolution included, gets the same window.
-        return samba::MessageStatus(
-            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), timeout_));
+        const samba::ProcessOutcome outcome =
+            samba::RunProcess(*arguments, samba::SmbclientMessageText(*text), timeout_);
+        if (!settings_.debugLevel.empty())
+            std::fwrite(outcome.output.data(), 1, outcome.output.size(), stderr);
+        return samba::MessageStatus(outcome);
     }
 
     // A relative path lies below the working folder.
@@ -373,6 +416,31 @@ class SambaPlatform final : public Platform {
 
     void SetTimeout(std::chrono::seconds timeout) override { timeout_ = timeout; }
 
+    // The options are set as Samba's tools set --option, for the whole
+    // process and over every configuration file it loads later: libnetapi's
+    // here, and libsmbclient's in the browse child. Samba checks each name and
+    // value as it takes it, and says why not on standard error.
+    std::optional<std::string> SetClientSettings(const ClientSettings& settings) override {
+        ClientOutput complaints(/*showLog=*/false);
+        const auto trimmed = [](std::string text) {
+            text.erase(0, text.find_first_not_of(" \t"));
+            text.erase(text.find_last_not_of(" \t") + 1);
+            return text;
+        };
+        for (const std::string& option : settings.options) {
+            const std::size_t equals = option.find('=');
+            if (equals == std::string::npos ||
+                !lp_set_cmdline(trimmed(option.substr(0, equals)).c_str(),
+                                trimmed(option.substr(equals + 1)).c_str()))
+                return "Samba does not take the option \"" + option + "\"";
+        }
+        if (!settings.debugLevel.empty() &&
+            !lp_set_cmdline("log level", settings.debugLevel.c_str()))
+            return "Samba does not take the debug level \"" + settings.debugLevel + "\"";
+        settings_ = settings;
+        return std::nullopt;
+    }
+
     std::u16string StatusText(NetStatus status) override {
         // The statuses of a server that the probe found silent or speaking
         // no SMB: the system's texts would not tell what happened.
@@ -382,6 +450,8 @@ class SambaPlatform final : public Platform {
                    (timeout_.count() == 1 ? u" second" : u" seconds");
         if (status == netstatus::BadNetResponse)
             return u"The server's answer is not SMB";
+        if (status == netstatus::NetNameDeleted)
+            return u"The server cut the connection";
         if (status == netstatus::WrongTargetName)
             return u"Kerberos needs the server's name: an address or localhost names no "
                    u"server to get a ticket for";
@@ -418,9 +488,9 @@ class SambaPlatform final : public Platform {
             return status;
         std::uint8_t* raw = nullptr;
         std::uint32_t read = 0;
-        StdoutCapture capture;
+        ClientOutput capture(!settings_.debugLevel.empty());
         const NetStatus status = call(&raw, &read);
-        const std::string clientOutput = capture.Finish();
+        const ClientOutput::Text clientOutput = capture.Finish();
         if (raw != nullptr) {
             const std::unique_ptr<std::uint8_t, decltype(&::NetApiBufferFree)> owned(
                 raw, &::NetApiBufferFree);
@@ -430,7 +500,16 @@ class SambaPlatform final : public Platform {
                 return netstatus::NotEnoughMemory;
             }
         }
-        return samba::TranslateConnectFailure(status, clientOutput);
+        return samba::TranslateConnectFailure(status, clientOutput.printed, clientOutput.logged);
+    }
+
+    // Samba's client configuration: the one given, else QUARNEL_SMB_CONF as
+    // the window takes it; empty for Samba's own.
+    std::string ConfigFile() const {
+        if (!settings_.configFile.empty())
+            return settings_.configFile;
+        const char* file = std::getenv("QUARNEL_SMB_CONF");
+        return file != nullptr ? file : "";
     }
 
     // What Samba's client would fail to sign in to `server` with (nullopt:
@@ -476,12 +555,16 @@ class SambaPlatform final : public Platform {
             libnetapi_free(ctx_);
             ctx_ = nullptr;
         }
-        StdoutCapture capture;
+        ClientOutput capture(!settings_.debugLevel.empty());
+        if (const std::string file = ConfigFile(); !file.empty())
+            set_dyn_CONFIGFILE(file.c_str());
         if (const NetStatus status = libnetapi_init(&ctx_); status != netstatus::Success) {
             ctx_ = nullptr;
             return status;
         }
-        libnetapi_set_debuglevel(ctx_, "0");
+        // libnetapi starts at level 0, whatever the configuration says.
+        if (!settings_.debugLevel.empty())
+            libnetapi_set_debuglevel(ctx_, settings_.debugLevel.c_str());
         if (wanted)
             GiveCredentials(*wanted);
         else
@@ -500,7 +583,9 @@ class SambaPlatform final : public Platform {
             libnetapi_set_use_kerberos(ctx_);
         if (!credentials.user.empty() && !(credentials.kerberos && credentials.password.empty()))
             libnetapi_set_username(ctx_, ToUtf8(credentials.user).c_str());
-        libnetapi_set_password(ctx_, ToUtf8(credentials.password).c_str());
+        std::string password = ToUtf8(credentials.password);
+        libnetapi_set_password(ctx_, password.c_str());
+        WipeSecret(password);
     }
 
     // libnetapi takes the user name and password from the environment (USER
@@ -518,6 +603,7 @@ class SambaPlatform final : public Platform {
     std::mutex credentialsLock_;         // calls may run on another thread than the window's
     std::map<std::string, Credentials> credentials_;
     std::chrono::seconds timeout_ = samba::TimeoutFromEnvironment().value_or(DefaultTimeout);
+    ClientSettings settings_;
 };
 
 } // namespace

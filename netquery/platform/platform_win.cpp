@@ -275,6 +275,14 @@ class WindowsPlatform final : public Platform {
     // The system's own client keeps its waits.
     void SetTimeout(std::chrono::seconds) override {}
 
+    // The system's client has no Samba configuration to set up.
+    std::optional<std::string> SetClientSettings(const ClientSettings& settings) override {
+        if (settings.configFile.empty() && settings.options.empty() && settings.debugLevel.empty())
+            return std::nullopt;
+        return "Samba's configuration (-s, -W, --option) and messages (-d) are not used on "
+               "Windows";
+    }
+
     void NetApiBufferFree(void* buffer) override {
         if (buffer != nullptr)
             ::NetApiBufferFree(buffer);

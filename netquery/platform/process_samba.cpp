@@ -11,6 +11,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <string_view>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,6 +69,23 @@ std::unique_ptr<std::FILE, FileClose> InputFile(std::string_view input) {
         return nullptr;
     ::fcntl(::fileno(file.get()), F_SETFD, FD_CLOEXEC); // only the copy on 0 is inherited
     return file;
+}
+
+// The caller's environment as far as a program needs it to run and to speak
+// the caller's language; what else it holds, such as the password in PASSWD
+// that Samba's tools read, stays with the caller.
+std::vector<char*> ProgramEnvironment() {
+    static constexpr std::string_view kept[] = {
+        "PATH=", "HOME=", "USER=", "LOGNAME=", "LANG=", "LC_", "LANGUAGE=", "TZ=", "TMPDIR="};
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        for (const std::string_view prefix : kept)
+            if (std::string_view(*variable).starts_with(prefix)) {
+                environment.push_back(*variable);
+                break;
+            }
+    environment.push_back(nullptr);
+    return environment;
 }
 
 int MillisecondsUntil(Clock::time_point deadline) {
@@ -161,7 +180,9 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string
     argv.push_back(nullptr);
 
     pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environ);
+    std::vector<char*> environment = ProgramEnvironment();
+    const int spawned =
+        ::posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), environment.data());
     writeEnd.Close(); // the child holds the only writing end now
     if (spawned != 0) {
         outcome.startError = spawned;
@@ -181,12 +202,16 @@ ProcessOutcome RunInChild(const std::function<int(int resultFd)>& body,
     }
     Fd readEnd(pipeFds[0]);
     Fd writeEnd(pipeFds[1]);
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         outcome.startError = errno;
         return outcome;
     }
     if (pid == 0) {
+        // It ends with us, also when we ended before it could say so.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            ::_exit(1);
         int code = 1;
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0 && ::dup2(null, STDIN_FILENO) >= 0 && ::dup2(null, STDOUT_FILENO) >= 0 &&

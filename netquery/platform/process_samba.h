@@ -29,7 +29,9 @@ struct ProcessOutcome {
 };
 
 // Runs `arguments[0]`, found through PATH, with the rest as its arguments and
-// the caller's environment. `input` is its whole standard input. The run is
+// of the caller's environment what a program needs (PATH, HOME, USER,
+// LOGNAME, the language and time zone, TMPDIR): no password goes with it.
+// `input` is its whole standard input. The run is
 // killed (SIGKILL) once it has taken `limit`; what it wrote until then is kept.
 ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string_view input,
                           std::chrono::milliseconds limit);
@@ -39,7 +41,8 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, std::string
 // becomes the output, and what it returns the exit status. For a library
 // whose settings hold for the whole process: the child's changes end with
 // it. The limit and the outcome are RunProcess's; the child never returns
-// into the caller's code (it ends with _exit, running no exit handlers).
+// into the caller's code (it ends with _exit, running no exit handlers), and
+// it is killed when the thread that started it ends.
 ProcessOutcome RunInChild(const std::function<int(int resultFd)>& body,
                           std::chrono::milliseconds limit);
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <netapi.h>
 #include <new>
-#include <optional>
+#include <utility>
 #include <vector>
 
 namespace quarnel::platform::samba {
@@ -143,11 +143,23 @@ std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint
         Allocate);
 }
 
-NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput) {
+NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput,
+                                  std::string_view log) {
     if (clientOutput.find("Anonymous login successful") != std::string_view::npos)
         return netstatus::LogonFailure;
     if (status == netstatus::Success || status == netstatus::MoreData)
         return status;
+    static constexpr std::pair<std::string_view, NetStatus> ends[] = {
+        {"NT_STATUS_CONNECTION_DISCONNECTED", netstatus::NetNameDeleted},
+        {"NT_STATUS_CONNECTION_RESET", netstatus::NetNameDeleted},
+        {"NT_STATUS_CONNECTION_ABORTED", netstatus::NetNameDeleted},
+        {"NT_STATUS_END_OF_FILE", netstatus::NetNameDeleted},
+        {"NT_STATUS_PIPE_BROKEN", netstatus::NetNameDeleted},
+        {"NT_STATUS_IO_TIMEOUT", netstatus::SemTimeout},
+    };
+    for (const auto& [name, windows] : ends)
+        if (log.find(name) != std::string_view::npos)
+            return windows;
     if (status != WERR_CAN_NOT_COMPLETE)
         return status;
     static constexpr struct {

@@ -55,6 +55,12 @@ std::uint8_t* PackServerInfo100(const std::vector<std::string>& names, std::uint
 // the status a Windows client gives: a logon failure when the credentials
 // were refused, the refusal named in `clientOutput`, or "network path not
 // found" when no session was set up at all.
-NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput);
+//
+// A call whose connection ended under it gets a status that names something
+// else altogether ("The printer destination cannot be found"); Samba's log
+// at level 0 (`log`) names what happened: the server cut the connection
+// (NetNameDeleted), or no answer came in time (SemTimeout).
+NetStatus TranslateConnectFailure(NetStatus status, std::string_view clientOutput,
+                                  std::string_view log = {});
 
 } // namespace quarnel::platform::samba

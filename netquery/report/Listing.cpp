@@ -46,35 +46,61 @@ bool IsNumber(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A cell as a terminal may show it: every control character (C0, DEL, C1)
-// as a visible escape, so that text from a server can neither send the
-// terminal commands nor break a row in two.
-std::string Printable(const std::string& text) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (c < 0x20 || c == 0x7F) {
-            out.append("\\x").append(1, hex[c >> 4]).append(1, hex[c & 0xF]);
-        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) { // U+0080 to U+009F
-            out.append("\\u00").append(1, hex[next >> 4]).append(1, hex[next & 0xF]);
-            ++i;
-        } else {
-            out += text[i];
-        }
+// The code point that starts `text` and the number of its bytes; 0 bytes for
+// what is no UTF-8.
+std::pair<char32_t, std::size_t> FirstCodePoint(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead >= 0x80 && (lead < 0xC2 || lead > 0xF4 || text.size() < length))
+        return {0, 0};
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80)
+            return {0, 0};
+        c = (c << 6) | (next & 0x3F);
     }
-    return out;
+    return {c, length};
 }
 
-void WriteTable(std::ostream& out, const Listing& raw) {
+// Shows nothing where it stands, or changes how what follows is shown.
+bool Hides(char32_t c) {
+    return c == 0xAD || c == 0x61C || c == 0x180E || (c >= 0x200B && c <= 0x200F) ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF ||
+           (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0xE0000 && c <= 0xE007F);
+}
+
+std::string Hex(char32_t c, int digits) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string text(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, c >>= 4)
+        text[static_cast<std::size_t>(i)] = hex[c & 0xF];
+    return text;
+}
+
+// Writes the header line, when asked for, and then a line a row until
+// `stopped` says so: `line` writes the line of the cells its argument gives.
+template <typename Line>
+void HeaderAndRows(const Listing& listing, bool header, const std::function<bool()>& stopped,
+                   const Line& line) {
+    if (header)
+        line([&](std::size_t i) { return listing.columns[i].header; });
+    for (const auto& row : listing.rows) {
+        if (stopped && stopped())
+            return;
+        line([&](std::size_t i) { return row[i]; });
+    }
+}
+
+void WriteTable(std::ostream& out, const Listing& raw, bool header,
+                const std::function<bool()>& stopped) {
     Listing listing = raw;
     for (auto& row : listing.rows)
         for (auto& cell : row)
             cell = Printable(cell);
     std::vector<std::size_t> widths;
     for (const Column& c : listing.columns)
-        widths.push_back(DisplayWidth(c.header));
+        widths.push_back(header ? DisplayWidth(c.header) : 0);
     for (const auto& row : listing.rows)
         for (std::size_t i = 0; i < row.size(); ++i)
             widths[i] = std::max(widths[i], DisplayWidth(row[i]));
@@ -94,21 +120,17 @@ void WriteTable(std::ostream& out, const Listing& raw) {
             text.pop_back();
         out << text << '\n';
     };
-    line([&](std::size_t i) { return listing.columns[i].header; });
-    for (const auto& row : listing.rows)
-        line([&](std::size_t i) { return row[i]; });
+    HeaderAndRows(listing, header, stopped, line);
 }
 
-void WriteCsv(std::ostream& out, const Listing& listing, bool header) {
+void WriteCsv(std::ostream& out, const Listing& listing, bool header,
+              const std::function<bool()>& stopped) {
     auto line = [&](auto cellOf) {
         for (std::size_t i = 0; i < listing.columns.size(); ++i)
             out << (i > 0 ? "," : "") << CsvField(cellOf(i));
         out << "\r\n";
     };
-    if (header)
-        line([&](std::size_t i) { return listing.columns[i].header; });
-    for (const auto& row : listing.rows)
-        line([&](std::size_t i) { return row[i]; });
+    HeaderAndRows(listing, header, stopped, line);
 }
 
 nlohmann::ordered_json JsonObject(const Listing& listing, const std::vector<std::string>& row) {
@@ -157,6 +179,25 @@ std::string CsvField(const std::string& given) {
         field += c;
     }
     return field + '"';
+}
+
+std::string Printable(std::string_view text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto [c, length] = FirstCodePoint(text.substr(i));
+        if (length == 0) { // no UTF-8: the byte as it is, which a terminal shows as a mark
+            shown += text[i++];
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F)
+            shown.append("\\x").append(Hex(c, 2));
+        else if ((c >= 0x80 && c <= 0x9F) || Hides(c))
+            shown.append(c > 0xFFFF ? "\\U" : "\\u").append(Hex(c, c > 0xFFFF ? 8 : 4));
+        else
+            shown.append(text.substr(i, length));
+        i += length;
+    }
+    return shown;
 }
 
 std::vector<Column> OpenFileColumns() {
@@ -212,39 +253,51 @@ Listing ResolutionListing(const std::u16string& server, const std::u16string& lo
             {{ToUtf8(server), ToUtf8(localPath)}}};
 }
 
-void Write(std::ostream& out, const Listing& listing, Format format, bool single) {
-    if (single && format == Format::Json) {
+void Write(std::ostream& out, const Listing& listing, Format format, bool single, bool header) {
+    if (single && (format == Format::Json || format == Format::Jsonl)) {
         const auto object = listing.rows.empty() ? nlohmann::ordered_json::array()
                                                  : JsonObject(listing, listing.rows.front());
-        out << object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        out << object.dump(format == Format::Json ? 2 : -1, ' ', false,
+                           nlohmann::ordered_json::error_handler_t::replace)
+            << '\n';
         return;
     }
-    ListingWriter writer(out, listing.columns, format);
+    ListingWriter writer(out, listing.columns, format, header);
     writer.Add(listing.rows);
     writer.Finish();
 }
 
-ListingWriter::ListingWriter(std::ostream& out, std::vector<Column> columns, Format format)
-    : out_(out), columns_(std::move(columns)), format_(format) {}
+ListingWriter::ListingWriter(std::ostream& out, std::vector<Column> columns, Format format,
+                             bool header, std::function<bool()> stopped)
+    : out_(out), columns_(std::move(columns)), format_(format), header_(header),
+      stopped_(std::move(stopped)) {}
 
 void ListingWriter::Add(const std::vector<std::vector<std::string>>& rows) {
     // A server without rows (or one that failed) writes nothing: the header
     // comes with the first rows, or from Finish when no server had any.
-    if (rows.empty())
+    if (rows.empty() || (stopped_ && stopped_()))
         return;
     const Listing part{columns_, rows};
     switch (format_) {
     case Format::Table:
-        if (started_)
+        if (started_ && header_)
             out_ << '\n';
-        WriteTable(out_, Visible(part));
+        WriteTable(out_, Visible(part), header_, stopped_);
         break;
     case Format::Csv:
-        WriteCsv(out_, Visible(part), !started_);
+        WriteCsv(out_, Visible(part), header_ && !started_, stopped_);
         break;
     case Format::Json:
+    case Format::Jsonl:
         for (const auto& row : rows) {
-            out_ << (started_ ? ",\n" : "[\n") << IndentedObject(part, row);
+            if (stopped_ && stopped_())
+                return;
+            if (format_ == Format::Jsonl)
+                out_ << JsonObject(part, row).dump(-1, ' ', false,
+                                                   nlohmann::ordered_json::error_handler_t::replace)
+                     << '\n';
+            else
+                out_ << (started_ ? ",\n" : "[\n") << IndentedObject(part, row);
             started_ = true;
         }
         return;
@@ -255,15 +308,17 @@ void ListingWriter::Add(const std::vector<std::vector<std::string>>& rows) {
 void ListingWriter::Finish() {
     switch (format_) {
     case Format::Table:
-        if (!started_)
-            WriteTable(out_, Visible({columns_, {}}));
+        if (!started_ && header_)
+            WriteTable(out_, Visible({columns_, {}}), true, {});
         break;
     case Format::Csv:
-        if (!started_)
-            WriteCsv(out_, Visible({columns_, {}}), /*header=*/true);
+        if (!started_ && header_)
+            WriteCsv(out_, Visible({columns_, {}}), true, {});
         break;
     case Format::Json:
         out_ << (started_ ? "\n]\n" : "[]\n");
+        break;
+    case Format::Jsonl: // every row is a line of its own, written as it came
         break;
     }
     started_ = true;

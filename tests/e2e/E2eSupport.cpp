@@ -8,15 +8,11 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace quarnel::e2e {
@@ -245,57 +241,30 @@ bool Eventually(const std::function<bool()>& done) {
     return done();
 }
 
-BrokenServer::BrokenServer(const std::string& address, int port, Answer answer) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, address.c_str(), &at.sin_addr);
-    if (::bind(listener_, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
-        ::listen(listener_, 16) != 0 || ::pipe(stop_) != 0) {
-        ADD_FAILURE() << "cannot listen on " << address << ":" << port << ": "
-                      << std::strerror(errno);
-        return;
-    }
-    thread_ = std::thread([this, answer] {
-        std::vector<int> accepted;
-        for (;;) {
-            pollfd ready[2] = {{listener_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            if (::poll(ready, 2, -1) < 0 || ready[1].revents != 0)
-                break;
-            const int c = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (c < 0)
-                continue;
-            accepted.push_back(c); // held open, unanswered, until the end
-            connected_ = true;
-            if (answer == Answer::Garbage) {
-                const timeval wait{2, 0}; // a client that sends nothing cannot hold us
-                ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-                char request[512];
-                if (::recv(c, request, sizeof request, 0) > 0) {
-                    static constexpr char text[] = "HTTP/1.0 400 Bad Request\r\n\r\n";
-                    ::send(c, text, sizeof text - 1, MSG_NOSIGNAL);
-                }
-            }
-        }
-        for (const int c : accepted)
-            ::close(c);
-    });
+BrokenServer::BrokenServer(const std::string& address, int port, Answer answer)
+    : relay_(std::make_unique<QProcess>()) {
+    static const char* const answers[] = {"silent", "garbage", "stall", "cut", "trickle"};
+    std::string listen = address + ":" + std::to_string(port);
+    if (answer >= Answer::Stall)
+        listen += "=" + TestServer::Get().address + ":445";
+    relay_->start(QUARNEL_RELAY,
+                  {"--tell", "--delay-ms", "0", "--answer", answers[static_cast<int>(answer)],
+                   QString::fromStdString(listen)});
+    listening_ = relay_->waitForReadyRead(10000) && relay_->readLine().trimmed() == "ready";
+    if (!listening_)
+        ADD_FAILURE() << "cannot listen on " << listen << ": "
+                      << relay_->readAllStandardError().toStdString();
 }
 
 BrokenServer::~BrokenServer() {
-    if (thread_.joinable()) {
-        const char stop = 0;
-        if (::write(stop_[1], &stop, 1) == 1)
-            thread_.join();
-        else
-            thread_.detach();
-    }
-    for (const int fd : {listener_, stop_[0], stop_[1]})
-        if (fd >= 0)
-            ::close(fd);
+    relay_->kill();
+    relay_->waitForFinished(5000);
+}
+
+int BrokenServer::Count(const char* event) const {
+    relay_->waitForReadyRead(0);
+    events_ += relay_->readAllStandardOutput();
+    return static_cast<int>(events_.count(QByteArray(event) + "\n"));
 }
 
 namespace {

@@ -9,13 +9,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace quarnel::e2e {
@@ -121,24 +119,27 @@ class HeldFiles {
 bool Eventually(const std::function<bool()>& done);
 
 // A server that accepts TCP connections on `address`:`port` (another
-// loopback address than the test server's) and then never answers, or
-// answers with text that is no SMB, for as long as the object lives.
+// loopback address than the test server's) for as long as the object lives
+// (scripts/relay.py): it never answers, or answers with text that is no SMB,
+// or passes on the test server's answer up to its first 1,000 bytes and then
+// stalls, cuts the connection or trickles the rest at a byte a second.
 class BrokenServer {
   public:
-    enum class Answer { Nothing, Garbage };
+    enum class Answer { Nothing, Garbage, Stall, Cut, Trickle };
     BrokenServer(const std::string& address, int port, Answer answer);
     ~BrokenServer();
     BrokenServer(const BrokenServer&) = delete;
     BrokenServer& operator=(const BrokenServer&) = delete;
 
-    bool Listening() const { return thread_.joinable(); }
-    bool Connected() const { return connected_; } // someone connected
+    bool Listening() const { return listening_; }
+    bool Connected() const { return Count("connected") > 0; }         // someone connected
+    int Open() const { return Count("connected") - Count("closed"); } // connections open now
 
   private:
-    std::atomic<bool> connected_ = false;
-    int listener_ = -1;
-    int stop_[2] = {-1, -1};
-    std::thread thread_;
+    int Count(const char* event) const;
+    std::unique_ptr<QProcess> relay_;
+    bool listening_ = false;
+    mutable QByteArray events_;
 };
 
 struct CliResult {

@@ -28,6 +28,7 @@ class CliFilesE2eTest : public ::testing::Test {
         std::multiset<Row> rows;
         for (const auto& file : nlohmann::json::parse(run.out)) {
             EXPECT_TRUE(file["id"].is_number_integer());
+            EXPECT_EQ(file["server"], server.address);
             rows.insert({file["user"].get<std::string>(), file["path"].get<std::string>(),
                          file["permissions"].get<std::string>(), file["locks"].get<int>()});
         }
@@ -56,12 +57,12 @@ TEST_F(CliFilesE2eTest, ListsExactlyTheFilesHeldOpenAndNarrowsByUserAndByPath) {
     const std::string base = server.ServerPath(dir + "/SUB");
 
     EXPECT_EQ(Files({a}), (std::multiset<Row>{read, inner, next, theirs, books}));
-    EXPECT_EQ(Files({a, "--user", server.plainUser}), (std::multiset<Row>{theirs, books}));
+    EXPECT_EQ(Files({a, "--holder", server.plainUser}), (std::multiset<Row>{theirs, books}));
     EXPECT_EQ(Files({a, "--base", base}), (std::multiset<Row>{inner, theirs}));
     EXPECT_EQ(Files({"--path", server.NetworkPath(dir + "/sub")}),
               (std::multiset<Row>{inner, theirs}));
-    EXPECT_EQ(Files({a, "--base", base, "--user", server.adminUser}), std::multiset<Row>{inner});
-    EXPECT_TRUE(Files({a, "--user", "nobody-holds-anything"}).empty());
+    EXPECT_EQ(Files({a, "--base", base, "--holder", server.adminUser}), std::multiset<Row>{inner});
+    EXPECT_TRUE(Files({a, "--holder", "nobody-holds-anything"}).empty());
 }
 
 // One line names the server and the reason. On a server that lets anonymous

@@ -58,8 +58,11 @@ TEST_F(CliSignInE2eTest, AuthenticationFile) {
     };
     const std::string listed = "User,Path,File ID,Permissions,# locks\r\n" + server.plainUser +
                                "," + server.ServerPath(folder + "/held.txt");
+    const std::string fifo = dir.filePath("fifo.auth").toStdString(); // no writer ever comes
+    ::mkfifo(fifo.c_str(), 0600);
     const Case cases[] = {
         {"good", AdminFile(), 0, listed, ""},
+        {"a FIFO", fifo, 1, "", "fifo.auth is not a file"},
         {"open to others", WriteFile("open.auth", "username = x\npassword = y\n", 0644), 1, "",
          "open.auth is open to others (permissions 0644)"},
         {"wrong password",

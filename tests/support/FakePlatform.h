@@ -190,6 +190,9 @@ class FakePlatform : public platform::Platform {
     void NetApiBufferFree(void* buffer) override;
     std::u16string StatusText(platform::NetStatus status) override;
     void SetTimeout(std::chrono::seconds given) override { timeout = given; }
+    std::optional<std::string> SetClientSettings(const platform::ClientSettings&) override {
+        return std::nullopt;
+    }
 
   private:
     std::uint8_t* Allocate(std::size_t bytes);

@@ -2,11 +2,10 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // quarnel-cli's close command over the scripted platform.
-#include "Commands.h"
-#include "FakePlatform.h"
+#include "CliRun.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace quarnel::test {
 namespace {
@@ -37,49 +36,27 @@ TEST(CliCloseTest, IdentifiersAreTakenSignedAsListedAndUnsignedAsTheServerKnowsT
         EXPECT_EQ(cli::ParseFileId(c.text), c.id) << '"' << c.text << '"';
 }
 
-// Each identifier is closed in turn on the server given first, if any, and
-// its outcome told on a line of its own; a failure leaves the rest to be
-// closed. An identifier missing or no number closes nothing and is told in
-// one line.
+// Each identifier is closed in turn as the server knows it (any other call
+// ends the worker), and its outcome told: a close on standard output, a
+// failure with its reason on standard error, which leaves the rest to be
+// closed.
 TEST(CliCloseTest, ClosesEachIdentifierInTurnAndTellsEachOutcome) {
-    const std::string failed = "Could not close open file 5 on \\\\srv: There is not an open file "
-                               "with that identification number (error 2314)\n";
-    const struct {
-        std::vector<std::string> arguments;
-        std::deque<platform::NetStatus> statuses;
-        std::vector<FileCloseCall> calls;
-        std::string out;
-        int exitCode;
-    } cases[] = {
-        {{"srv", "7", "-2147483648", "4294967295"},
-         {},
-         {{u"\\\\srv", 7}, {u"\\\\srv", 0x80000000u}, {u"\\\\srv", 0xFFFFFFFFu}},
-         "Closed open file 7 on \\\\srv\nClosed open file -2147483648 on \\\\srv\n"
-         "Closed open file 4294967295 on \\\\srv\n",
-         0},
-        {{"12"}, {}, {{std::nullopt, 12}}, "Closed open file 12 on the local computer\n", 0},
-        {{"\\\\1234", "5"}, {}, {{u"\\\\1234", 5}}, "Closed open file 5 on \\\\1234\n", 0},
-        {{"srv", "5", "6"},
-         {netstatus::FileIdNotFound, netstatus::Success},
-         {{u"\\\\srv", 5}, {u"\\\\srv", 6}},
-         failed + "Closed open file 6 on \\\\srv\n",
-         1},
-        {{"srv"}, {}, {}, "", 1},
-        {{"srv", "5", "x"}, {}, {}, "", 1},
-        {{"5", "x"}, {}, {}, "", 1},
+    FakePlatform platform;
+    platform.closeStatuses = {netstatus::Success, netstatus::FileIdNotFound, netstatus::Success};
+    const std::vector<FileCloseCall> calls{
+        {u"\\\\1234", 0x80000000u}, {u"\\\\1234", 5}, {u"\\\\1234", 0xFFFFFFFFu}};
+    platform.duringCall = [&] {
+        if (platform.closeCalls.back() != calls.at(platform.closeCalls.size() - 1))
+            std::abort();
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.arguments));
-        FakePlatform platform;
-        platform.closeStatuses = c.statuses;
-        std::ostringstream out, err;
-        EXPECT_EQ(cli::CloseOpenFiles(platform, c.arguments, out, err), c.exitCode);
-        EXPECT_EQ(platform.closeCalls, c.calls);
-        EXPECT_EQ(out.str(), c.out);
-        const std::string reason = err.str();
-        EXPECT_EQ(std::count(reason.begin(), reason.end(), '\n'), c.calls.empty() ? 1 : 0)
-            << reason;
-    }
+    const CliRun run = RunCommand(platform, [](cli::Context& c) {
+        cli::CloseOpenFiles(c, "\\\\1234", {"-2147483648", "5", "4294967295"});
+    });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Closed open file -2147483648 on \\\\1234\nClosed open file 4294967295 on "
+                       "\\\\1234\n");
+    EXPECT_EQ(run.err, "quarnel-cli: Could not close open file 5 on \\\\1234: There is not an open "
+                       "file with that identification number (error 2314)\n");
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Quarnel developers
 
-// quarnel-cli's manual page and bash completion held to its command line:
+// quarnel-cli's command line: what it refuses as a usage error before
+// anything is asked, and its manual page and bash completion held to it:
 // every command and option that the program takes is documented and offered
 // where it applies, so that one added without them fails here.
 #include "CommandLine.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -60,6 +62,38 @@ bool Names(const std::string& text, const std::string& word) {
     return false;
 }
 
+// A command line that a script got wrong (an unset variable, a value in the
+// wrong place) is refused with exit code 2 before any server is asked or any
+// file read; a value from elsewhere is shown as the table shows text.
+TEST(CliCommandLineTest, UsageErrorsExitWithTwoAndAskNothing) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string says;
+        const char* timeout = nullptr; // QUARNEL_TIMEOUT, read when --timeout is not given
+    } usages[] = {
+        {{"close", "srv", "abc"}, "ID: \"abc\" is not the identifier of an open file"},
+        {{"close", "srv"}, "ID is required"},
+        {{"close", "", "5"}, "SERVER: \"\" names no server"},
+        {{"close", "5", "6"}, "SERVER: \"5\" is an identifier"},
+        {{"files", "a\x1B]0;x\x07"}, "\"a\\x1B]0;x\\x07\" holds a character"},
+        {{"files", "--holder", ""}, "--holder: \"\" is empty"},
+        {{"send", "ann", "--message", "  "}, "Can not send an empty message!"},
+        {{"--option", "client min protocol", "files"}, "is no NAME=VALUE"},
+        {{"--option", "no such option=1", "files"}, "Samba does not take the option"},
+        {{"-d", "loud", "files"}, "Samba does not take the debug level \"loud\""},
+        {{"files"}, "\"5x\" is no number of seconds from 1 to 3600", "5x"},
+    };
+    for (const auto& usage : usages) {
+        std::ostringstream out, err;
+        if (usage.timeout)
+            ::setenv("QUARNEL_TIMEOUT", usage.timeout, 1);
+        EXPECT_EQ(CommandLine().Run(usage.arguments, out, err), UsageError) << usage.says;
+        ::unsetenv("QUARNEL_TIMEOUT");
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find(usage.says), std::string::npos) << err.str();
+    }
+}
+
 TEST(CliCommandLineTest, ManualPageNamesEveryCommandAndOptionAndRendersCleanly) {
     std::ifstream file(QUARNEL_MANUAL_PAGE);
     std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -93,7 +127,7 @@ TEST(CliCommandLineTest, CompletionOffersCommandsFirstThenWhatTheCommandInEffect
         {{"-U", "admin", ""}, {}}, // every command, added below
         {{"--timeout", "=", "5", "-"}, options.at("")},
         {{"close", ""}, {}},
-        {{"files", "--format", "=", ""}, {"table", "csv", "json"}},
+        {{"files", "--format", "=", ""}, {"table", "csv", "json", "jsonl"}},
         {{"shares", "--format", "c"}, {"csv"}},
         {{"files", "--servers-from", ""}, files},
         {{"-A", ""}, files},

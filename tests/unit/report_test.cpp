@@ -81,6 +81,9 @@ TEST(ReportTest, RecordsInEachFormat) {
     }
 }
 
+// Parts make one document; without its header a table is its rows alone,
+// and JSON Lines an object a line. Once told to stop, a writer begins no
+// further row and still ends the document.
 TEST(ReportTest, PartsOfAListingMakeOneDocument) {
     const std::vector<report::Column> columns{{"Name", "name"}, {"Uses", "uses", true}};
     const std::vector<std::vector<std::vector<std::string>>> parts{
@@ -88,6 +91,8 @@ TEST(ReportTest, PartsOfAListingMakeOneDocument) {
     struct Case {
         Format format;
         std::string parted, empty;
+        bool header = true;
+        std::string stopAfter = ""; // stops once the output holds this
     } cases[] = {
         // A table block per part that has rows, each aligned on its own.
         {Format::Table, "Name  Uses\nx        1\n\nName  Uses\nyy      22\nz        3\n",
@@ -97,28 +102,46 @@ TEST(ReportTest, PartsOfAListingMakeOneDocument) {
          "[\n  {\n    \"name\": \"x\",\n    \"uses\": 1\n  },\n  {\n    \"name\": \"yy\",\n    "
          "\"uses\": 22\n  },\n  {\n    \"name\": \"z\",\n    \"uses\": 3\n  }\n]\n",
          "[]\n"},
+        {Format::Jsonl,
+         "{\"name\":\"x\",\"uses\":1}\n{\"name\":\"yy\",\"uses\":22}\n{\"name\":\"z\",\"uses\":3}"
+         "\n",
+         ""},
+        {Format::Table, "x  1\nyy  22\nz    3\n", "", false},
+        {Format::Csv, "x,1\r\nyy,22\r\nz,3\r\n", "", false},
+        {Format::Json,
+         "[\n  {\n    \"name\": \"x\",\n    \"uses\": 1\n  },\n  {\n    \"name\": \"yy\",\n    "
+         "\"uses\": 22\n  }\n]\n",
+         "[]\n", true, "yy"},
+        {Format::Csv, "Name,Uses\r\nx,1\r\n", "Name,Uses\r\n", true, "x"},
     };
     for (const Case& c : cases) {
         std::ostringstream parted;
-        report::ListingWriter writer(parted, columns, c.format);
+        report::ListingWriter writer(parted, columns, c.format, c.header, [&] {
+            return !c.stopAfter.empty() && parted.str().find(c.stopAfter) != std::string::npos;
+        });
         for (const auto& part : parts)
             writer.Add(part);
         writer.Finish();
         EXPECT_EQ(parted.str(), c.parted);
-        EXPECT_EQ(Written({columns, {}}, c.format), c.empty);
+        std::ostringstream empty;
+        report::Write(empty, {columns, {}}, c.format, false, c.header);
+        EXPECT_EQ(empty.str(), c.empty);
     }
 }
 
-// Text from the server reaches a terminal only as visible escapes, and a
-// spreadsheet never as a formula; JSON keeps it exact.
+// Text from the server reaches a terminal only as visible escapes, also
+// what would reorder or hide characters, and a spreadsheet never as a
+// formula; JSON keeps it exact.
 TEST(ReportTest, ServerTextIsEscapedInTablesNeutralisedInCsvAndExactInJson) {
-    const std::u16string path = u"C:\\a\x1B]0;owned\x07\nann  C:\\forged\u0085.doc";
+    const std::u16string path =
+        u"C:\\a\x1B]0;owned\x07\nann  C:\\forged\u0085bidi\u202Etxt.exe\u200B\U000E0041.doc";
     const auto listing = report::OpenFilesListing({{7, 1, 0, path, u"=cmd|' /C calc'!A0"}}, 1);
 
     const std::string table = Written(listing, Format::Table);
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 2) << table;
     EXPECT_EQ(table.find('\x1B'), std::string::npos);
-    EXPECT_NE(table.find("C:\\a\\x1B]0;owned\\x07\\x0Aann  C:\\forged\\u0085.doc"),
+    EXPECT_NE(table.find("C:\\a\\x1B]0;owned\\x07\\x0Aann  C:\\forged\\u0085bidi\\u202Etxt.exe"
+                         "\\u200B\\U000E0041.doc"),
               std::string::npos)
         << table;
 

@@ -9,6 +9,7 @@
 #include "utf.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -22,19 +23,23 @@ ProcessOutcome Exited(int code, std::string output) {
 }
 
 // Each value is joined to its option, so that a name starting with "-"
-// stays a name; the code page and the wait are always named.
+// stays a name; the code page (over the caller's settings) and the wait are
+// always named, and the debug level is 0 unless given.
 TEST(SmbclientMessageArgumentsTest, ValuesJoinTheirOptions) {
-    const auto arguments =
-        SmbclientMessageArguments({u"-bob\u00E9", u"\\\\127.0.0.1", u"admin",
-                                   "/tmp/private/smb.conf", std::chrono::seconds(3)});
-    ASSERT_TRUE(arguments);
-    EXPECT_EQ(*arguments,
+    MessageRequest request{u"-bob\u00E9", u"\\\\127.0.0.1", u"admin", "/tmp/private/smb.conf",
+                           std::chrono::seconds(3)};
+    request.options = {"name resolve order=wins", "dos charset=CP437"};
+    request.debugLevel = "3";
+    EXPECT_EQ(SmbclientMessageArguments(request),
               (std::vector<std::string>{"smbclient", "--configfile=/tmp/private/smb.conf",
                                         "--message=-bob\xC3\xA9", "--ip-address=127.0.0.1",
-                                        "--user=admin", "--option=dos charset=CP850", "--timeout=3",
-                                        "--no-pass", "--debuglevel=0"}));
+                                        "--user=admin", "--option=name resolve order=wins",
+                                        "--option=dos charset=CP437", "--option=dos charset=CP850",
+                                        "--timeout=3", "--no-pass", "--debuglevel=3"}));
     // Without a server smbclient resolves the recipient's name itself.
-    EXPECT_EQ(SmbclientMessageArguments({u"bob", u"", u"", ""})->at(1), "--message=bob");
+    const auto plain = SmbclientMessageArguments({u"bob", u"", u"", ""});
+    EXPECT_EQ(plain->at(1), "--message=bob");
+    EXPECT_EQ(plain->back(), "--debuglevel=0");
     EXPECT_EQ(SmbclientMessageArguments({u"bob", u"srv", u"", ""})->at(2), "--ip-address=srv");
 }
 
@@ -129,13 +134,17 @@ TEST(UndeliverableTextTest, RefusesWhatWouldArriveCutOrGarbled) {
 }
 
 // The runner feeds the input, also to a program that reads none of a large
-// one, and gives back both outputs and how the program ended.
+// one, and gives back both outputs and how the program ended. The program
+// gets no password in its environment.
 TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheExitStatus) {
-    const ProcessOutcome run = RunProcess({"sh", "-c", "cat; echo; echo to-stderr >&2; exit 3"},
-                                          "line one\nline two", std::chrono::seconds(30));
+    ::setenv("PASSWD", "secret", 1);
+    const ProcessOutcome run =
+        RunProcess({"sh", "-c", "cat; echo; echo to-stderr >&2; echo ${PASSWD-none}; exit 3"},
+                   "line one\nline two", std::chrono::seconds(30));
+    ::unsetenv("PASSWD");
     EXPECT_EQ(run.end, End::Exited);
     EXPECT_EQ(run.exitCode, 3);
-    EXPECT_EQ(run.output, "line one\nline two\nto-stderr\n");
+    EXPECT_EQ(run.output, "line one\nline two\nto-stderr\nnone\n");
     const ProcessOutcome deaf =
         RunProcess({"true"}, std::string(1 << 20, 'x'), std::chrono::seconds(30));
     EXPECT_EQ(deaf.end, End::Exited);

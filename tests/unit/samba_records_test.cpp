@@ -98,6 +98,15 @@ TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
     // Other statuses come from the server and are already precise.
     EXPECT_EQ(TranslateConnectFailure(netstatus::AccessDenied, "NT_STATUS_LOGON_FAILURE"),
               netstatus::AccessDenied);
+    // A connection that ended under a call, as a relay that cuts or stalls
+    // the server's answer leaves it, is told by what Samba logged.
+    const std::string bind = "cli_rpc_pipe_open_noauth: rpc_pipe_bind for pipe srvsvc failed "
+                             "with error NT_STATUS_";
+    EXPECT_EQ(TranslateConnectFailure(2152, "", bind + "CONNECTION_DISCONNECTED"),
+              netstatus::NetNameDeleted);
+    EXPECT_EQ(TranslateConnectFailure(2152, "", bind + "IO_TIMEOUT"), netstatus::SemTimeout);
+    EXPECT_EQ(TranslateConnectFailure(netstatus::Success, "", bind + "IO_TIMEOUT"),
+              netstatus::Success);
 }
 
 TEST(UtfTest, RoundTripsAndReplacesMalformedInput) {

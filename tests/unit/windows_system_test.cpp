@@ -108,9 +108,11 @@ TEST(WindowsNetworkTest, RefusedListingIsAFailureInWords) {
         GTEST_SKIP() << "the answer depends on this machine's Server service";
     cli::FilesOptions options;
     options.servers.names = {"127.0.0.1"};
-    options.format = cli::Format::Csv;
+    options.output.format = cli::Format::Csv;
     std::ostringstream out, err;
-    EXPECT_EQ(cli::ListOpenFiles(platform::SystemPlatform(), options, out, err), 1);
+    cli::Context run(platform::SystemPlatform(), out, err);
+    cli::ListOpenFiles(run, options);
+    EXPECT_EQ(run.ExitCode(), 1);
     EXPECT_EQ(out.str(), "");
     EXPECT_NE(err.str().find("not supported"), std::string::npos) << err.str();
 }
@@ -136,9 +138,10 @@ TEST(WindowsConsoleTest, CsvReachesStandardOutputWithCrLf) {
     cli::PrepareConsole();
     cli::FilesOptions options;
     options.servers.names = {"srv"};
-    options.format = cli::Format::Csv;
+    options.output.format = cli::Format::Csv;
     std::ostringstream err;
-    const int exitCode = cli::ListOpenFiles(fake, options, std::cout, err);
+    cli::Context run(fake, std::cout, err);
+    cli::ListOpenFiles(run, options);
     std::cout.flush();
     std::fflush(stdout);
     _dup2(saved, _fileno(stdout));
@@ -152,7 +155,7 @@ TEST(WindowsConsoleTest, CsvReachesStandardOutputWithCrLf) {
         std::fclose(f);
     }
     ::DeleteFileW(captured.c_str());
-    EXPECT_EQ(exitCode, 0) << err.str();
+    EXPECT_EQ(run.ExitCode(), 0) << err.str();
     EXPECT_NE(bytes.find("# locks\r\nann,"), std::string::npos) << bytes;
     EXPECT_EQ(bytes.find("\r\r"), std::string::npos) << bytes;
 }
