@@ -33,6 +33,7 @@ constexpr NetStatusWords table[] = {
     {netstatus::MoreData, u"More data is available."},
     {netstatus::NoTranslation,
      u"No mapping for the Unicode character exists in the target multi-byte code page."},
+    {netstatus::Cancelled, u"The operation was canceled by the user."},
     {netstatus::LogonFailure, u"The user name or password is incorrect."},
     {netstatus::NetworkError, u"A general network error occurred."},
     {netstatus::UseNotFound, u"The network connection could not be found."},

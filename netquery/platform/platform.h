@@ -6,8 +6,8 @@
 // The query layer is written once against this class; each operating system
 // has a backend (platform_win.cpp, platform_samba.cpp) and the tests have a
 // scripted one. A platform that stands around another (a worker thread, a
-// sign-in) derives from ForwardingPlatform, which passes every call on. Statuses are the Windows network status codes on every
-// system: the Samba backend translates its answers into them.
+// sign-in) derives from ForwardingPlatform, which passes every call on. Statuses are the Windows
+// network status codes on every system: the Samba backend translates its answers into them.
 #pragma once
 
 #include <chrono>
@@ -37,6 +37,7 @@ inline constexpr NetStatus InvalidName = 123;      // ERROR_INVALID_NAME
 inline constexpr NetStatus InvalidLevel = 124;     // ERROR_INVALID_LEVEL
 inline constexpr NetStatus MoreData = 234;         // ERROR_MORE_DATA
 inline constexpr NetStatus NoTranslation = 1113;   // ERROR_NO_UNICODE_TRANSLATION
+inline constexpr NetStatus Cancelled = 1223;       // ERROR_CANCELLED
 inline constexpr NetStatus LogonFailure = 1326;    // ERROR_LOGON_FAILURE
 inline constexpr NetStatus NetworkError = 2136;    // NERR_NetworkError
 inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound
