@@ -126,6 +126,20 @@ TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {
     EXPECT_EQ(list.ListItemAt(1).SubItem(1), "9");
     EXPECT_EQ(list.ListItemAt(1).Text(), "9"); // equal keys keep the order added
     EXPECT_EQ(list.ListItemAt(500).Text(), "490");
+
+    // Rows added to a list that holds some are inserted and then sorted in:
+    // the selection stays on its row.
+    const ListItem selected = list.ListItemAt(250);
+    list.SetSelectedItem(selected);
+    {
+        ListView::BulkUpdate more(list);
+        list.AddListItem("new").SetSubItem(1, "9");
+    }
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(inserts.count(), 1);
+    EXPECT_EQ(list.ListItemAt(51).Text(), "new");
+    EXPECT_EQ(list.SelectedItem(), selected);
+    EXPECT_EQ(selected.Index(), 251);
 }
 
 TEST(ListViewBehaviour, StyleBitsSelectionEventsAndLabelEdit) {
