@@ -4,6 +4,7 @@
 #include "Picker.h"
 
 #include "Form.h"
+#include "report/Reason.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -49,8 +50,8 @@ void Picker::ShowModal() {
     delete alive.data();
 }
 
-void Picker::LoadList(std::initializer_list<form::ColumnSetup> columns,
-                      const std::function<bool()>& enumerate,
+void Picker::LoadList(modApi& api, std::initializer_list<form::ColumnSetup> columns,
+                      const Listing& listing, const std::function<bool()>& enumerate,
                       const std::function<void()>& addRows) {
     list_->ClearColumnHeaders();
     list_->SetLabelEdit(ListView::LabelEditMode::Manual);
@@ -66,6 +67,10 @@ void Picker::LoadList(std::initializer_list<form::ColumnSetup> columns,
         const ListView::BulkUpdate bulk(*list_);
         addRows();
     }
+    list_->SetEmptyText(!found ? QStringLiteral("Cannot list %1: %2")
+                                     .arg(listing.what, QString::fromStdString(report::Reason(
+                                                            api.Platform(), api.LastFailure)))
+                               : listing.none);
     list_->SetSortOrder(Qt::AscendingOrder);
     list_->SetSortKey(0);
     list_->SetSorted(true);

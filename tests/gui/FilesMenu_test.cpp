@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -80,12 +81,20 @@ TEST_F(FilesMenuTest, RowItemsAreEnabledOnlyForARowAndSendOnlyForOneWithAUser) {
     EXPECT_EQ(MenuKey(0), noRow);
 }
 
-TEST_F(FilesMenuTest, RowItemsActOnTheRowAsShown) {
-    List({{0x80000000u, 3, 2, u"C:\\Data\\a.doc", u"ann"}});
+// Copying takes the selected rows whole, their columns in the order shown.
+TEST_F(FilesMenuTest, RowItemsActOnTheRowsAsShown) {
+    List({{0x80000000u, 3, 2, u"C:\\Data\\a.doc", u"ann"}, {9, 1, 0, u"C:\\b.doc", u"bob"}});
     RightClick(1, "Copy Path");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "C:\\Data\\a.doc");
     RightClick(1, "Copy Row");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "ann\tC:\\Data\\a.doc\t-2147483648\tRW \t2");
+    form->lvwFiles->header()->moveSection(1, 0); // the path dragged to the front
+    QTest::keyClick(form->lvwFiles, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->lvwFiles, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "C:\\Data\\a.doc\tann\t-2147483648\tRW \t2\nC:\\b.doc\tbob\t9\tR  \t0");
+    RightClick(2, "Copy Path");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "C:\\Data\\a.doc\nC:\\b.doc");
 
     RightClick(1, "Send Message to ann..."); // as a double click does
     auto* message = qobject_cast<quarnel::frmMessage*>(form->frmMessage.data());
@@ -130,6 +139,28 @@ TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
 }
 
+// Several selected files are closed after one question that counts them;
+// the ones that could not be closed are told, and the list is listed again.
+TEST_F(FilesMenuTest, CloseFileClosesEverySelectedFileAfterOneQuestion) {
+    List({{7, 3, 0, u"C:\\a.doc", u"ann"},
+          {8, 1, 0, u"C:\\b.doc", u"bob"},
+          {9, 1, 0, u"C:\\c.doc", u"cy"}});
+    form->lvwFiles->selectionModel()->select(
+        QItemSelection(form->lvwFiles->model()->index(0, 0), form->lvwFiles->model()->index(1, 4)),
+        QItemSelectionModel::ClearAndSelect);
+    platform.closeStatuses = {netstatus::Success, netstatus::FileIdNotFound};
+    platform.fileBatches.push_back({netstatus::Success, {}});
+    RightClick(2, "Close File...");
+    EXPECT_EQ(platform.closeCalls,
+              (std::vector<quarnel::test::FileCloseCall>{{u"\\\\srv", 7}, {u"\\\\srv", 8}}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[0].prompt.startsWith("Close these 2 files")) << boxes[0].prompt.toStdString();
+    EXPECT_EQ(boxes[1].prompt,
+              "1 of the 2 files could not be closed on \\\\srv:\r\nC:\\b.doc: There "
+              "is not an open file with that identification number (error 2314)");
+    EXPECT_EQ(platform.fileCalls.size(), 2u);
+}
+
 TEST_F(FilesMenuTest, F5AndRefreshListAgainWithTheCurrentInputs) {
     List({});
     form->txtUser->setText("bob");
@@ -168,6 +199,7 @@ TEST_F(FilesMenuTest, ExportWritesTheListedFilesInTheirOrderByTheSuffixOrTellsWh
                   json[2]["user"].get<std::string>(),
               "cyannbob");
     EXPECT_EQ(json[2]["id"], -2147483648LL);
+    EXPECT_EQ(json[0]["server"], "srv"); // as quarnel-cli names it
 
     List({});
     saveAs = dir.filePath("list.csv"); // replaced

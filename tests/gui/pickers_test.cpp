@@ -76,10 +76,11 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
         EXPECT_EQ(ColumnTexts(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
         EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
         EXPECT_EQ(ColumnTexts(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
-        ClickHeader(list, 3); // sorts as in the main window
-        EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "10", "9"}));
+        ClickHeader(list, 3); // sorts as in the main window, numbers as numbers
+        EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
+        EXPECT_TRUE(list.EmptyText().isEmpty());
 
-        list.SetSelectedItem(list.ListItemAt(3)); // "data"
+        list.SetSelectedItem(list.ListItemAt(2)); // "data"
         QTest::keyClick(&list, Qt::Key_Return);
     }));
     EXPECT_TRUE(hourglass);
@@ -112,6 +113,8 @@ TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
     };
     ASSERT_TRUE(WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.lvwShares->ListItemCount(), 0);
+        EXPECT_EQ(picker.lvwShares->EmptyText(),
+                  "Cannot list the shares of \\\\srv: Access is denied (error 5)");
         EXPECT_TRUE(tryToPick(*picker.lvwShares));
     }));
     ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
@@ -158,6 +161,8 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
 TEST_F(Pickers, OpenCentredAndTheListFollowsTheSizeUnlessItWouldBeNegative) {
     platform.serverBatches.push_back({netstatus::Success, {}});
     ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
+        EXPECT_EQ(picker.lvwServers->EmptyText(),
+                  "No server of the primary domain is in the browse list");
         const QRect screen = picker.screen()->availableGeometry();
         EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
         ListView& list = *picker.lvwServers;

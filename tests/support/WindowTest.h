@@ -11,7 +11,14 @@
 #include "MsgBox.h"
 #include "frmQuarnel.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -20,6 +27,31 @@
 #include <vector>
 
 namespace quarnel::test {
+
+// Every input and button of `window` has a name that a screen reader can
+// say (a button's caption names it when it holds a word), and no two of its
+// controls, labels included, share an access key.
+inline void ExpectNamedWithDistinctAccessKeys(const QWidget& window) {
+    QString keys;
+    for (const QWidget* control : window.findChildren<QWidget*>()) {
+        const QString text = control->property("text").toString();
+        const auto* button = qobject_cast<const QAbstractButton*>(control);
+        if (const qsizetype amp = text.indexOf(u'&');
+            (button != nullptr || qobject_cast<const QLabel*>(control)) && amp >= 0) {
+            EXPECT_FALSE(keys.contains(text[amp + 1].toLower())) << text.toStdString();
+            keys += text[amp + 1].toLower();
+        }
+        const bool input = qobject_cast<const QLineEdit*>(control) ||
+                           qobject_cast<const QPlainTextEdit*>(control) ||
+                           (qobject_cast<const QAbstractItemView*>(control) &&
+                            !qobject_cast<const QHeaderView*>(control));
+        const bool wordless = button != nullptr && !text.contains(QRegularExpression("\\w"));
+        if (input || wordless) {
+            EXPECT_FALSE(control->accessibleName().isEmpty())
+                << control->metaObject()->className() << " " << text.toStdString();
+        }
+    }
+}
 
 class WindowTest : public testing::Test {
   protected:
