@@ -332,9 +332,10 @@ int ListView::Height() const {
 // Where the user stands
 
 QString ListView::RowKey(const std::vector<int>& keyColumns, int row) const {
+    const ListItem item = model_->ItemAtRow(row);
     QString key;
     for (int column : keyColumns)
-        key += model_->index(row, column).data().toString() + u'\n';
+        key += item.SubItem(column) + u'\n';
     return key;
 }
 
@@ -344,14 +345,16 @@ ListView::Place ListView::PlaceOf(std::vector<int> keyColumns) const {
         place.selected << RowKey(place.keyColumns, item.Index() - 1);
     if (currentIndex().isValid())
         place.current = RowKey(place.keyColumns, currentIndex().row());
-    if (const QModelIndex top = indexAt(QPoint(0, 0)); top.isValid())
+    if (const QModelIndex top = indexAt(QPoint(0, 0)); top.row() > 0)
         place.top = RowKey(place.keyColumns, top.row());
     return place;
 }
 
 void ListView::ReturnTo(const Place& place) {
-    const bool selectedSince = selectionModel()->hasSelection();
-    const bool scrolledSince = indexAt(QPoint(0, 0)).row() > 0;
+    const bool select = !selectionModel()->hasSelection() && !place.selected.isEmpty();
+    const bool scroll = indexAt(QPoint(0, 0)).row() <= 0 && !place.top.isEmpty();
+    if (!select && !scroll)
+        return; // nothing to look for, row by row
     const QSet<QString> selected(place.selected.begin(), place.selected.end());
     QItemSelection rows;
     QModelIndex current, top;
@@ -364,12 +367,12 @@ void ListView::ReturnTo(const Place& place) {
         if (key == place.top)
             top = model_->index(row, 0);
     }
-    if (!selectedSince) {
+    if (select) {
         if (current.isValid())
             selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
         selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
     }
-    if (!scrolledSince && top.isValid())
+    if (scroll && top.isValid())
         scrollTo(top, PositionAtTop);
 }
 
