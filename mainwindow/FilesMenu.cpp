@@ -151,15 +151,17 @@ void FilesMenu::mnuCloseFile_Click() {
         if (!alive)
             return;
     }
-    if (!failed.isEmpty())
+    if (!failed.isEmpty()) {
+        const QString which =
+            files.size() == 1
+                ? QStringLiteral("The file")
+                : QStringLiteral("%1 of the %2 files").arg(failed.size()).arg(files.size());
         MsgBox(&form_,
-               (files.size() == 1 ? QStringLiteral("The file could not be closed on %2:")
-                                  : QStringLiteral("%1 of the %3 files could not be closed on %2:"))
-                       .arg(failed.size())
-                       .arg(ServerForMessage(server))
-                       .arg(files.size()) +
-                   QStringLiteral("\r\n") + failed.join(QStringLiteral("\r\n")),
+               QStringLiteral("%1 could not be closed on %2:\r\n")
+                       .arg(which, ServerForMessage(server)) +
+                   failed.join(QStringLiteral("\r\n")),
                MsgBoxButtons::OK, MsgBoxIcon::Exclamation, title);
+    }
     if (failed.size() < static_cast<qsizetype>(files.size()))
         mnuRefresh_Click();
 }

@@ -104,12 +104,13 @@ TEST_F(FilesMenuTest, RowItemsActOnTheRowsAsShown) {
     EXPECT_EQ(message->lstRecip->item(0)->text(), "ann");
 }
 
-// Close File asks first; it closes the row's file on the server it was
-// listed from and lists again, as Refresh does; a failure is told in words
-// and the list stays.
-TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
-    List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}});
-    form->txtServer->setText("other"); // typed after the listing: not where the row is
+// Close File asks first, once for all selected files; it closes them on the
+// server they were listed from, tells the ones it could not close, and
+// lists again, as Refresh does, once any was closed. A failure alone
+// changes nothing.
+TEST_F(FilesMenuTest, CloseFileAsksOnceThenClosesOnTheListedServerAndListsAgain) {
+    List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}, {8, 1, 0, u"C:\\b.doc", u"bob"}});
+    form->txtServer->setText("other"); // typed after the listing: not where the rows are
 
     answers = {MsgBoxResult::No};
     RightClick(1, "Close File...");
@@ -120,45 +121,27 @@ TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
         EXPECT_TRUE(boxes[0].prompt.contains(named)) << named;
     EXPECT_TRUE(platform.closeCalls.empty());
 
-    platform.closeStatuses.push_back(netstatus::FileIdNotFound);
+    platform.closeStatuses = {netstatus::FileIdNotFound};
     RightClick(1, "Close File...");
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_TRUE(boxes[2].prompt.contains("not an open file with that identification number"))
-        << boxes[2].prompt.toStdString();
+    EXPECT_EQ(boxes[2].prompt, "The file could not be closed on \\\\srv:\r\nC:\\Data\\a.doc: There "
+                               "is not an open file with that identification number (error 2314)");
     EXPECT_EQ(boxes[2].buttons, MsgBoxButtons::OK);
     EXPECT_EQ(platform.fileCalls.size(), 1u);
-    EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
 
-    platform.fileBatches.push_back({netstatus::Success, {}});
-    RightClick(1, "Close File...");
-    const quarnel::test::FileCloseCall call{u"\\\\srv", 0x80000000u};
-    EXPECT_EQ(platform.closeCalls, (std::vector<quarnel::test::FileCloseCall>{call, call}));
-    EXPECT_EQ(boxes.size(), 4u); // the question only
-    ASSERT_EQ(platform.fileCalls.size(), 2u);
-    EXPECT_EQ(platform.fileCalls[1].server, u"\\\\other"); // listed again, as Refresh does
-    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
-}
-
-// Several selected files are closed after one question that counts them;
-// the ones that could not be closed are told, and the list is listed again.
-TEST_F(FilesMenuTest, CloseFileClosesEverySelectedFileAfterOneQuestion) {
-    List({{7, 3, 0, u"C:\\a.doc", u"ann"},
-          {8, 1, 0, u"C:\\b.doc", u"bob"},
-          {9, 1, 0, u"C:\\c.doc", u"cy"}});
-    form->lvwFiles->selectionModel()->select(
-        QItemSelection(form->lvwFiles->model()->index(0, 0), form->lvwFiles->model()->index(1, 4)),
-        QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(form->lvwFiles, Qt::Key_A, Qt::ControlModifier);
     platform.closeStatuses = {netstatus::Success, netstatus::FileIdNotFound};
     platform.fileBatches.push_back({netstatus::Success, {}});
     RightClick(2, "Close File...");
-    EXPECT_EQ(platform.closeCalls,
-              (std::vector<quarnel::test::FileCloseCall>{{u"\\\\srv", 7}, {u"\\\\srv", 8}}));
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(boxes[0].prompt.startsWith("Close these 2 files")) << boxes[0].prompt.toStdString();
-    EXPECT_EQ(boxes[1].prompt,
-              "1 of the 2 files could not be closed on \\\\srv:\r\nC:\\b.doc: There "
-              "is not an open file with that identification number (error 2314)");
-    EXPECT_EQ(platform.fileCalls.size(), 2u);
+    const quarnel::test::FileCloseCall a{u"\\\\srv", 0x80000000u}, b{u"\\\\srv", 8};
+    EXPECT_EQ(platform.closeCalls, (std::vector<quarnel::test::FileCloseCall>{a, a, b}));
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_TRUE(boxes[3].prompt.startsWith("Close these 2 files")) << boxes[3].prompt.toStdString();
+    EXPECT_TRUE(boxes[4].prompt.startsWith("1 of the 2 files could not be closed on \\\\srv:\r\n"
+                                           "C:\\b.doc: There is not an open file"));
+    ASSERT_EQ(platform.fileCalls.size(), 2u);
+    EXPECT_EQ(platform.fileCalls[1].server, u"\\\\other"); // listed again, as Refresh does
+    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
 }
 
 TEST_F(FilesMenuTest, F5AndRefreshListAgainWithTheCurrentInputs) {

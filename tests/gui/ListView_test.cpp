@@ -26,14 +26,6 @@ void Fill(ListView& list, const std::vector<std::pair<QString, QString>>& rows) 
         list.AddListItem(name).SetSubItem(1, size);
 }
 
-TEST(Twips, RoundToTheNearestPixel) {
-    using quarnel::twips::ToPixels;
-    EXPECT_EQ(ToPixels(700), 47);
-    EXPECT_EQ(ToPixels(500), 33);
-    EXPECT_EQ(ToPixels(7), 0);
-    EXPECT_EQ(ToPixels(-15), -1);
-}
-
 TEST(ListViewItems, GoToTheEndShowSubItemsNextAndDieWithAClear) {
     ListView list;
     Fill(list, {});
@@ -131,18 +123,20 @@ TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {
     // the selection stays on its row.
     const ListItem selected = list.ListItemAt(250);
     list.SetSelectedItem(selected);
-    {
-        ListView::BulkUpdate more(list);
-        list.AddListItem("new").SetSubItem(1, "9");
-    }
-    EXPECT_EQ(resets.count(), 1);
-    EXPECT_EQ(inserts.count(), 1);
+    list.BeginUpdate();
+    list.AddListItem("new").SetSubItem(1, "9");
+    list.EndUpdate();
+    EXPECT_TRUE(resets.count() == 1 && inserts.count() == 1) << "the view is told without a reset";
     EXPECT_EQ(list.ListItemAt(51).Text(), "new");
     EXPECT_EQ(list.SelectedItem(), selected);
     EXPECT_EQ(selected.Index(), 251);
 }
 
-TEST(ListViewBehaviour, StyleBitsSelectionEventsAndLabelEdit) {
+// Twips go to the nearest pixel, halves away from zero.
+TEST(ListViewBehaviour, StyleBitsSelectionEventsLabelEditAndTwips) {
+    using quarnel::twips::ToPixels;
+    EXPECT_EQ(QList<int>({ToPixels(700), ToPixels(500), ToPixels(7), ToPixels(-15)}),
+              QList<int>({47, 33, 0, -1}));
     ListView list;
     Fill(list, {{"a", "1"}, {"b", "2"}});
     list.resize(300, 200);

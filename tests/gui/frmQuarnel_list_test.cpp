@@ -105,15 +105,14 @@ TEST_F(ListInteractions, DoubleClickAddsTheSelectedUserToTheMessageRecipients) {
     EXPECT_EQ(form->frmMessage, nullptr); // an empty list does nothing
 
     List({{1, 1, 0, u"E:\\a", u"  "}, {2, 1, 0, u"E:\\b", u" ALICE"}});
-    const QPoint firstRow =
-        form->lvwFiles->visualRect(form->lvwFiles->model()->index(0, 0)).center();
-    QTest::mouseDClick(form->lvwFiles->viewport(), Qt::LeftButton, {}, firstRow);
+    const auto doubleClick = [&](int row) {
+        const QRect cell = form->lvwFiles->visualRect(form->lvwFiles->model()->index(row, 0));
+        QTest::mouseDClick(form->lvwFiles->viewport(), Qt::LeftButton, {}, cell.center());
+    };
+    doubleClick(0);
     EXPECT_EQ(form->frmMessage, nullptr); // a blank user does nothing
-
-    const QPoint secondRow =
-        form->lvwFiles->visualRect(form->lvwFiles->model()->index(1, 0)).center();
-    QTest::mouseDClick(form->lvwFiles->viewport(), Qt::LeftButton, {}, secondRow);
-    QTest::mouseDClick(form->lvwFiles->viewport(), Qt::LeftButton, {}, secondRow);
+    doubleClick(1);
+    doubleClick(1);
     auto* message = qobject_cast<quarnel::frmMessage*>(form->frmMessage.data());
     ASSERT_NE(message, nullptr);
     EXPECT_TRUE(message->isVisible());

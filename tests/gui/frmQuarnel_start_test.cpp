@@ -2,32 +2,17 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // Starting the main window with a path on the command line.
-#include "FakePlatform.h"
-#include "MsgBox.h"
-#include "frmQuarnel.h"
-
-#include <QApplication>
-#include <QTest>
-#include <algorithm>
+#include "WindowTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using quarnel::frmQuarnel;
-using quarnel::MsgBoxButtons;
-using quarnel::MsgBoxIcon;
-using quarnel::MsgBoxResult;
 using quarnel::platform::netstatus::Success;
 
-class StartFromPath : public testing::Test {
+class StartFromPath : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
-        quarnel::SetMsgBoxHandler(
-            [this](const QString&, MsgBoxButtons, MsgBoxIcon, const QString& title) {
-                boxes.push_back(title);
-                return MsgBoxResult::OK;
-            });
         // X: is mapped to \\srv\data, whose folder on the server is E:\Shares\Data.
         platform.entries = {{u"X:\\REPORT~1", u"Reports 2026"},
                             {u"X:\\REPORT~1\\MAYBUD~1.DOC", u"May budget.doc"}};
@@ -35,26 +20,15 @@ class StartFromPath : public testing::Test {
             true, u"\\\\srv\\data", u"Reports 2026\\May budget.doc"};
         platform.shareInfo[u"data"] = {Success,
                                        {{u"data", 0, u"", 0, 0, 0, u"E:\\Shares\\Data", u""}}};
+        WindowTest::SetUp();
     }
-    void TearDown() override { quarnel::SetMsgBoxHandler({}); }
-
-    std::unique_ptr<frmQuarnel> Start(const QString& commandLine) {
-        auto form = std::make_unique<frmQuarnel>(api, commandLine);
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        return form;
-    }
-
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    QStringList boxes;
 };
 
 TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists) {
     platform.fileBatches.push_back(
         {Success, {{9, 3, 1, u"E:\\Shares\\Data\\Reports 2026\\May budget.doc", u"ann"}}});
 
-    auto form = Start(QStringLiteral("X:\\REPORT~1\\MAYBUD~1.DOC"));
+    Reopen(QStringLiteral("X:\\REPORT~1\\MAYBUD~1.DOC"));
 
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(form->txtServer->text(), "\\\\srv");
@@ -71,10 +45,12 @@ TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists)
 
 // A path that names no share is told in the status bar, in words of its
 // own, with no box over the window; the inputs keep what was given (the
-// command line is one text, quotes and all) and nothing is listed.
+// command line is one text, quotes and all) and nothing is listed. Without
+// a command line nothing is looked up.
 TEST_F(StartFromPath, APathThatCannotBeResolvedIsToldInTheStatusBar) {
     platform.shareInfo[u"locked"] = {quarnel::platform::netstatus::AccessDenied, {}};
     const std::pair<QString, QString> cases[] = {
+        {"", ""},
         {"C:\\Windows", "C:\\Windows is on no network drive"},
         {"\"X:\\REPORT~1\\MAYBUD~1.DOC\"", "\"X:\\REPORT~1\\MAYBUD~1.DOC\" is on no network drive"},
         {"\\\\srv\\nosuch\\a.doc", "Cannot find the share of \\\\srv\\nosuch\\a.doc: Status 2310"},
@@ -83,7 +59,7 @@ TEST_F(StartFromPath, APathThatCannotBeResolvedIsToldInTheStatusBar) {
     };
     for (const auto& [commandLine, status] : cases) {
         SCOPED_TRACE(commandLine.toStdString());
-        auto form = Start(commandLine);
+        Reopen(commandLine);
         EXPECT_EQ(form->StatusText(), status);
         EXPECT_TRUE(form->txtServer->text().isEmpty());
         EXPECT_EQ(form->txtBasePath->text(), commandLine);
@@ -91,17 +67,8 @@ TEST_F(StartFromPath, APathThatCannotBeResolvedIsToldInTheStatusBar) {
     }
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(platform.fileCalls.empty());
-    EXPECT_EQ(std::count(platform.driveLookups.begin(), platform.driveLookups.end(),
-                         u"\"X:\\REPORT~1\\MAYBUD~1.DOC\""),
-              1);
-}
-
-TEST_F(StartFromPath, WithoutACommandLineNothingIsLookedUp) {
-    auto form = Start(QString());
-    EXPECT_TRUE(platform.entryLookups.empty());
-    EXPECT_TRUE(platform.driveLookups.empty());
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(QApplication::focusWidget(), form->txtServer);
+    EXPECT_EQ(platform.driveLookups,
+              (std::vector<std::u16string>{u"C:\\Windows", u"\"X:\\REPORT~1\\MAYBUD~1.DOC\""}));
 }
 
 } // namespace
