@@ -20,25 +20,16 @@ import subprocess
 import sys
 import tempfile
 
+from benchlab import enter_private_network, read_env
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.dirname(HERE)
 FILES = int(os.environ.get("QUARNEL_BENCH_FILES", "2000"))
 REFRESHES = os.environ.get("QUARNEL_BENCH_REFRESHES", "100")
 
 
-def read_env(path):
-    values = {}
-    for line in open(path):
-        key, _, value = line.strip().partition("=")
-        values[key] = value.strip("'")
-    return values
-
-
 def main():
-    if os.environ.get("QUARNEL_BENCH_NETNS") != "1":
-        os.execvp("unshare", ["unshare", "--net", "env", "QUARNEL_BENCH_NETNS=1",
-                              sys.executable] + sys.argv)
-    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    enter_private_network()
     build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(TOP, "build")
     server_script = os.path.join(TOP, "scripts", "test-server.sh")
     work = tempfile.mkdtemp(prefix="quarnel-bench.", dir="/tmp")

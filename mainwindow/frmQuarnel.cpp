@@ -39,11 +39,9 @@ constexpr int MinimumHeight = 2400;
 constexpr int ListWidthAllowance = 135;
 constexpr int ListHeightAllowance = 1335 + StatusBarHeight;
 
-// The columns of lvwFiles that the menu, the drags and the kept selection
-// read (the row's own text is 0).
+// The columns of lvwFiles that the drags read (the row's own text is 0).
 constexpr int UserColumn = 0;
 constexpr int PathColumn = 1;
-constexpr int IdColumn = 2;
 
 // How often the rows of the batches that came meanwhile join the list.
 constexpr int RowsSoFarIntervalMs = 100;
@@ -76,18 +74,15 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QSettings* setti
     for (QLabel* label : {lblserver, lblBasePath, Label1})
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    // What a screen reader says for each control; the buttons that show a
-    // sign say what they open.
+    // What a screen reader says for each control that no caption names; the
+    // buttons that show a sign say what they open.
     txtServer->setAccessibleName(QStringLiteral("Server"));
     cmdservers->setAccessibleName(QStringLiteral("Select a computer"));
     txtBasePath->setAccessibleName(QStringLiteral("Base Path"));
     cmdShares->setAccessibleName(QStringLiteral("Select a share"));
     cmdBrowse->setAccessibleName(QStringLiteral("Browse for a file or folder"));
     txtUser->setAccessibleName(QStringLiteral("User"));
-    cmdListFiles->setAccessibleName(QStringLiteral("List Quarnel"));
-    cmdMessage->setAccessibleName(QStringLiteral("Message"));
     lvwFiles->setAccessibleName(QStringLiteral("Open files"));
-    cmdStop->setAccessibleName(QStringLiteral("Stop"));
     prgBusy->setAccessibleName(QStringLiteral("Waiting for the network"));
 
     // The status bar: the text takes the room; the busy indicator and Stop

@@ -18,12 +18,12 @@
 #include <QMimeData>
 #include <QTreeView>
 
-class QLabel;
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+
+class QLabel;
 
 namespace quarnel {
 
