@@ -20,14 +20,14 @@ namespace {
 constexpr int ListWidthAllowance = 120;
 constexpr int ListHeightAllowance = 390;
 
-// The hourglass over every window of the program while a picker loads; the
-// picker itself is not shown yet.
-class WaitCursor {
+// The busy pointer over every window of the program while a picker loads;
+// the picker itself is not shown yet, and the other windows take input.
+class BusyCursor {
   public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 } // namespace
@@ -58,7 +58,7 @@ void Picker::LoadList(modApi& api, std::initializer_list<form::ColumnSetup> colu
     form::AddColumns(*list_, columns);
 
     const QPointer<Picker> alive(this);
-    const WaitCursor wait;
+    const BusyCursor busy;
     list_->ClearListItems();
     const bool found = enumerate();
     if (!alive)

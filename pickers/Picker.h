@@ -36,7 +36,7 @@ class Picker : public QDialog {
 
     virtual void Form_Load() = 0;
     // What a picker's Form_Load does: `columns` as the list's headers, the
-    // hourglass while `enumerate` asks the network through `api`, then
+    // busy pointer while `enumerate` asks the network through `api`, then
     // `addRows` fills the list, which is sorted by its first column,
     // ascending. An empty list says why over its rows: "Cannot list `what`"
     // and the failure in words, or `none` when the network answered with

@@ -78,10 +78,10 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
     ScriptShares();
     form->txtServer->setText("  srv");
     form->txtUser->setText("ann");
-    bool hourglass = false;
+    bool busy = false;
     platform.duringCall = [&] {
-        hourglass = QApplication::overrideCursor() != nullptr &&
-                    QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        busy = QApplication::overrideCursor() != nullptr &&
+               QApplication::overrideCursor()->shape() == Qt::BusyCursor;
         // Clicks while the picker loads open no second picker (nor ask again).
         form->cmdShares->click();
         form->cmdservers->click();
@@ -102,7 +102,7 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
         list.SetSelectedItem(list.ListItemAt(2)); // "data"
         QTest::keyClick(&list, Qt::Key_Return);
     }));
-    EXPECT_TRUE(hourglass);
+    EXPECT_TRUE(busy);
     EXPECT_EQ(platform.shareCalls[0].server, u"\\\\  srv"); // the text as it stands
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Data");
     EXPECT_EQ(form->txtServer->text(), "  srv");
