@@ -6,10 +6,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace quarnel {
 
-// Read before QApplication takes its own options out of argv.
+// The arguments after the program's name, joined again by single blanks.
+inline QString JoinedArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments.join(u' ');
+}
+
+// Read after QApplication has taken its own options (-style, -platform, ...)
+// out of argc and argv: they are Qt's, not a path.
 QString CommandLineText(int argc, char** argv);
 
 } // namespace quarnel

@@ -3,14 +3,18 @@
 
 #include "CommandLine.h"
 
+#include <stdlib.h>
 #include <windows.h>
 
 namespace quarnel {
 
 // The process's own command line after the program's name: the name is
 // taken as the system takes it (quoted or up to the first blank), and the
-// blanks that separate it from the rest are skipped.
-QString CommandLineText(int, char**) {
+// blanks that separate it from the rest are skipped. When Qt has taken
+// options of its own out of the arguments, the rest is joined by blanks.
+QString CommandLineText(int argc, char** argv) {
+    if (argc != __argc)
+        return JoinedArguments(argc, argv);
     const QString line = QString::fromWCharArray(GetCommandLineW());
     qsizetype i = 0;
     if (line.startsWith(u'"')) {

@@ -34,6 +34,8 @@ import sys
 import tempfile
 import time
 
+from benchlab import enter_private_network, read_env
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.dirname(HERE)
 SERVERS = int(os.environ.get("QUARNEL_BENCH_SERVERS", "64"))
@@ -48,14 +50,6 @@ def relay_address(i):
 
 def server_address(i):
     return f"127.0.2.{i}"
-
-
-def read_env(path):
-    values = {}
-    for line in open(path):
-        key, _, value = line.strip().partition("=")
-        values[key] = value.strip("'")
-    return values
 
 
 class Lab:
@@ -139,10 +133,7 @@ def median_of(argv, env, rows_expected=None):
 
 
 def main():
-    if os.environ.get("QUARNEL_BENCH_NETNS") != "1":
-        os.execvp("unshare", ["unshare", "--net", "env", "QUARNEL_BENCH_NETNS=1",
-                              sys.executable] + sys.argv)
-    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    enter_private_network()
     build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(TOP, "build")
     cli = os.path.join(build, "cli", "quarnel-cli")
     lab = Lab()

@@ -6,9 +6,9 @@
 #include "Form.h"
 #include "MsgBox.h"
 #include "SaveDialog.h"
+#include "StatusWords.h"
 #include "frmQuarnel.h"
 #include "report/Listing.h"
-#include "report/Reason.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QSaveFile>
 
 #include <sstream>
@@ -27,17 +28,12 @@ namespace {
 // The column of lvwFiles that Copy Path reads (the row's own text is 0).
 constexpr int PathColumn = 1;
 
-// The texts of a row, column by column, as the list shows them.
-QStringList Cells(const ListView& list, const ListItem& row) {
-    QStringList cells;
-    for (int k = 0; k < list.ColumnHeaderCount(); ++k)
-        cells << row.SubItem(k);
-    return cells;
-}
+using words::ServerForMessage;
 
-// The server as the messages name it.
-QString ServerForMessage(const QString& server) {
-    return QString::fromStdString(report::ServerForMessage(server.toStdString()));
+// The server as quarnel-cli's rows name it: as it was asked, without the two
+// backslashes that the query layer adds.
+std::string ServerColumnName(const QString& server) {
+    return (server.startsWith(QStringLiteral("\\\\")) ? server.mid(2) : server).toStdString();
 }
 
 } // namespace
@@ -119,45 +115,67 @@ void FilesMenu::mnuSendMessage_Click() {
         form_.AddMessageRecipient(row_.Text());
 }
 
+// Closes every selected file after one question; tells the ones that could
+// not be closed, and lists again when any was.
 void FilesMenu::mnuCloseFile_Click() {
-    const OpenFileInfo* listed = form_.ListedFile(row_);
-    if (listed == nullptr)
+    std::vector<OpenFileInfo> files; // copies: the question may outlast the listing
+    for (const ListItem& row : form_.lvwFiles->SelectedItems())
+        if (const OpenFileInfo* file = form_.ListedFile(row))
+            files.push_back(*file);
+    if (files.empty())
         return;
-    const OpenFileInfo file = *listed; // the question below may outlast the listing
-    const QString user = QString::fromStdU16String(file.UserName);
-    const QString path = QString::fromStdU16String(file.PathName);
     const QString server = form_.ListedServer();
     const QString title = QStringLiteral("Close File");
     const QString prompt =
-        QStringLiteral("Close this file, which %2 holds open on %3?\r\n%1\r\n\r\n"
-                       "Changes that %2 has not saved to it may be lost.")
-            .arg(path, user, ServerForMessage(server));
+        files.size() == 1
+            ? QStringLiteral("Close this file, which %2 holds open on %3?\r\n%1\r\n\r\n"
+                             "Changes that %2 has not saved to it may be lost.")
+                  .arg(QString::fromStdU16String(files[0].PathName),
+                       QString::fromStdU16String(files[0].UserName), ServerForMessage(server))
+            : QStringLiteral("Close these %1 files, which their holders hold open on %2?\r\n\r\n"
+                             "Changes that their holders have not saved to them may be lost.")
+                  .arg(files.size())
+                  .arg(ServerForMessage(server));
     if (MsgBox(&form_, prompt, MsgBoxButtons::YesNo, MsgBoxIcon::Exclamation, title) !=
         MsgBoxResult::Yes)
         return;
 
-    std::u16string reason;
-    form_.setCursor(Qt::WaitCursor);
-    const bool closed = api_.CloseOpenFile(server.toStdU16String(), file.Id, reason);
-    form_.unsetCursor();
-    if (!closed) {
-        MsgBox(&form_,
-               QStringLiteral("The file could not be closed on %1:\r\n%2\r\n\r\n%3")
-                   .arg(ServerForMessage(server), path, QString::fromStdU16String(reason)),
-               MsgBoxButtons::OK, MsgBoxIcon::Exclamation, title);
-        return;
+    // The window takes input while each close waits, and may close meanwhile.
+    const QPointer<frmQuarnel> alive(&form_);
+    QStringList failed;
+    for (const OpenFileInfo& file : files) {
+        std::u16string reason;
+        if (!api_.CloseOpenFile(server.toStdU16String(), file.Id, reason))
+            failed << QString::fromStdU16String(file.PathName) + QStringLiteral(": ") +
+                          words::Reason(api_);
+        if (!alive)
+            return;
     }
-    mnuRefresh_Click();
+    if (!failed.isEmpty()) {
+        const QString which =
+            files.size() == 1
+                ? QStringLiteral("The file")
+                : QStringLiteral("%1 of the %2 files").arg(failed.size()).arg(files.size());
+        MsgBox(&form_,
+               QStringLiteral("%1 could not be closed on %2:\r\n")
+                       .arg(which, ServerForMessage(server)) +
+                   failed.join(QStringLiteral("\r\n")),
+               MsgBoxButtons::OK, MsgBoxIcon::Exclamation, title);
+    }
+    if (failed.size() < static_cast<qsizetype>(files.size()))
+        mnuRefresh_Click();
 }
 
 void FilesMenu::mnuCopyPath_Click() {
-    if (row_.IsValid())
-        QGuiApplication::clipboard()->setText(row_.SubItem(PathColumn));
+    QStringList paths;
+    for (const ListItem& row : form_.lvwFiles->SelectedItems())
+        paths << row.SubItem(PathColumn);
+    if (!paths.isEmpty())
+        QGuiApplication::clipboard()->setText(paths.join(u'\n'));
 }
 
 void FilesMenu::mnuCopyRow_Click() {
-    if (row_.IsValid())
-        QGuiApplication::clipboard()->setText(Cells(*form_.lvwFiles, row_).join('\t'));
+    form_.lvwFiles->CopySelectedRows();
 }
 
 void FilesMenu::mnuRefresh_Click() {
@@ -181,10 +199,16 @@ void FilesMenu::mnuExportList_Click() {
 
 bool FilesMenu::WriteList(const QString& target, QString& reason) const {
     const ListView& list = *form_.lvwFiles;
+    // Each row names its server, as quarnel-cli's JSON does; the CSV of one
+    // server keeps the list's five columns.
     report::Listing listing{report::OpenFileColumns(), {}};
+    listing.columns.insert(listing.columns.begin(), {"Server", "server", false, true});
+    const std::string server = ServerColumnName(form_.ListedServer());
     for (int i = 1; i <= list.ListItemCount(); ++i)
-        if (const OpenFileInfo* file = form_.ListedFile(list.ListItemAt(i)))
+        if (const OpenFileInfo* file = form_.ListedFile(list.ListItemAt(i))) {
             listing.rows.push_back(report::OpenFileRow(*file));
+            listing.rows.back().insert(listing.rows.back().begin(), server);
+        }
     const bool json =
         QFileInfo(target).suffix().compare(QStringLiteral("json"), Qt::CaseInsensitive) == 0;
     std::ostringstream text;

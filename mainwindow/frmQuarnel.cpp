@@ -7,49 +7,95 @@
 #include "FolderBrowser.h"
 #include "Form.h"
 #include "MsgBox.h"
-#include "NetworkPath.h"
+#include "NetworkWait.h"
 #include "frmMessage.h"
 #include "frmServers.h"
 #include "frmShares.h"
+#include "twips.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QSettings>
 #include <QUrl>
 
 namespace quarnel {
 
 namespace {
 
-// The client area, in twips.
+// The client area, in twips: the inputs, the list and the status bar.
+constexpr int StatusBarHeight = 315;
 constexpr int FormWidth = 7950;
-constexpr int FormHeight = 4650;
+constexpr int FormHeight = 4650 + StatusBarHeight;
+// The smallest client area that shows every control: the buttons right of
+// the inputs, the list's headers and a few rows, and the status bar.
+constexpr int MinimumWidth = 7695;
+constexpr int MinimumHeight = 2400;
 
 // What the window's outer size gives the list less: its border on the width;
-// caption, border and the inputs above the list on the height.
+// caption, border, the inputs above the list and the status bar below it on
+// the height.
 constexpr int ListWidthAllowance = 135;
-constexpr int ListHeightAllowance = 1335;
+constexpr int ListHeightAllowance = 1335 + StatusBarHeight;
+
+// The columns of lvwFiles that the drags read (the row's own text is 0).
+constexpr int UserColumn = 0;
+constexpr int PathColumn = 1;
+
+// How often the rows of the batches that came meanwhile join the list.
+constexpr int RowsSoFarIntervalMs = 100;
 
 } // namespace
 
-frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
-    : QWidget(parent), api_(api) {
+frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QSettings* settings,
+                       QWidget* parent)
+    : QWidget(parent), api_(api), settings_(settings) {
     form::SetUp(*this, QStringLiteral("Quarnel"), FormWidth, FormHeight);
+    setMinimumSize(twips::ToPixels(MinimumWidth), twips::ToPixels(MinimumHeight));
 
-    lblserver->setText(QStringLiteral("Server"));
+    // Each label's access key moves to its box; no two controls share one.
+    lblserver->setText(QStringLiteral("&Server"));
+    lblserver->setBuddy(txtServer);
     cmdservers->setText(QStringLiteral("..."));
     cmdservers->setToolTip(QStringLiteral("Select a computer"));
-    lblBasePath->setText(QStringLiteral("Base Path"));
+    lblBasePath->setText(QStringLiteral("&Base Path"));
+    lblBasePath->setBuddy(txtBasePath);
     cmdShares->setText(QStringLiteral("$"));
     cmdShares->setToolTip(QStringLiteral("Select a share"));
     cmdBrowse->setText(QStringLiteral("..."));
     cmdBrowse->setToolTip(QStringLiteral("Browse"));
-    Label1->setText(QStringLiteral("User"));
-    cmdListFiles->setText(QStringLiteral("List Quarnel"));
+    Label1->setText(QStringLiteral("&User"));
+    Label1->setBuddy(txtUser);
+    cmdListFiles->setText(QStringLiteral("&List Quarnel"));
     cmdListFiles->setDefault(true); // see keyPressEvent
-    cmdMessage->setText(QStringLiteral("Message"));
+    cmdMessage->setText(QStringLiteral("&Message"));
+    cmdStop->setText(QStringLiteral("S&top"));
     for (QLabel* label : {lblserver, lblBasePath, Label1})
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // What a screen reader says for each control that no caption names; the
+    // buttons that show a sign say what they open.
+    txtServer->setAccessibleName(QStringLiteral("Server"));
+    cmdservers->setAccessibleName(QStringLiteral("Select a computer"));
+    txtBasePath->setAccessibleName(QStringLiteral("Base Path"));
+    cmdShares->setAccessibleName(QStringLiteral("Select a share"));
+    cmdBrowse->setAccessibleName(QStringLiteral("Browse for a file or folder"));
+    txtUser->setAccessibleName(QStringLiteral("User"));
+    lvwFiles->setAccessibleName(QStringLiteral("Open files"));
+    prgBusy->setAccessibleName(QStringLiteral("Waiting for the network"));
+
+    // The status bar: the text takes the room; the busy indicator and Stop
+    // show only while the window waits on the network.
+    lblStatus->setTextFormat(Qt::PlainText);
+    prgBusy->setRange(0, 0);
+    prgBusy->setTextVisible(false);
+    prgBusy->setMaximumWidth(twips::ToPixels(1200));
+    stbStatus->addWidget(lblStatus, 1);
+    stbStatus->addPermanentWidget(prgBusy);
+    stbStatus->addPermanentWidget(cmdStop);
+    stbStatus->setSizeGripEnabled(false);
+    ShowBusy();
 
     form::PlaceControls({
         {lblserver, 0, 75, 855, 255},
@@ -66,13 +112,15 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
         {lvwFiles, -15, 930, 7905, 3720},
     });
 
-    // The keyboard order; labels take no focus. Qt passes over cmdShares
-    // while it is disabled.
-    form::SetTabOrder({txtServer, txtBasePath, cmdListFiles, cmdMessage, cmdservers, cmdShares,
-                       txtUser, cmdBrowse, lvwFiles});
+    // The keyboard order follows the layout, row by row; labels take no
+    // focus. Qt passes over cmdShares while it is disabled, and over Stop
+    // while it is hidden.
+    form::SetTabOrder({txtServer, cmdservers, txtBasePath, cmdShares, cmdBrowse, txtUser,
+                       cmdListFiles, cmdMessage, lvwFiles, cmdStop});
     txtServer->setFocus();
 
     connect(cmdListFiles, &QPushButton::clicked, this, &frmQuarnel::cmdListFiles_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &frmQuarnel::cmdStop_Click);
     connect(txtServer, &QLineEdit::textChanged, this, &frmQuarnel::txtServer_Change);
     connect(cmdMessage, &QPushButton::clicked, this, &frmQuarnel::cmdMessage_Click);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmQuarnel::cmdBrowse_Click);
@@ -82,6 +130,9 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
     connect(lvwFiles, &ListView::OLESetData, this, &frmQuarnel::lvwFiles_OLESetData);
     connect(cmdservers, &QPushButton::clicked, this, &frmQuarnel::cmdservers_Click);
     connect(cmdShares, &QPushButton::clicked, this, &frmQuarnel::cmdShares_Click);
+    connect(&NetworkWait::Instance(), &NetworkWait::WaitingChanged, this, &frmQuarnel::ShowBusy);
+    rowsSoFar_->setInterval(RowsSoFarIntervalMs);
+    connect(rowsSoFar_, &QTimer::timeout, this, &frmQuarnel::ShowRowsSoFar);
     txtServer_Change();
     new FilesMenu(*this, api_); // the list's context menu, and F5
 
@@ -90,18 +141,21 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QWidget* parent)
 
 void frmQuarnel::Form_Load(const QString& commandLine) {
     // 1. Report view (the only view a ListView has), no editing of item texts
-    //    by the user, one selected item at a time.
+    //    by the user; any number of rows can be selected, to copy or close
+    //    them together.
     lvwFiles->SetLabelEdit(ListView::LabelEditMode::Manual);
-    lvwFiles->SetMultiSelect(false);
+    lvwFiles->SetMultiSelect(true);
 
-    // 2. The five columns, then their widths.
+    // 2. The five columns, then their widths; identifiers and lock counts
+    //    sort as numbers, and the path takes the room the window gives.
     form::AddColumns(*lvwFiles, {
                                     {"User", "User", 1500},
                                     {"Path", "Path", 2700},
-                                    {"File_ID", "File ID", 700},
-                                    {"Permissions", "Permissions", 1000},
-                                    {"locks", "# locks", 500},
+                                    {"File_ID", "File ID", 1275, SortAs::Number},
+                                    {"Permissions", "Permissions", 1200},
+                                    {"locks", "# locks", 900, SortAs::Number},
                                 });
+    lvwFiles->SetColumnStretch(PathColumn + 1);
 
     // 3. Whole-row selection and columns reordered by dragging their headers,
     //    every other extended style kept.
@@ -118,51 +172,29 @@ void frmQuarnel::Form_Load(const QString& commandLine) {
     OLEDropManual(*txtUser, {[this](DragState s) { txtUser_OLEDragOver(s); },
                              [this](const QMimeData& d) { txtUser_OLEDragDrop(d); }});
 
-    // 6. Last, the start-up from a path given on the command line.
-    StartFromCommandLine(commandLine);
-}
+    // 6. The inputs, size and column widths of the last run.
+    RestoreSettings();
 
-void frmQuarnel::StartFromCommandLine(const QString& commandLine) {
-    // The whole text as it was given, quotes and all: a path, written with
-    // short or long names, on a network drive or in network form.
-    if (commandLine.isEmpty())
-        return;
-    const QString path =
-        QString::fromStdU16String(api_.ExpandLongPath(commandLine.toStdU16String()));
-    QString server;
-    QString localPath;
-    if (!ResolveNetworkPath(path, server, localPath))
-        return;
-    txtBasePath->setText(localPath);
-    txtServer->setText(server);
-    cmdListFiles_Click();
-}
-
-bool frmQuarnel::ResolveNetworkPath(const QString& path, QString& server, QString& localPath) {
-    const ResolvedPath resolved = ResolveClientPath(api_, path.toStdU16String());
-    if (const auto message = MessageFor(resolved.outcome))
-        MsgBox(this, QString::fromStdU16String(message->prompt), MsgBoxButtons::OK,
-               message->icon == ResolutionMessage::Icon::Exclamation ? MsgBoxIcon::Exclamation
-                                                                     : MsgBoxIcon::Information,
-               QString::fromStdU16String(message->title));
-    if (resolved.outcome != Resolution::Resolved)
-        return false;
-    server = QString::fromStdU16String(resolved.server);
-    localPath = QString::fromStdU16String(resolved.localPath);
-    return true;
+    // 7. Last, a path given on the command line: shown at once, resolved and
+    //    listed once the window is up, with the progress in the status bar.
+    //    Whoever holds it open is listed, whatever user the last run named.
+    if (!commandLine.isEmpty()) {
+        txtServer->clear();
+        txtUser->clear();
+        txtBasePath->setText(commandLine);
+        QTimer::singleShot(0, this, [this, commandLine] { StartFromCommandLine(commandLine); });
+    }
 }
 
 void frmQuarnel::cmdBrowse_Click() {
     const QString path =
         BrowseForFileOrFolder(*this, QStringLiteral("Select a file or folder on a network drive"));
-    setCursor(Qt::WaitCursor);
     QString server;
     QString localPath;
     if (path.size() > 2 && ResolveNetworkPath(path, server, localPath)) {
         txtBasePath->setText(localPath);
         txtServer->setText(server);
     }
-    unsetCursor();
 }
 
 namespace {
@@ -238,7 +270,8 @@ void frmQuarnel::lvwFiles_OLESetData(ListDragData& data, const QString& format) 
     const ListItem row = lvwFiles->SelectedItem();
     if (format != QStringLiteral("text/plain") || !row.IsValid())
         return;
-    data.setText(mDragTarget == QStringLiteral("txtBasePath") ? row.SubItem(1) : row.Text());
+    data.setText(mDragTarget == QStringLiteral("txtBasePath") ? row.SubItem(PathColumn)
+                                                              : row.SubItem(UserColumn));
 }
 
 void frmQuarnel::showEvent(QShowEvent* event) {
@@ -269,6 +302,9 @@ void frmQuarnel::Form_Resize() {
     // window gets very small) leaves that dimension as it was.
     laidOutFrame_ =
         form::FitListToWindow(*this, *lvwFiles, ListWidthAllowance, ListHeightAllowance);
+    // The status bar keeps to the bottom edge over the full width.
+    const int height = twips::ToPixels(StatusBarHeight);
+    stbStatus->setGeometry(0, this->height() - height, width(), height);
 }
 
 void frmQuarnel::closeEvent(QCloseEvent* event) {
@@ -277,10 +313,16 @@ void frmQuarnel::closeEvent(QCloseEvent* event) {
 }
 
 void frmQuarnel::Form_QueryUnload() {
-    // Unload the send-message window, then the server picker, whether shown,
-    // hidden or not loaded at all. Whatever either does about being closed,
-    // it goes, and this window closes anyway.
-    for (QPointer<QWidget>* window : {&frmMessage, &frmServers}) {
+    SaveSettings();
+    // The window goes at once, also while it waits on the network: nothing
+    // the wait brings reaches it any more.
+    if (Busy() || NetworkWait::Instance().Waiting())
+        cmdStop_Click();
+    // Unload the send-message window, then the server picker (and a share
+    // picker that is still loading), whether shown, hidden or not loaded at
+    // all. Whatever each does about being closed, it goes, and this window
+    // closes anyway.
+    for (QPointer<QWidget>* window : {&frmMessage, &frmServers, &frmShares}) {
         if (QWidget* w = window->data()) {
             w->close();
             w->deleteLater();
@@ -290,6 +332,11 @@ void frmQuarnel::Form_QueryUnload() {
 }
 
 void frmQuarnel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        if (Busy() || NetworkWait::Instance().Waiting())
+            cmdStop_Click();
+        return;
+    }
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
         QWidget::keyPressEvent(event);
         return;
@@ -302,6 +349,35 @@ void frmQuarnel::keyPressEvent(QKeyEvent* event) {
     if (button == nullptr)
         button = cmdListFiles;
     button->click(); // may close this window: nothing may follow
+}
+
+// The settings keep the inputs, the window's place and size, and the column
+// widths in twips.
+void frmQuarnel::RestoreSettings() {
+    if (settings_ == nullptr)
+        return;
+    txtServer->setText(settings_->value(QStringLiteral("Server")).toString());
+    txtBasePath->setText(settings_->value(QStringLiteral("BasePath")).toString());
+    txtUser->setText(settings_->value(QStringLiteral("User")).toString());
+    // A window placed before is not centred again.
+    centred_ = restoreGeometry(settings_->value(QStringLiteral("Geometry")).toByteArray());
+    const QVariantList widths = settings_->value(QStringLiteral("ColumnWidths")).toList();
+    for (int n = 1; n <= widths.size() && n <= lvwFiles->ColumnHeaderCount(); ++n)
+        lvwFiles->SetColumnHeaderWidth(n, widths[n - 1].toInt());
+}
+
+void frmQuarnel::SaveSettings() {
+    if (settings_ == nullptr)
+        return;
+    settings_->setValue(QStringLiteral("Server"), txtServer->text());
+    settings_->setValue(QStringLiteral("BasePath"), txtBasePath->text());
+    settings_->setValue(QStringLiteral("User"), txtUser->text());
+    settings_->setValue(QStringLiteral("Geometry"), saveGeometry());
+    QVariantList widths;
+    for (int n = 1; n <= lvwFiles->ColumnHeaderCount(); ++n)
+        widths << lvwFiles->ColumnHeaderWidth(n);
+    settings_->setValue(QStringLiteral("ColumnWidths"), widths);
+    settings_->sync(); // the program may end before the settings would be written
 }
 
 quarnel::frmMessage& frmQuarnel::MessageWindow() {
@@ -345,66 +421,6 @@ void frmQuarnel::cmdShares_Click() {
 
 void frmQuarnel::txtServer_Change() {
     cmdShares->setEnabled(!form::TrimSpaces(txtServer->text()).isEmpty());
-}
-
-void frmQuarnel::cmdListFiles_Click() {
-    // The enumeration yields to the event loop after every batch, so the user
-    // can close the window meanwhile: nothing of it is touched once it is gone.
-    const QPointer<frmQuarnel> alive(this);
-
-    setCursor(Qt::WaitCursor);
-    const bool hadFocus = focusWidget() == cmdListFiles;
-    cmdListFiles->setEnabled(false);
-    QWidget* const focusMovedTo = focusWidget();
-
-    // Whatever happens below, the button and the pointer come back, and a
-    // button that lost the focus by being disabled gets it back unless the
-    // user has moved it since.
-    struct Restore {
-        const QPointer<frmQuarnel>& window;
-        bool hadFocus;
-        QWidget* focusMovedTo;
-        ~Restore() {
-            if (!window)
-                return;
-            window->cmdListFiles->setEnabled(true);
-            if (hadFocus && window->focusWidget() == focusMovedTo)
-                window->cmdListFiles->setFocus();
-            window->unsetCursor();
-        }
-    } restore{alive, hadFocus, focusMovedTo};
-
-    lvwFiles->ClearListItems();
-    mListedServer = txtServer->text();
-    const bool found =
-        api_.EnumOpenFiles(txtServer->text().toStdU16String(), txtBasePath->text().toStdU16String(),
-                           txtUser->text().toStdU16String());
-    if (!alive || !found || api_.OpenFileCount <= 0)
-        return;
-
-    {
-        // A row for each entry of the query layer's table, in its order, so
-        // that a row's AddedIndex is its entry (ListedFile).
-        ListView::BulkUpdate bulk(*lvwFiles);
-        for (std::int32_t i = 0; i < api_.OpenFileCount; ++i) {
-            const OpenFileInfo& file = api_.OpenFiles[static_cast<std::size_t>(i)];
-            ListItem item = lvwFiles->AddListItem(QString::fromStdU16String(file.UserName));
-            item.SetSubItem(1, QString::fromStdU16String(file.PathName));
-            item.SetSubItem(2, QString::number(file.Id));
-            item.SetSubItem(3, QString::fromStdU16String(PermissionLetters(file.Permissions)));
-            item.SetSubItem(4, QString::number(file.NumLocks));
-        }
-    }
-    cmdMessage->setEnabled(true);
-}
-
-// The rows stand for the entries of the query layer's open-file table: only
-// this window lists open files, and it empties the list before it does.
-const OpenFileInfo* frmQuarnel::ListedFile(const ListItem& row) const {
-    const int entry = row.AddedIndex();
-    if (entry < 0 || entry >= api_.OpenFileCount)
-        return nullptr;
-    return &api_.OpenFiles[static_cast<std::size_t>(entry)];
 }
 
 } // namespace quarnel

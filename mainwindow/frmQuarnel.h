@@ -2,7 +2,9 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // The main window: the server, base path and user inputs, the buttons that
-// list the open files and open the other windows, and the open-file list.
+// list the open files and open the other windows, the open-file list, and
+// the status bar that tells how the latest listing went (and shows its
+// progress, with a Stop button, while one is under way).
 #pragma once
 
 #include "DropTarget.h"
@@ -12,8 +14,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QWidget>
+
+class QSettings;
 
 namespace quarnel {
 
@@ -25,8 +32,12 @@ class frmQuarnel : public QWidget {
   public:
     // Builds the window and runs Form_Load. The listing goes through `api`.
     // `commandLine` is the text the program was started with after its name:
-    // a path whose open files are listed before the window is first shown.
-    explicit frmQuarnel(modApi& api, const QString& commandLine = {}, QWidget* parent = nullptr);
+    // a path that the window shows in its inputs, then resolves and lists
+    // once it is shown. With `settings`, the window starts from the inputs,
+    // size and column widths of its last run and keeps them there when it
+    // closes.
+    explicit frmQuarnel(modApi& api, const QString& commandLine = {}, QSettings* settings = nullptr,
+                        QWidget* parent = nullptr);
 
     // The controls, by the names the whole program knows them by. Other
     // windows write txtServer and txtBasePath; the listing fills lvwFiles.
@@ -42,6 +53,12 @@ class frmQuarnel : public QWidget {
     QPushButton* const cmdListFiles = new QPushButton(this);
     QPushButton* const cmdMessage = new QPushButton(this);
     ListView* const lvwFiles = new ListView(this);
+    // Along the bottom edge: what happened, and while the window waits on
+    // the network, a busy indicator and the button that stops the wait.
+    QStatusBar* const stbStatus = new QStatusBar(this);
+    QLabel* const lblStatus = new QLabel;
+    QProgressBar* const prgBusy = new QProgressBar;
+    QPushButton* const cmdStop = new QPushButton;
 
     // The send-message window and the server picker, while they are loaded.
     // Closing this window unloads both (Form_QueryUnload).
@@ -52,8 +69,13 @@ class frmQuarnel : public QWidget {
 
   public slots:
     // Lists the files held open on the server in txtServer, narrowed to
-    // txtBasePath and txtUser, into lvwFiles.
+    // txtBasePath and txtUser, into lvwFiles, the rows of each batch as it
+    // comes. Listing the same server again keeps the selection and the
+    // scroll position on the files that are still listed.
     void cmdListFiles_Click();
+    // Abandons the wait under way (Escape does the same): the window is idle
+    // at once, and nothing the abandoned call brings reaches it.
+    void cmdStop_Click();
     // Keeps cmdShares enabled exactly while txtServer holds more than spaces.
     void txtServer_Change();
     // Show the server picker and the share picker modally; each returns when
@@ -73,8 +95,9 @@ class frmQuarnel : public QWidget {
     void lvwFiles_DblClick();
 
   public:
-    // Appends `name` unchanged to the recipients of the send-message window
-    // (creating it when none is loaded), then shows it as cmdMessage does.
+    // Appends `name` to the recipients of the send-message window (creating
+    // it when none is loaded) unless it is there already, then shows it as
+    // cmdMessage does.
     void AddMessageRecipient(const QString& name);
 
     // The server whose open files lvwFiles holds: txtServer as the latest
@@ -83,6 +106,13 @@ class frmQuarnel : public QWidget {
 
     // The open file that `row` of lvwFiles stands for; null for no row.
     const OpenFileInfo* ListedFile(const ListItem& row) const;
+
+    // The text of the status bar.
+    QString StatusText() const { return lblStatus->text(); }
+
+    // True from the start of a listing (or of the start-up's resolution)
+    // until it has ended or was stopped.
+    bool Busy() const { return busy_ > 0; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -106,19 +136,45 @@ class frmQuarnel : public QWidget {
     void FollowDrag(DragState state, const QString& box);
     void StartFromCommandLine(const QString& commandLine);
     // Turns a client-side path into the server's name (with its two
-    // backslashes) and the path on that server; shows the messages a user
-    // can act on. On false the outputs mean nothing.
-    bool ResolveNetworkPath(const QString& path, QString& server, QString& localPath);
+    // backslashes) and the path on that server. A failure is told in the
+    // status bar, and with `boxes` also in the message boxes a user can act
+    // on. On false the outputs mean nothing.
+    bool ResolveNetworkPath(const QString& path, QString& server, QString& localPath,
+                            bool boxes = true);
     // The loaded send-message window, loaded first when there is none.
     quarnel::frmMessage& MessageWindow();
 
+    // An operation that waits on the network (a listing, the start-up's
+    // resolution): it shows `text` with the busy indicator and Stop, and
+    // counts as stopped once Stop was pressed after it began.
+    struct Operation {
+        std::uint64_t stops;
+    };
+    Operation BeginOperation(const QString& text);
+    bool Stopped(const Operation& operation) const { return operation.stops != stops_; }
+    // Ends an operation that was not stopped.
+    void EndOperation();
+    void ShowBusy();
+    void SetStatusText(const QString& text);
+    // Adds the rows of the open-file table that the list does not show yet.
+    void ShowRowsSoFar();
+
+    void RestoreSettings();
+    void SaveSettings();
+
     modApi& api_;
+    QSettings* const settings_;
     QString mListedServer;
     // The text box a drag stands over ("txtBasePath", "txtUser"), empty once
     // it has left it. A drop leaves it as it is.
     QString mDragTarget;
     bool centred_ = false;
-    QSize laidOutFrame_; // the outer size the list was last laid out for
+    QSize laidOutFrame_;      // the outer size the list was last laid out for
+    int busy_ = 0;            // operations under way that were not stopped
+    std::uint64_t stops_ = 0; // how often Stop was pressed (or the window closed)
+    bool listing_ = false;    // a listing is under way and was not stopped
+    int rowsShown_ = 0;       // entries of the open-file table that lvwFiles shows
+    QTimer* const rowsSoFar_ = new QTimer(this); // adds the rows of new batches meanwhile
 };
 
 } // namespace quarnel

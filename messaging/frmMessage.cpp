@@ -13,14 +13,15 @@
 #include <QShortcutEvent>
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace quarnel {
 
 namespace {
 
-// The client area and the status bar's height, in twips.
+// The client area, in twips: also the smallest the window gets.
 constexpr int FormWidth = 5505;
 constexpr int FormHeight = 4350;
-constexpr int StatusBarHeight = 315;
 
 // Where the window opens: this far right of and below the main window's
 // top left corner, in twips.
@@ -28,6 +29,15 @@ constexpr int OffsetFromOwnerLeft = 2000;
 constexpr int OffsetFromOwnerTop = 1000;
 
 constexpr int vbKeyDelete = 46;
+
+// How a control follows a change of the window's size (see Form_Resize).
+enum Follow : unsigned {
+    Stays = 0,
+    Wider = 1,  // its width grows with the window's
+    Taller = 2, // its height grows with the window's
+    Right = 4,  // it moves with the right edge
+    Down = 8,   // it moves with the bottom edge
+};
 
 // A recipient in the list: the list keeps them in alphabetical order, upper
 // and lower case alike, which Qt's own item order (by character code) does
@@ -46,17 +56,25 @@ frmMessage::frmMessage(modApi& api, QWidget* owner) : QWidget(owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose); // closing unloads
     form::SetUp(*this, QStringLiteral("Send Network Message"), FormWidth, FormHeight);
 
+    setMinimumSize(twips::ToPixels(FormWidth), twips::ToPixels(FormHeight));
+
+    // Each access key is the window's own: the labels lead to their fields.
     cmdAdd->setText(QStringLiteral("&Add"));
-    Label1->setText(QStringLiteral("To"));
-    Label2->setText(QStringLiteral("Message"));
-    cmdClear->setText(QStringLiteral("&Clear list"));
+    Label1->setText(QStringLiteral("&To"));
+    Label1->setBuddy(lstRecip);
+    Label2->setText(QStringLiteral("&Message"));
+    Label2->setBuddy(txtMessage);
+    cmdClear->setText(QStringLiteral("C&lear list"));
     cmdSend->setText(QStringLiteral("&Send"));
     cmdHide->setText(QStringLiteral("&Hide"));
     cmdClose->setText(QStringLiteral("&Close"));
+    txtRecip->setAccessibleName(QStringLiteral("Recipient"));
+    lstRecip->setAccessibleName(QStringLiteral("Recipients"));
+    txtMessage->setAccessibleName(QStringLiteral("Message"));
     for (QLabel* label : {Label1, Label2})
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // No button is the default or the cancel button: Enter and Escape do
-    // nothing by themselves.
+    // No button is the default: Enter in the name field adds the name, and
+    // elsewhere does what the focused control does with it.
     for (QPushButton* button : {cmdAdd, cmdClear, cmdSend, cmdHide, cmdClose}) {
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -66,19 +84,7 @@ frmMessage::frmMessage(modApi& api, QWidget* owner) : QWidget(owner, Qt::Window)
     txtMessage->setTabChangesFocus(true); // Tab moves on, as in every other field
     stbStatus->addWidget(statusPanel_, 1);
 
-    form::PlaceControls({
-        {txtRecip, 60, 90, 3540, 285},
-        {cmdAdd, 3615, 45, 1110, 375},
-        {Label1, 120, 450, 495, 255},
-        {Label2, 1680, 450, 975, 255},
-        {lstRecip, 0, 690, 1575, 2790},
-        {txtMessage, 1560, 690, 3855, 2790},
-        {cmdClear, 165, 3585, 1110, 375},
-        {cmdSend, 1485, 3585, 1110, 375},
-        {cmdHide, 2805, 3585, 1110, 375},
-        {cmdClose, 4125, 3585, 1110, 375},
-        {stbStatus, 0, 4035, 5505, 315},
-    });
+    Form_Resize();
 
     // The keyboard order; the labels and the status bar take no focus.
     form::SetTabOrder(
@@ -109,15 +115,64 @@ void frmMessage::Form_Load(QWidget* owner) {
 
 void frmMessage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The status bar stays along the bottom edge over the full width; every
-    // other control keeps its place.
-    const int height = twips::ToPixels(StatusBarHeight);
-    stbStatus->setGeometry(0, this->height() - height, width(), height);
+    Form_Resize();
+}
+
+// Each control's place at the window's first size, in twips, and how it
+// follows a larger one: the message grows with the window, the recipients
+// grow downwards, the buttons and the status bar keep to the bottom edge,
+// and the name field and Add keep to the top, Add at the right edge.
+void frmMessage::Form_Resize() {
+    struct Placed {
+        QWidget* control;
+        int left, top, width, height;
+        unsigned follow;
+    };
+    const Placed layout[] = {
+        {txtRecip, 60, 90, 3540, 285, Wider},
+        {cmdAdd, 3615, 45, 1110, 375, Right},
+        {Label1, 120, 450, 495, 255, Stays},
+        {Label2, 1680, 450, 975, 255, Stays},
+        {lstRecip, 0, 690, 1575, 2790, Taller},
+        {txtMessage, 1560, 690, 3855, 2790, Wider | Taller},
+        {cmdClear, 165, 3585, 1110, 375, Down},
+        {cmdSend, 1485, 3585, 1110, 375, Down},
+        {cmdHide, 2805, 3585, 1110, 375, Down},
+        {cmdClose, 4125, 3585, 1110, 375, Down},
+        {stbStatus, 0, 4035, 5505, 315, Wider | Down},
+    };
+    const int wider = std::max(0, width() - twips::ToPixels(FormWidth));
+    const int taller = std::max(0, height() - twips::ToPixels(FormHeight));
+    for (const Placed& p : layout) {
+        QRect place = twips::Rect(p.left, p.top, p.width, p.height);
+        place.adjust((p.follow & Right) ? wider : 0, (p.follow & Down) ? taller : 0,
+                     (p.follow & (Wider | Right)) ? wider : 0,
+                     (p.follow & (Taller | Down)) ? taller : 0);
+        p.control->setGeometry(place);
+    }
+}
+
+void frmMessage::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close(); // as the close box does
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool frmMessage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtRecip && event->type() == QEvent::FocusIn)
         txtRecip_GotFocus();
+    // Enter in the name field adds the name, and the field is ready for the
+    // next one.
+    if (watched == txtRecip && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmdAdd_Click();
+            txtRecip_GotFocus();
+            return true;
+        }
+    }
     // The access key of "&Add" moves the focus to the button and clicks it
     // at once. Qt would leave the focus in the name field and click a moment
     // later, when the next name may already be half typed.
@@ -149,6 +204,10 @@ QString frmMessage::MessageText() const {
 }
 
 void frmMessage::AddRecipient(const QString& name) {
+    // A name in the list already would get the message twice.
+    for (int i = 0; i < lstRecip->count(); ++i)
+        if (lstRecip->item(i)->text().compare(name, Qt::CaseInsensitive) == 0)
+            return;
     lstRecip->addItem(new RecipientItem(name));
 }
 
@@ -214,8 +273,10 @@ void frmMessage::cmdSend_Click() {
     struct Restore {
         const QPointer<frmMessage>& window;
         ~Restore() {
-            if (window)
+            if (window) {
                 window->unsetCursor();
+                window->cmdSend->setEnabled(true);
+            }
         }
     } restore{alive};
 
@@ -232,6 +293,9 @@ void frmMessage::cmdSend_Click() {
         return;
     }
 
+    // The window takes input while each message waits on the network, but
+    // no second round of sending starts inside this one.
+    cmdSend->setEnabled(false);
     const int count = lstRecip->count();
     for (int i = 0; i < count; ++i) {
         const QListWidgetItem* item = lstRecip->item(i);
@@ -240,8 +304,11 @@ void frmMessage::cmdSend_Click() {
         const QString entry = item->text();
         SetStatusText(QStringLiteral("Sending message to ") + entry);
         std::u16string errorText;
-        if (api_.SendNetMessage(message.toStdU16String(), entry.toStdU16String(), errorText, u"",
-                                u"")) {
+        const bool sent = api_.SendNetMessage(message.toStdU16String(), entry.toStdU16String(),
+                                              errorText, u"", u"");
+        if (!alive)
+            return; // closed meanwhile: the rest get nothing
+        if (sent) {
             SetStatusText(QStringLiteral("Message to ") + entry +
                           QStringLiteral(" send successfully"));
             continue;

@@ -51,7 +51,8 @@ class frmMessage : public QWidget {
     QString MessageText() const;
 
     // Appends a name to the recipients unchanged (no trimming), where the
-    // list's alphabetical order puts it. For other windows.
+    // list's alphabetical order puts it, unless the list holds it already
+    // (in any case of letters). For other windows.
     void AddRecipient(const QString& name);
 
   public slots:
@@ -64,9 +65,12 @@ class frmMessage : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Escape closes the window, as its close box does.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Form_Load(QWidget* owner);
+    void Form_Resize();
     void txtRecip_GotFocus();
     void lstRecip_KeyDown(int keyCode);
     void txtMessage_Change();

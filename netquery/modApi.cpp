@@ -73,6 +73,7 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
         NetBuffer buffer(raw, BufferRelease{&platform_});
         if (status != netstatus::Success && status != netstatus::MoreData) {
             LastBatchEnd = BatchEnd::Failed;
+            LastFailure = status;
             return result;
         }
         result = true;
@@ -92,10 +93,12 @@ bool modApi::EnumerateInBatches(std::vector<Entry>& table, std::int32_t& count, 
             yieldHook_();
         if (status != netstatus::MoreData) {
             LastBatchEnd = BatchEnd::Complete;
+            LastFailure = netstatus::Success;
             return result;
         }
         if (emptyInARow == MaxEmptyBatchesInARow) {
             LastBatchEnd = BatchEnd::NoMoreRecords;
+            LastFailure = netstatus::Success;
             return result;
         }
     }
@@ -164,6 +167,7 @@ bool modApi::GetShareInfo(const std::u16string& server, const std::u16string& ne
     const NetStatus status =
         platform_.NetShareGetInfo(NullIfEmpty(serverName), netName.c_str(), SHARE_INFO_LEVEL, &raw);
     const NetBuffer buffer(raw, BufferRelease{&platform_});
+    LastFailure = status;
     if (status != netstatus::Success || buffer == nullptr)
         return false;
     CopyShareInfo(*reinterpret_cast<const platform::ShareInfo2*>(buffer.get()), info);
@@ -175,6 +179,7 @@ bool modApi::CloseOpenFile(const std::u16string& server, std::int32_t id,
     const std::u16string serverName = PrepareServerName(server);
     const NetStatus status =
         platform_.NetFileClose(NullIfEmpty(serverName), static_cast<std::uint32_t>(id));
+    LastFailure = status;
     errorText = status == netstatus::Success ? u"" : platform_.StatusText(status);
     return status == netstatus::Success;
 }
@@ -207,6 +212,8 @@ std::u16string modApi::NetErrorText(NetStatus status) {
         return u"The message is too long for the network to deliver whole";
     case netstatus::NoTranslation:
         return u"The message holds characters that the network cannot deliver as written";
+    case netstatus::Cancelled:
+        return u"Stopped before the network answered";
     default:
         return u"Unknown error";
     }
@@ -231,6 +238,7 @@ bool modApi::SendNetMessage(const std::u16string& message, const std::u16string&
     const NetStatus status = platform_.NetMessageBufferSend(
         NullIfEmpty(serverName), recipient.c_str(), NullIfEmpty(senderName),
         bytes.empty() ? nullptr : bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    LastFailure = status;
     errorText = NetErrorText(status);
     return status == netstatus::Success;
 }

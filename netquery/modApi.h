@@ -5,7 +5,8 @@
 // command-line companion read, and the operations that fill them.
 //
 // Operations return a Boolean and leave their result in a table of this
-// object; they never show anything and never pass a platform status on.
+// object; they never show anything. The platform's answer that made the
+// latest one fail is kept, so that a caller can say why in words.
 #pragma once
 
 #include "platform/platform.h"
@@ -152,6 +153,13 @@ class modApi {
         NoMoreRecords, // it kept announcing more data without sending any
     };
     BatchEnd LastBatchEnd = BatchEnd::Complete;
+
+    // The platform's answer that made the latest operation that asked it
+    // fail or end early (an enumeration, a share's description, a close, a
+    // message); Success when it did not. An operation that runs while
+    // another waits (from another window) ends first, so each caller reads
+    // its own right after its call.
+    platform::NetStatus LastFailure = platform::netstatus::Success;
 
     // A platform that answers "more data" again and again without records
     // would keep an enumeration going for ever: it stops after this many

@@ -4,6 +4,7 @@
 #include "Picker.h"
 
 #include "Form.h"
+#include "report/Reason.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,14 +20,14 @@ namespace {
 constexpr int ListWidthAllowance = 120;
 constexpr int ListHeightAllowance = 390;
 
-// The hourglass over every window of the program while a picker loads; the
-// picker itself is not shown yet.
-class WaitCursor {
+// The busy pointer over every window of the program while a picker loads;
+// the picker itself is not shown yet, and the other windows take input.
+class BusyCursor {
   public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 } // namespace
@@ -49,15 +50,15 @@ void Picker::ShowModal() {
     delete alive.data();
 }
 
-void Picker::LoadList(std::initializer_list<form::ColumnSetup> columns,
-                      const std::function<bool()>& enumerate,
+void Picker::LoadList(modApi& api, std::initializer_list<form::ColumnSetup> columns,
+                      const Listing& listing, const std::function<bool()>& enumerate,
                       const std::function<void()>& addRows) {
     list_->ClearColumnHeaders();
     list_->SetLabelEdit(ListView::LabelEditMode::Manual);
     form::AddColumns(*list_, columns);
 
     const QPointer<Picker> alive(this);
-    const WaitCursor wait;
+    const BusyCursor busy;
     list_->ClearListItems();
     const bool found = enumerate();
     if (!alive)
@@ -66,6 +67,10 @@ void Picker::LoadList(std::initializer_list<form::ColumnSetup> columns,
         const ListView::BulkUpdate bulk(*list_);
         addRows();
     }
+    list_->SetEmptyText(!found ? QStringLiteral("Cannot list %1: %2")
+                                     .arg(listing.what, QString::fromStdString(report::Reason(
+                                                            api.Platform(), api.LastFailure)))
+                               : listing.none);
     list_->SetSortOrder(Qt::AscendingOrder);
     list_->SetSortKey(0);
     list_->SetSorted(true);

@@ -9,6 +9,7 @@
 
 #include "Form.h"
 #include "ListView.h"
+#include "modApi.h"
 
 #include <QDialog>
 
@@ -35,12 +36,18 @@ class Picker : public QDialog {
 
     virtual void Form_Load() = 0;
     // What a picker's Form_Load does: `columns` as the list's headers, the
-    // hourglass while `enumerate` asks the network (false, a failure, leaves
-    // the list empty without a word), then `addRows` fills the list, which
-    // is sorted by its first column, ascending. Nothing is touched once the
-    // picker was closed meanwhile.
-    void LoadList(std::initializer_list<form::ColumnSetup> columns,
-                  const std::function<bool()>& enumerate, const std::function<void()>& addRows);
+    // busy pointer while `enumerate` asks the network through `api`, then
+    // `addRows` fills the list, which is sorted by its first column,
+    // ascending. An empty list says why over its rows: "Cannot list `what`"
+    // and the failure in words, or `none` when the network answered with
+    // nothing. Nothing is touched once the picker was closed meanwhile.
+    struct Listing {
+        QString what; // "the shares of \\srv"
+        QString none; // "\\srv has no shares"
+    };
+    void LoadList(modApi& api, std::initializer_list<form::ColumnSetup> columns,
+                  const Listing& listing, const std::function<bool()>& enumerate,
+                  const std::function<void()>& addRows);
     // Enter arrives as 13; no other key does.
     virtual void Form_KeyPress(int keyAscii) = 0;
 

@@ -4,6 +4,7 @@
 #include "frmServers.h"
 
 #include "Form.h"
+#include "report/Reason.h"
 
 namespace quarnel {
 
@@ -24,8 +25,12 @@ frmServers::frmServers(modApi& api, QLineEdit* txtServer) : api_(api), txtServer
 }
 
 void frmServers::Form_Load() {
+    const QString domain = QString::fromStdString(
+        report::DomainForMessage(QString::fromStdU16String(ServerDomain).toStdString()));
     LoadList(
-        {{"Servers", "Servers", 1850}},
+        api_, {{"Servers", "Servers", 1850}},
+        {QStringLiteral("the servers of ") + domain,
+         QStringLiteral("No server of ") + domain + QStringLiteral(" is in the browse list")},
         [this] { return api_.EnumServers(platform::servertype::Server, u"", ServerDomain); },
         [this] {
             for (std::int32_t i = 0; i < api_.ServerCount; ++i)

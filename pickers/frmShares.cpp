@@ -4,6 +4,7 @@
 #include "frmShares.h"
 
 #include "Form.h"
+#include "report/Reason.h"
 
 namespace quarnel {
 
@@ -26,11 +27,14 @@ frmShares::frmShares(modApi& api, const QString& server, QLineEdit* txtBasePath)
 
 // No share is left out, whatever its type.
 void frmShares::Form_Load() {
+    const QString server = QString::fromStdString(report::ServerForMessage(server_.toStdString()));
     LoadList(
+        api_,
         {{"Share", "Share", 1850},
          {"Remark", "Remark", 1850},
-         {"Current Uses", "Current Uses", 900},
+         {"Current Uses", "Current Uses", 900, SortAs::Number},
          {"Path", "Path", 3000}},
+        {QStringLiteral("the shares of ") + server, server + QStringLiteral(" has no shares")},
         [this] { return api_.EnumShares(server_.toStdU16String()); },
         [this] {
             for (std::int32_t i = 0; i < api_.ShareCount; ++i) {

@@ -51,7 +51,7 @@ void CentreOnScreen(QWidget& window) {
 
 void AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns) {
     for (const ColumnSetup& c : columns)
-        list.AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text));
+        list.AddColumnHeader(QString::fromLatin1(c.key), QString::fromLatin1(c.text), c.sortAs);
     int n = 1;
     for (const ColumnSetup& c : columns)
         list.SetColumnHeaderWidth(n++, c.width);

@@ -6,16 +6,14 @@
 // order, its place on the screen, and a list's columns and size.
 #pragma once
 
+#include "ListView.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringView>
 #include <initializer_list>
 
 class QWidget;
-
-namespace quarnel {
-class ListView;
-}
 
 namespace quarnel::form {
 
@@ -36,12 +34,13 @@ void SetTabOrder(std::initializer_list<QWidget*> order);
 // Puts the window, frame and all, in the middle of its screen's free area.
 void CentreOnScreen(QWidget& window);
 
-// A list's columns, in order, with their keys, header texts and widths in
-// twips: all columns are added first, then their widths are set.
+// A list's columns, in order, with their keys, header texts, widths in twips
+// and how they sort: all columns are added first, then their widths are set.
 struct ColumnSetup {
     const char* key;
     const char* text;
     int width;
+    SortAs sortAs = SortAs::Text;
 };
 void AddColumns(ListView& list, std::initializer_list<ColumnSetup> columns);
 

@@ -6,9 +6,13 @@
 #include "ListViewModel.h"
 #include "twips.h"
 
+#include <QClipboard>
 #include <QDrag>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QToolTip>
 #include <QWidget>
 
@@ -141,8 +145,8 @@ void ListView::ClearColumnHeaders() {
     model_->ClearColumns();
 }
 
-int ListView::AddColumnHeader(const QString& key, const QString& text) {
-    return model_->AddColumn(key, text);
+int ListView::AddColumnHeader(const QString& key, const QString& text, SortAs sortAs) {
+    return model_->AddColumn(key, text, sortAs);
 }
 
 int ListView::ColumnHeaderCount() const {
@@ -170,6 +174,11 @@ int ListView::ColumnHeaderWidth(int n) const {
     if (n < 1 || n > ColumnHeaderCount())
         return 0;
     return twips::FromPixels(header()->sectionSize(n - 1));
+}
+
+void ListView::SetColumnStretch(int n) {
+    if (n >= 1 && n <= ColumnHeaderCount())
+        header()->setSectionResizeMode(n - 1, QHeaderView::Stretch);
 }
 
 // Items
@@ -209,6 +218,34 @@ ListItem ListView::SelectedItem() const {
     return selected.isEmpty() ? ListItem() : model_->ItemAtRow(selected.first().row());
 }
 
+std::vector<ListItem> ListView::SelectedItems() const {
+    QModelIndexList rows = selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<ListItem> items;
+    for (const QModelIndex& row : rows)
+        items.push_back(model_->ItemAtRow(row.row()));
+    return items;
+}
+
+QString ListView::RowsText(const std::vector<ListItem>& rows) const {
+    QStringList lines;
+    for (const ListItem& row : rows) {
+        QStringList cells;
+        for (int visual = 0; visual < header()->count(); ++visual)
+            if (!header()->isSectionHidden(header()->logicalIndex(visual)))
+                cells << row.SubItem(header()->logicalIndex(visual));
+        lines << cells.join(u'\t');
+    }
+    return lines.join(u'\n');
+}
+
+void ListView::CopySelectedRows() const {
+    const std::vector<ListItem> rows = SelectedItems();
+    if (!rows.empty())
+        QGuiApplication::clipboard()->setText(RowsText(rows));
+}
+
 void ListView::SetSelectedItem(const ListItem& item) {
     const int row = model_->RowOf(item);
     if (row < 0) {
@@ -229,6 +266,7 @@ int ListView::SortKey() const {
 
 void ListView::SetSortKey(int key) {
     model_->SetSortKey(key);
+    ShowSortOrder();
 }
 
 Qt::SortOrder ListView::SortOrder() const {
@@ -237,6 +275,7 @@ Qt::SortOrder ListView::SortOrder() const {
 
 void ListView::SetSortOrder(Qt::SortOrder order) {
     model_->SetSortOrder(order);
+    ShowSortOrder();
 }
 
 bool ListView::Sorted() const {
@@ -245,6 +284,13 @@ bool ListView::Sorted() const {
 
 void ListView::SetSorted(bool sorted) {
     model_->SetSorted(sorted);
+    ShowSortOrder();
+}
+
+// Qt's header draws the indicator; the list sorts itself.
+void ListView::ShowSortOrder() {
+    header()->setSortIndicatorShown(Sorted());
+    header()->setSortIndicator(SortKey(), SortOrder());
 }
 
 void ListView::SortByHeader(int columnHeader) {
@@ -283,7 +329,86 @@ int ListView::Height() const {
     return twips::FromPixels(height());
 }
 
+// Where the user stands
+
+QString ListView::RowKey(const std::vector<int>& keyColumns, int row) const {
+    const ListItem item = model_->ItemAtRow(row);
+    QString key;
+    for (int column : keyColumns)
+        key += item.SubItem(column) + u'\n';
+    return key;
+}
+
+ListView::Place ListView::PlaceOf(std::vector<int> keyColumns) const {
+    Place place{std::move(keyColumns), {}, {}, {}};
+    for (const ListItem& item : SelectedItems())
+        place.selected << RowKey(place.keyColumns, item.Index() - 1);
+    if (currentIndex().isValid())
+        place.current = RowKey(place.keyColumns, currentIndex().row());
+    if (const QModelIndex top = indexAt(QPoint(0, 0)); top.row() > 0)
+        place.top = RowKey(place.keyColumns, top.row());
+    return place;
+}
+
+void ListView::ReturnTo(const Place& place) {
+    const bool select = !selectionModel()->hasSelection() && !place.selected.isEmpty();
+    const bool scroll = indexAt(QPoint(0, 0)).row() <= 0 && !place.top.isEmpty();
+    if (!select && !scroll)
+        return; // nothing to look for, row by row
+    const QSet<QString> selected(place.selected.begin(), place.selected.end());
+    QItemSelection rows;
+    QModelIndex current, top;
+    for (int row = 0; row < ListItemCount(); ++row) {
+        const QString key = RowKey(place.keyColumns, row);
+        if (selected.contains(key))
+            rows.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+        if (key == place.current)
+            current = model_->index(row, 0);
+        if (key == place.top)
+            top = model_->index(row, 0);
+    }
+    if (select) {
+        if (current.isValid())
+            selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+    }
+    if (scroll && top.isValid())
+        scrollTo(top, PositionAtTop);
+}
+
+// The line over an empty list
+
+void ListView::SetEmptyText(const QString& text) {
+    if (emptyText_ == nullptr) {
+        emptyText_ = new QLabel(viewport());
+        emptyText_->setWordWrap(true);
+        emptyText_->setAlignment(Qt::AlignCenter);
+        emptyText_->setTextFormat(Qt::PlainText);
+        emptyText_->setMargin(8);
+        const auto follow = [this] {
+            emptyText_->setVisible(!emptyText_->text().isEmpty() && ListItemCount() == 0);
+        };
+        connect(model_, &QAbstractItemModel::modelReset, emptyText_, follow);
+        connect(model_, &QAbstractItemModel::rowsInserted, emptyText_, follow);
+    }
+    emptyText_->setText(text);
+    emptyText_->setGeometry(viewport()->rect());
+    emptyText_->setVisible(!text.isEmpty() && ListItemCount() == 0);
+}
+
+QString ListView::EmptyText() const {
+    return emptyText_ != nullptr && emptyText_->isVisibleTo(this) ? emptyText_->text() : QString();
+}
+
 // Events
+
+void ListView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelectedRows();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
@@ -328,6 +453,8 @@ QString ListView::CutCellText(const QPoint& pos) const {
 }
 
 bool ListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Resize && emptyText_ != nullptr)
+        emptyText_->setGeometry(viewport()->rect());
     if (event->type() != QEvent::ToolTip)
         return QTreeView::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);

@@ -4,10 +4,11 @@
 // The list view that every window of Quarnel uses: a report view (one row per
 // item under a row of column headers) over a table model of its own, with the
 // operations the windows rely on: column headers with keys and widths in
-// twips, items with sub-items, the selected item, sorting by the text of one
-// column, column-click and double-click events, dragging a row out with data
-// made when the target asks for it, tool tips for cut cells, and the extended
-// style bits.
+// twips, items with sub-items, the selected items, sorting by one column (as
+// text or as numbers, the header showing which), column-click and
+// double-click events, dragging a row out with data made when the target
+// asks for it, copying the selected rows (Ctrl+C), tool tips for cut cells,
+// a line that says why the list is empty, and the extended style bits.
 //
 // Columns and items are counted from 1 where the windows count them from 1
 // (column headers, the index of an item, the clicked header); the sort key is
@@ -20,6 +21,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
+
+class QLabel;
 
 namespace quarnel {
 
@@ -80,6 +84,11 @@ class ListDragData final : public QMimeData {
     QStringList announced_;
 };
 
+// How a column's texts are compared when the list is sorted by it: as text
+// without regard to case, or as the numbers they write (texts that write
+// none come first).
+enum class SortAs { Text, Number };
+
 class ListView : public QTreeView {
     Q_OBJECT
 
@@ -99,7 +108,8 @@ class ListView : public QTreeView {
     void SetLabelEdit(LabelEditMode mode);
     LabelEditMode LabelEdit() const { return labelEdit_; }
 
-    // False (the default): at most one selected row.
+    // False (the default): at most one selected row. True: any number, with
+    // Shift, Ctrl and Ctrl+A.
     void SetMultiSelect(bool multiSelect);
     bool MultiSelect() const;
 
@@ -115,7 +125,8 @@ class ListView : public QTreeView {
 
     // Column headers, in the order added; the first shows the items' own text.
     void ClearColumnHeaders();
-    int AddColumnHeader(const QString& key, const QString& text); // its index, from 1
+    int AddColumnHeader(const QString& key, const QString& text,
+                        SortAs sortAs = SortAs::Text); // its index, from 1
     int ColumnHeaderCount() const;
     QString ColumnHeaderKey(int n) const;
     QString ColumnHeaderText(int n) const;
@@ -123,6 +134,9 @@ class ListView : public QTreeView {
     // negative width. The width is kept to the nearest pixel.
     bool SetColumnHeaderWidth(int n, int twips);
     int ColumnHeaderWidth(int n) const;
+    // Column n takes whatever width the others leave, and follows the list's
+    // width; the user widens the others instead of it.
+    void SetColumnStretch(int n);
 
     // Items. A new item goes to the end of the list, or to its place in the
     // order while the list is sorted.
@@ -147,15 +161,43 @@ class ListView : public QTreeView {
         ListView& list_;
     };
 
-    // The selected item, or an invalid one when none is selected.
+    // The selected item (the current one when several are), or an invalid
+    // one when none is selected.
     ListItem SelectedItem() const;
     void SetSelectedItem(const ListItem& item);
+    // Every selected item, top to bottom.
+    std::vector<ListItem> SelectedItems() const;
 
-    // Sorting by the texts of column SortKey (from 0), compared as text
-    // without regard to case. Setting Sorted to true sorts at once; while it
+    // The rows' texts as the list shows them, the columns in their shown
+    // order separated by tabs, one line a row: what Ctrl+C copies of the
+    // selected rows.
+    QString RowsText(const std::vector<ListItem>& rows) const;
+    void CopySelectedRows() const;
+
+    // Where the user stands in the list, the rows known by the texts of
+    // `keyColumns` (from 0): the selected rows, the current one and the one
+    // at the top. ReturnTo selects the rows of the same keys again and
+    // scrolls the top one back to the top, as far as they are still listed,
+    // unless the user has selected or scrolled since the rows came.
+    struct Place {
+        std::vector<int> keyColumns;
+        QStringList selected;
+        QString current, top;
+    };
+    Place PlaceOf(std::vector<int> keyColumns) const;
+    void ReturnTo(const Place& place);
+
+    // A line shown over the list while it holds no rows, such as why it is
+    // empty; none when `text` is empty. Screen readers read it as a label.
+    void SetEmptyText(const QString& text);
+    QString EmptyText() const;
+
+    // Sorting by the texts of column SortKey (from 0), compared as the
+    // column says (SortAs). Setting Sorted to true sorts at once; while it
     // stays true the rows are kept in order, also when the key or the order
     // changes, items are added or the key column's texts change. Turning it
     // off leaves the rows where they stand. At first: key 0, ascending, off.
+    // While sorted, the key's header shows the order.
     int SortKey() const;
     void SetSortKey(int key); // a negative key is refused
     Qt::SortOrder SortOrder() const;
@@ -192,6 +234,7 @@ class ListView : public QTreeView {
     void OLESetData(ListDragData& data, const QString& format);
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     bool viewportEvent(QEvent* event) override;
@@ -201,8 +244,11 @@ class ListView : public QTreeView {
     // too narrow to show all of it; empty when it shows whole. The cell's
     // tool tip shows it.
     QString CutCellText(const QPoint& pos) const;
+    void ShowSortOrder();
+    QString RowKey(const std::vector<int>& keyColumns, int row) const;
 
     ListViewModel* model_;
+    QLabel* emptyText_ = nullptr;
     LabelEditMode labelEdit_ = LabelEditMode::Manual;
     DragMode dragMode_ = DragMode::Manual;
     std::uint32_t extendedStyle_ = 0;

@@ -4,6 +4,7 @@
 #include "ListViewModel.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace quarnel {
@@ -32,6 +33,13 @@ int CompareWithoutCase(const QString& a, const QString& b) {
             return fa < fb ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The number a text writes; texts that write none come before every number.
+qint64 NumberOf(const QString& text) {
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    return ok ? number : std::numeric_limits<qint64>::min();
 }
 
 } // namespace
@@ -93,12 +101,12 @@ void ListViewModel::ClearColumns() {
         endRemoveColumns();
 }
 
-int ListViewModel::AddColumn(const QString& key, const QString& text) {
+int ListViewModel::AddColumn(const QString& key, const QString& text, SortAs sortAs) {
     const int at = columnCount();
     if (bulkDepth_ == 0)
         beginInsertColumns({}, at, at);
     BeginReset();
-    columns_.push_back({key, text});
+    columns_.push_back({key, text, sortAs});
     if (bulkDepth_ == 0)
         endInsertColumns();
     return at + 1;
@@ -137,7 +145,10 @@ ListItem ListViewModel::AddRow(const QString& text) {
             : end;
     if (bulkDepth_ == 0)
         beginInsertRows({}, row, row);
-    BeginReset();
+    else if (end > 0 && !resetPending_ && addedFrom_ < 0)
+        addedFrom_ = end; // told at the end of the bulk update, without a reset
+    else if (addedFrom_ < 0)
+        BeginReset();
     order_.insert(order_.begin() + row, id);
     NumberRowsFrom(row);
     if (bulkDepth_ == 0)
@@ -166,7 +177,9 @@ void ListViewModel::SetCell(const ListItem& item, int column, const QString& tex
     const int row = RowOf(item);
     if (row < 0 || column < 0)
         return;
-    BeginReset();
+    // A row added in this bulk update is told of with the others.
+    if (addedFrom_ < 0 || row < addedFrom_)
+        BeginReset();
     Store(item.id_, column, text);
     if (bulkDepth_ > 0)
         return;
@@ -193,14 +206,24 @@ void ListViewModel::EndBulk() {
     if (bulkDepth_ == 0 || --bulkDepth_ > 0)
         return;
     const bool reset = std::exchange(resetPending_, false);
+    const int addedFrom = std::exchange(addedFrom_, -1);
     const bool sort = std::exchange(sortPending_, false) && sorted_;
     if (reset) {
         if (sorted_)
             SortRows();
         endResetModel();
-    } else if (sort) {
-        Resort();
+        return;
     }
+    if (addedFrom >= 0) {
+        // The view hears of the added rows at the end, then of their places.
+        const std::vector<int> added(order_.begin() + addedFrom, order_.end());
+        order_.resize(static_cast<std::size_t>(addedFrom));
+        beginInsertRows({}, addedFrom, addedFrom + static_cast<int>(added.size()) - 1);
+        order_.insert(order_.end(), added.begin(), added.end());
+        endInsertRows();
+    }
+    if (sorted_ && (sort || addedFrom >= 0))
+        Resort();
 }
 
 // Sorting
@@ -255,9 +278,17 @@ void ListViewModel::Restride(std::size_t columns) {
     stride_ = columns;
 }
 
-// Orders two rows (by id) by the key column's text, in the sort order.
+bool ListViewModel::SortsAsNumbers() const {
+    return static_cast<std::size_t>(sortKey_) < columns_.size() &&
+           columns_[static_cast<std::size_t>(sortKey_)].sortAs == SortAs::Number;
+}
+
+// Orders two rows (by id) by the key column's texts, in the sort order.
 bool ListViewModel::RowLess(int a, int b) const {
-    const int c = CompareWithoutCase(Cell(a, sortKey_), Cell(b, sortKey_));
+    const QString& ta = Cell(a, sortKey_);
+    const QString& tb = Cell(b, sortKey_);
+    const int c = SortsAsNumbers() ? (NumberOf(ta) > NumberOf(tb)) - (NumberOf(ta) < NumberOf(tb))
+                                   : CompareWithoutCase(ta, tb);
     return sortOrder_ == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 
@@ -266,9 +297,23 @@ void ListViewModel::NumberRowsFrom(int row) {
         rowOf_[static_cast<std::size_t>(order_[r])] = static_cast<int>(r);
 }
 
-// Stable, so rows with equal texts keep their order.
+// Stable, so rows with equal texts keep their order. Numbers are read once
+// for the whole sort, not at every comparison.
 void ListViewModel::SortRows() {
-    std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) { return RowLess(a, b); });
+    if (SortsAsNumbers()) {
+        std::vector<qint64> numbers(static_cast<std::size_t>(IdCount()));
+        for (int id = 0; id < IdCount(); ++id)
+            numbers[static_cast<std::size_t>(id)] = NumberOf(Cell(id, sortKey_));
+        const bool ascending = sortOrder_ == Qt::AscendingOrder;
+        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+            const qint64 na = numbers[static_cast<std::size_t>(a)];
+            const qint64 nb = numbers[static_cast<std::size_t>(b)];
+            return ascending ? na < nb : na > nb;
+        });
+    } else {
+        std::stable_sort(order_.begin(), order_.end(),
+                         [this](int a, int b) { return RowLess(a, b); });
+    }
     NumberRowsFrom(0);
 }
 

@@ -4,9 +4,9 @@
 // The rows and columns behind a ListView. Rows are stored in the order they
 // were added (an item's id is its place in that store) and shown through
 // `order_`, so that sorting moves ids, never texts, and an item handle keeps
-// its row. A long list is held compactly: the texts of all rows lie in one
-// array, row after row, and a text equal to the one above it in its column
-// shares that one's memory.
+// its row, and rows added to a list keep the selection where it was. A long list is held compactly:
+// the texts of all rows lie in one array, row after row, and a text equal to the one above it in
+// its column shares that one's memory.
 #pragma once
 
 #include "ListView.h"
@@ -24,6 +24,7 @@ class ListViewModel final : public QAbstractTableModel {
     struct Column {
         QString key;
         QString text;
+        SortAs sortAs = SortAs::Text;
     };
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,7 +40,7 @@ class ListViewModel final : public QAbstractTableModel {
     // Columns.
     const std::vector<Column>& Columns() const { return columns_; }
     void ClearColumns();
-    int AddColumn(const QString& key, const QString& text); // its index, from 1
+    int AddColumn(const QString& key, const QString& text, SortAs sortAs); // its index, from 1
 
     // Rows.
     void ClearRows();
@@ -52,8 +53,9 @@ class ListViewModel final : public QAbstractTableModel {
 
     // Bulk updates: inside them the view hears nothing. At their end a
     // change of rows or columns resets the view once (sorted, if sorting is
-    // on); a change of the sort settings alone sorts once, and the selection
-    // follows its row.
+    // on); rows that were only added are inserted, and a change of the sort
+    // settings alone sorts once, so that the selection and the scroll
+    // position follow their rows.
     void BeginBulk();
     void EndBulk();
 
@@ -72,6 +74,7 @@ class ListViewModel final : public QAbstractTableModel {
     // Gives every row room for `columns` texts.
     void Restride(std::size_t columns);
     bool RowLess(int a, int b) const;
+    bool SortsAsNumbers() const;
     void NumberRowsFrom(int row);
     void SortRows();
     void Resort();
@@ -87,6 +90,7 @@ class ListViewModel final : public QAbstractTableModel {
     std::uint64_t generation_ = 1; // changes whenever the rows are cleared
     int bulkDepth_ = 0;
     bool resetPending_ = false; // a bulk update has changed rows or columns
+    int addedFrom_ = -1;        // a bulk update has added rows from this one on, and no more
     bool sortPending_ = false;  // a bulk update has changed the sort settings
     int sortKey_ = 0;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;

@@ -34,11 +34,7 @@ MsgBoxResult MsgBox(QWidget* parent, const QString& prompt, MsgBoxButtons button
     }
     QMessageBox box(
         icon == MsgBoxIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information, title,
-        QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), shown,
-        // Qt centres a box over its parent even before the parent is shown,
-        // which puts it in the screen's corner; without one it centres on
-        // the screen.
-        parent != nullptr && parent->isVisible() ? parent : nullptr);
+        QString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), shown, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     switch (box.exec()) {

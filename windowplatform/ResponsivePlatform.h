@@ -2,15 +2,15 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // The worker thread of the windows' network stack: every call that can wait
-// on the network runs on one worker thread, while the window thread keeps
-// serving the window system. It repaints, answers the desktop's "are you
-// alive" ping and shows the hourglass, but takes no input: a click, a key
-// or a drop made meanwhile is dropped, so that no handler starts inside
-// another and no field changes under a running call. A close request waits
-// until the call has returned.
+// on the network runs on one worker thread, while the window thread waits
+// for it through NetworkWait: it keeps serving the window system, input
+// included, and any window can abandon the wait. An abandoned call ends on
+// the worker all the same; what it brings is released there and then, and
+// its caller hears that it was cancelled.
 //
-// The worker is always the same thread and runs one call at a time: Samba's
-// libnetapi keeps one context for the whole process.
+// The worker is always the same thread and runs one call at a time, so a
+// call started while another runs waits for it: Samba's libnetapi keeps one
+// context for the whole process and takes no concurrent calls.
 #pragma once
 
 #include "platform/ForwardingPlatform.h"
@@ -26,7 +26,7 @@ namespace quarnel {
 class ResponsivePlatform final : public platform::ForwardingPlatform {
   public:
     explicit ResponsivePlatform(platform::Platform& backend);
-    // Ends the worker once the call it runs, if any, has returned.
+    // Ends the worker once the calls handed to it have returned.
     ~ResponsivePlatform() override;
     ResponsivePlatform(const ResponsivePlatform&) = delete;
     ResponsivePlatform& operator=(const ResponsivePlatform&) = delete;

@@ -140,13 +140,14 @@ class ForwardingPlatform : public Platform {
 
   private:
     // A call that answers something other than a status, through the hook.
+    // A guard that refuses the call (Cancelled, say) leaves the answer empty.
     template <typename Make> auto Answer(const PlatformCall& call, Make make) -> decltype(make()) {
         decltype(make()) answer{};
-        Around(call, [&] {
+        const NetStatus status = Around(call, [&] {
             answer = make();
             return netstatus::Success;
         });
-        return answer;
+        return status == netstatus::Success ? answer : decltype(make()){};
     }
 };
 

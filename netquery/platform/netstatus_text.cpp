@@ -36,6 +36,7 @@ constexpr NetStatusWords table[] = {
      u"No mapping for the Unicode character exists in the target multi-byte code page."},
     {netstatus::NoSuchLogonSession,
      u"A specified logon session does not exist. It may already have been terminated."},
+    {netstatus::Cancelled, u"The operation was canceled by the user."},
     {netstatus::LogonFailure, u"The user name or password is incorrect."},
     {netstatus::WrongTargetName, u"The target account name is incorrect."},
     {netstatus::ContextExpired, u"The context has expired and can no longer be used."},

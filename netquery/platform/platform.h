@@ -39,6 +39,7 @@ inline constexpr NetStatus InvalidName = 123;      // ERROR_INVALID_NAME
 inline constexpr NetStatus InvalidLevel = 124;     // ERROR_INVALID_LEVEL
 inline constexpr NetStatus MoreData = 234;         // ERROR_MORE_DATA
 inline constexpr NetStatus NoTranslation = 1113;   // ERROR_NO_UNICODE_TRANSLATION
+inline constexpr NetStatus Cancelled = 1223;       // ERROR_CANCELLED
 inline constexpr NetStatus LogonFailure = 1326;    // ERROR_LOGON_FAILURE
 inline constexpr NetStatus NetworkError = 2136;    // NERR_NetworkError
 inline constexpr NetStatus UseNotFound = 2250;     // NERR_UseNotFound

@@ -194,10 +194,7 @@ class TicketCacheName {
 
 class SambaPlatform final : public Platform {
   public:
-    ~SambaPlatform() override {
-        if (ctx_ != nullptr)
-            libnetapi_free(ctx_);
-    }
+    ~SambaPlatform() override { DropContext(); }
 
     NetStatus NetFileEnum(const char16_t* serverName, const char16_t* basePath,
                           const char16_t* userName, std::uint32_t level, std::uint8_t** buffer,
@@ -213,6 +210,12 @@ class SambaPlatform final : public Platform {
         const auto user = Utf8OrNull(userName);
         const std::u16string narrowTo = basePath ? std::u16string(basePath) : u"";
         auto resume = static_cast<std::uint32_t>(*resumeHandle);
+        // libnetapi keeps what each listing brings in its context and never
+        // gives it back (about 300 bytes an open file): a listing starts
+        // with a fresh context, so that a window that lists again and again
+        // for hours stays as large as its latest listing needs.
+        if (resume == 0)
+            DropContext();
         const NetStatus status = Call(
             server,
             [&](std::uint8_t** raw, std::uint32_t* read) {
@@ -551,10 +554,7 @@ class SambaPlatform final : public Platform {
         const std::optional<Credentials> wanted = CredentialsFor(server);
         if (ctx_ != nullptr && wanted == applied_)
             return netstatus::Success;
-        if (ctx_ != nullptr) {
-            libnetapi_free(ctx_);
-            ctx_ = nullptr;
-        }
+        DropContext();
         ClientOutput capture(!settings_.debugLevel.empty());
         if (const std::string file = ConfigFile(); !file.empty())
             set_dyn_CONFIGFILE(file.c_str());
@@ -571,6 +571,14 @@ class SambaPlatform final : public Platform {
             GiveEnvironmentCredentials();
         applied_ = wanted;
         return netstatus::Success;
+    }
+
+    // The next call makes a new context; the connections of this one close.
+    void DropContext() {
+        if (ctx_ == nullptr)
+            return;
+        libnetapi_free(ctx_);
+        ctx_ = nullptr;
     }
 
     // Samba's client trades a password for a Kerberos ticket of its user

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -80,12 +81,20 @@ TEST_F(FilesMenuTest, RowItemsAreEnabledOnlyForARowAndSendOnlyForOneWithAUser) {
     EXPECT_EQ(MenuKey(0), noRow);
 }
 
-TEST_F(FilesMenuTest, RowItemsActOnTheRowAsShown) {
-    List({{0x80000000u, 3, 2, u"C:\\Data\\a.doc", u"ann"}});
+// Copying takes the selected rows whole, their columns in the order shown.
+TEST_F(FilesMenuTest, RowItemsActOnTheRowsAsShown) {
+    List({{0x80000000u, 3, 2, u"C:\\Data\\a.doc", u"ann"}, {9, 1, 0, u"C:\\b.doc", u"bob"}});
     RightClick(1, "Copy Path");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "C:\\Data\\a.doc");
     RightClick(1, "Copy Row");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "ann\tC:\\Data\\a.doc\t-2147483648\tRW \t2");
+    form->lvwFiles->header()->moveSection(1, 0); // the path dragged to the front
+    QTest::keyClick(form->lvwFiles, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->lvwFiles, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              "C:\\Data\\a.doc\tann\t-2147483648\tRW \t2\nC:\\b.doc\tbob\t9\tR  \t0");
+    RightClick(2, "Copy Path");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "C:\\Data\\a.doc\nC:\\b.doc");
 
     RightClick(1, "Send Message to ann..."); // as a double click does
     auto* message = qobject_cast<quarnel::frmMessage*>(form->frmMessage.data());
@@ -95,12 +104,13 @@ TEST_F(FilesMenuTest, RowItemsActOnTheRowAsShown) {
     EXPECT_EQ(message->lstRecip->item(0)->text(), "ann");
 }
 
-// Close File asks first; it closes the row's file on the server it was
-// listed from and lists again, as Refresh does; a failure is told in words
-// and the list stays.
-TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
-    List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}});
-    form->txtServer->setText("other"); // typed after the listing: not where the row is
+// Close File asks first, once for all selected files; it closes them on the
+// server they were listed from, tells the ones it could not close, and
+// lists again, as Refresh does, once any was closed. A failure alone
+// changes nothing.
+TEST_F(FilesMenuTest, CloseFileAsksOnceThenClosesOnTheListedServerAndListsAgain) {
+    List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}, {8, 1, 0, u"C:\\b.doc", u"bob"}});
+    form->txtServer->setText("other"); // typed after the listing: not where the rows are
 
     answers = {MsgBoxResult::No};
     RightClick(1, "Close File...");
@@ -111,20 +121,24 @@ TEST_F(FilesMenuTest, CloseFileAsksThenClosesOnTheListedServerAndListsAgain) {
         EXPECT_TRUE(boxes[0].prompt.contains(named)) << named;
     EXPECT_TRUE(platform.closeCalls.empty());
 
-    platform.closeStatuses.push_back(netstatus::FileIdNotFound);
+    platform.closeStatuses = {netstatus::FileIdNotFound};
     RightClick(1, "Close File...");
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_TRUE(boxes[2].prompt.contains("not an open file with that identification number"))
-        << boxes[2].prompt.toStdString();
+    EXPECT_EQ(boxes[2].prompt, "The file could not be closed on \\\\srv:\r\nC:\\Data\\a.doc: There "
+                               "is not an open file with that identification number (error 2314)");
     EXPECT_EQ(boxes[2].buttons, MsgBoxButtons::OK);
     EXPECT_EQ(platform.fileCalls.size(), 1u);
-    EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
 
+    QTest::keyClick(form->lvwFiles, Qt::Key_A, Qt::ControlModifier);
+    platform.closeStatuses = {netstatus::Success, netstatus::FileIdNotFound};
     platform.fileBatches.push_back({netstatus::Success, {}});
-    RightClick(1, "Close File...");
-    const quarnel::test::FileCloseCall call{u"\\\\srv", 0x80000000u};
-    EXPECT_EQ(platform.closeCalls, (std::vector<quarnel::test::FileCloseCall>{call, call}));
-    EXPECT_EQ(boxes.size(), 4u); // the question only
+    RightClick(2, "Close File...");
+    const quarnel::test::FileCloseCall a{u"\\\\srv", 0x80000000u}, b{u"\\\\srv", 8};
+    EXPECT_EQ(platform.closeCalls, (std::vector<quarnel::test::FileCloseCall>{a, a, b}));
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_TRUE(boxes[3].prompt.startsWith("Close these 2 files")) << boxes[3].prompt.toStdString();
+    EXPECT_TRUE(boxes[4].prompt.startsWith("1 of the 2 files could not be closed on \\\\srv:\r\n"
+                                           "C:\\b.doc: There is not an open file"));
     ASSERT_EQ(platform.fileCalls.size(), 2u);
     EXPECT_EQ(platform.fileCalls[1].server, u"\\\\other"); // listed again, as Refresh does
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
@@ -168,6 +182,7 @@ TEST_F(FilesMenuTest, ExportWritesTheListedFilesInTheirOrderByTheSuffixOrTellsWh
                   json[2]["user"].get<std::string>(),
               "cyannbob");
     EXPECT_EQ(json[2]["id"], -2147483648LL);
+    EXPECT_EQ(json[0]["server"], "srv"); // as quarnel-cli names it
 
     List({});
     saveAs = dir.filePath("list.csv"); // replaced

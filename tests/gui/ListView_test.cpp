@@ -26,14 +26,6 @@ void Fill(ListView& list, const std::vector<std::pair<QString, QString>>& rows) 
         list.AddListItem(name).SetSubItem(1, size);
 }
 
-TEST(Twips, RoundToTheNearestPixel) {
-    using quarnel::twips::ToPixels;
-    EXPECT_EQ(ToPixels(700), 47);
-    EXPECT_EQ(ToPixels(500), 33);
-    EXPECT_EQ(ToPixels(7), 0);
-    EXPECT_EQ(ToPixels(-15), -1);
-}
-
 TEST(ListViewItems, GoToTheEndShowSubItemsNextAndDieWithAClear) {
     ListView list;
     Fill(list, {});
@@ -126,9 +118,25 @@ TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {
     EXPECT_EQ(list.ListItemAt(1).SubItem(1), "9");
     EXPECT_EQ(list.ListItemAt(1).Text(), "9"); // equal keys keep the order added
     EXPECT_EQ(list.ListItemAt(500).Text(), "490");
+
+    // Rows added to a list that holds some are inserted and then sorted in:
+    // the selection stays on its row.
+    const ListItem selected = list.ListItemAt(250);
+    list.SetSelectedItem(selected);
+    list.BeginUpdate();
+    list.AddListItem("new").SetSubItem(1, "9");
+    list.EndUpdate();
+    EXPECT_TRUE(resets.count() == 1 && inserts.count() == 1) << "the view is told without a reset";
+    EXPECT_EQ(list.ListItemAt(51).Text(), "new");
+    EXPECT_EQ(list.SelectedItem(), selected);
+    EXPECT_EQ(selected.Index(), 251);
 }
 
-TEST(ListViewBehaviour, StyleBitsSelectionEventsAndLabelEdit) {
+// Twips go to the nearest pixel, halves away from zero.
+TEST(ListViewBehaviour, StyleBitsSelectionEventsLabelEditAndTwips) {
+    using quarnel::twips::ToPixels;
+    EXPECT_EQ(QList<int>({ToPixels(700), ToPixels(500), ToPixels(7), ToPixels(-15)}),
+              QList<int>({47, 33, 0, -1}));
     ListView list;
     Fill(list, {{"a", "1"}, {"b", "2"}});
     list.resize(300, 200);

@@ -2,42 +2,17 @@
 // Copyright (C) 2026 The Quarnel developers
 
 // Starting the main window with a path on the command line.
-#include "FakePlatform.h"
-#include "MsgBox.h"
-#include "frmQuarnel.h"
-
-#include <QApplication>
-#include <QScreen>
-#include <QTest>
-#include <QTimer>
-#include <algorithm>
+#include "WindowTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using quarnel::frmQuarnel;
-using quarnel::MsgBoxButtons;
-using quarnel::MsgBoxIcon;
-using quarnel::MsgBoxResult;
 using quarnel::platform::netstatus::Success;
 
-struct ShownBox {
-    QString title;
-    bool windowVisible; // whether any window of ours was on screen by then
-};
-
-class StartFromPath : public testing::Test {
+class StartFromPath : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
-        quarnel::SetMsgBoxHandler(
-            [this](const QString&, MsgBoxButtons, MsgBoxIcon, const QString& title) {
-                bool visible = false;
-                for (QWidget* w : QApplication::topLevelWidgets())
-                    visible = visible || w->isVisible();
-                boxes.push_back({title, visible});
-                return MsgBoxResult::OK;
-            });
         // X: is mapped to \\srv\data, whose folder on the server is E:\Shares\Data.
         platform.entries = {{u"X:\\REPORT~1", u"Reports 2026"},
                             {u"X:\\REPORT~1\\MAYBUD~1.DOC", u"May budget.doc"}};
@@ -45,26 +20,15 @@ class StartFromPath : public testing::Test {
             true, u"\\\\srv\\data", u"Reports 2026\\May budget.doc"};
         platform.shareInfo[u"data"] = {Success,
                                        {{u"data", 0, u"", 0, 0, 0, u"E:\\Shares\\Data", u""}}};
+        WindowTest::SetUp();
     }
-    void TearDown() override { quarnel::SetMsgBoxHandler({}); }
-
-    std::unique_ptr<frmQuarnel> Start(const QString& commandLine) {
-        auto form = std::make_unique<frmQuarnel>(api, commandLine);
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        return form;
-    }
-
-    quarnel::test::FakePlatform platform;
-    quarnel::modApi api{platform};
-    std::vector<ShownBox> boxes;
 };
 
 TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists) {
     platform.fileBatches.push_back(
         {Success, {{9, 3, 1, u"E:\\Shares\\Data\\Reports 2026\\May budget.doc", u"ann"}}});
 
-    auto form = Start(QStringLiteral("X:\\REPORT~1\\MAYBUD~1.DOC"));
+    Reopen(QStringLiteral("X:\\REPORT~1\\MAYBUD~1.DOC"));
 
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(form->txtServer->text(), "\\\\srv");
@@ -79,61 +43,32 @@ TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists)
     EXPECT_TRUE(form->cmdListFiles->isEnabled());
 }
 
-// A path on no share of a network drive is told before the window shows,
-// and nothing is listed; the command line is one text, quotes and all. A
-// path of a server alone says nothing. The words are the resolution's.
-TEST_F(StartFromPath, APathOnNoShareIsToldBeforeTheWindowAndListsNothing) {
+// A path that names no share is told in the status bar, in words of its
+// own, with no box over the window; the inputs keep what was given (the
+// command line is one text, quotes and all) and nothing is listed. Without
+// a command line nothing is looked up.
+TEST_F(StartFromPath, APathThatCannotBeResolvedIsToldInTheStatusBar) {
+    platform.shareInfo[u"locked"] = {quarnel::platform::netstatus::AccessDenied, {}};
     const std::pair<QString, QString> cases[] = {
-        {"C:\\Windows", "No network drive"},
-        {"\"X:\\REPORT~1\\MAYBUD~1.DOC\"", "No network drive"},
-        {"\\\\srv\\nosuch\\a.doc", "Problem finding share"},
-        {"\\\\srv", {}},
+        {"", ""},
+        {"C:\\Windows", "C:\\Windows is on no network drive"},
+        {"\"X:\\REPORT~1\\MAYBUD~1.DOC\"", "\"X:\\REPORT~1\\MAYBUD~1.DOC\" is on no network drive"},
+        {"\\\\srv\\nosuch\\a.doc", "Cannot find the share of \\\\srv\\nosuch\\a.doc: Status 2310"},
+        {"\\\\srv\\locked", "Cannot find the share of \\\\srv\\locked: Access is denied (error 5)"},
+        {"\\\\srv", "\\\\srv names no share"},
     };
-    for (const auto& [commandLine, title] : cases) {
+    for (const auto& [commandLine, status] : cases) {
         SCOPED_TRACE(commandLine.toStdString());
-        boxes.clear();
-        auto form = Start(commandLine);
-        ASSERT_EQ(boxes.size(), title.isEmpty() ? 0u : 1u);
-        if (!boxes.empty()) {
-            EXPECT_EQ(boxes[0].title, title);
-            EXPECT_FALSE(boxes[0].windowVisible);
-        }
+        Reopen(commandLine);
+        EXPECT_EQ(form->StatusText(), status);
         EXPECT_TRUE(form->txtServer->text().isEmpty());
-        EXPECT_TRUE(form->txtBasePath->text().isEmpty());
-        EXPECT_FALSE(form->cmdShares->isEnabled());
+        EXPECT_EQ(form->txtBasePath->text(), commandLine);
         EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
     }
-    EXPECT_TRUE(platform.fileCalls.empty());
-    EXPECT_EQ(std::count(platform.driveLookups.begin(), platform.driveLookups.end(),
-                         u"\"X:\\REPORT~1\\MAYBUD~1.DOC\""),
-              1);
-}
-
-// Qt would centre a box over its parent even while the parent is not yet
-// shown, in the corner of the screen where the parent is to come.
-TEST(MsgBoxPlacement, ABoxBeforeTheWindowSitsInTheMiddleOfTheScreen) {
-    QWidget notYetShown;
-    notYetShown.setGeometry(0, 0, 100, 100);
-    QPoint boxCentre, screenCentre;
-    QTimer::singleShot(0, [&] {
-        QWidget* box = QApplication::activeModalWidget();
-        ASSERT_NE(box, nullptr);
-        boxCentre = box->frameGeometry().center();
-        screenCentre = box->screen()->availableGeometry().center();
-        box->close();
-    });
-    quarnel::MsgBox(&notYetShown, QStringLiteral("prompt"), MsgBoxButtons::OK,
-                    MsgBoxIcon::Information, QStringLiteral("title"));
-    EXPECT_LE((boxCentre - screenCentre).manhattanLength(), 4)
-        << boxCentre.x() << "," << boxCentre.y();
-}
-
-TEST_F(StartFromPath, WithoutACommandLineNothingIsLookedUp) {
-    auto form = Start(QString());
-    EXPECT_TRUE(platform.entryLookups.empty());
-    EXPECT_TRUE(platform.driveLookups.empty());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(QApplication::focusWidget(), form->txtServer);
+    EXPECT_TRUE(platform.fileCalls.empty());
+    EXPECT_EQ(platform.driveLookups,
+              (std::vector<std::u16string>{u"C:\\Windows", u"\"X:\\REPORT~1\\MAYBUD~1.DOC\""}));
 }
 
 } // namespace

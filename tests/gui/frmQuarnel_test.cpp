@@ -6,9 +6,12 @@
 #include "frmQuarnel.h"
 
 #include <QApplication>
-#include <QCloseEvent>
+#include <QHeaderView>
+#include <QRegularExpression>
 #include <QScreen>
-#include <QSignalSpy>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -18,13 +21,15 @@
 namespace {
 
 namespace netstatus = quarnel::platform::netstatus;
+using quarnel::test::FakeFile;
 
 class MainWindow : public quarnel::test::WindowTest {
   protected:
     QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
 
     bool Idle() const {
-        return form->cmdListFiles->isEnabled() && form->cursor().shape() == Qt::ArrowCursor;
+        return form->cmdListFiles->isEnabled() && form->cursor().shape() == Qt::ArrowCursor &&
+               !form->cmdStop->isVisible();
     }
 };
 
@@ -32,21 +37,19 @@ class MainWindow : public quarnel::test::WindowTest {
 // the window's centring, the captions and the list's columns.
 TEST_F(MainWindow, StartsCentredWithItsCaptionsAndAnEmptyListOfFiveColumns) {
     EXPECT_EQ(form->windowTitle(), "Quarnel");
-    EXPECT_EQ(form->size(), QSize(530, 310));
+    EXPECT_EQ(form->size(), QSize(530, 331));
     EXPECT_FALSE(form->windowIcon().isNull());
     const QPoint screenCentre = form->screen()->availableGeometry().center();
     EXPECT_LE((form->frameGeometry().center() - screenCentre).manhattanLength(), 2);
-    const QList<QWidget*> controls{form->lblserver,    form->cmdservers, form->lblBasePath,
-                                   form->cmdShares,    form->cmdBrowse,  form->Label1,
-                                   form->cmdListFiles, form->cmdMessage};
-    QStringList captions;
-    for (const QWidget* control : controls)
-        captions << control->property("text").toString();
-    EXPECT_EQ(captions, QStringList({"Server", "...", "Base Path", "$", "...", "User",
-                                     "List Quarnel", "Message"}));
+    EXPECT_EQ(form->lblserver->text() + form->cmdservers->text() + form->lblBasePath->text() +
+                  form->cmdShares->text() + form->cmdBrowse->text() + form->Label1->text() +
+                  form->cmdListFiles->text() + form->cmdMessage->text(),
+              "&Server...&Base Path$...&User&List Quarnel&Message");
     EXPECT_EQ(form->cmdservers->toolTip() + form->cmdShares->toolTip() + form->cmdBrowse->toolTip(),
               "Select a computerSelect a shareBrowse");
     EXPECT_FALSE(form->cmdShares->isEnabled());
+    EXPECT_FALSE(form->cmdStop->isVisible());
+    quarnel::test::ExpectNamedWithDistinctAccessKeys(*form);
 
     quarnel::ListView* list = form->lvwFiles;
     EXPECT_EQ(list->ListItemCount(), 0);
@@ -56,49 +59,38 @@ TEST_F(MainWindow, StartsCentredWithItsCaptionsAndAnEmptyListOfFiveColumns) {
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(list->ColumnHeaderKey(n), keys[n - 1]);
         EXPECT_EQ(list->ColumnHeaderText(n), texts[n - 1]);
+        // Wide enough for its header, with the sort indicator beside it.
+        EXPECT_GE(list->header()->sectionSize(n - 1), list->header()->sectionSizeHint(n - 1))
+            << texts[n - 1].toStdString();
     }
+    EXPECT_GE(list->header()->sectionSize(2),
+              list->fontMetrics().horizontalAdvance("-2147483648") + 8);
     EXPECT_EQ(list->ExtendedStyle() & 0x30u, 0x30u);
-    EXPECT_FALSE(list->MultiSelect());
+    EXPECT_TRUE(list->MultiSelect());
     EXPECT_TRUE(list->dragEnabled());
 }
 
-TEST_F(MainWindow, TabFollowsTheKeyboardOrderFromTheServerBox) {
+// The order follows the layout, row by row, from the server box; the share
+// picker's button takes its turn exactly while the server holds more than
+// spaces.
+TEST_F(MainWindow, TabFollowsTheLayoutAndTheShareButtonWantsAServer) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     EXPECT_EQ(QApplication::focusWidget(), form->txtServer);
-
-    const auto tabRound = [&] {
-        std::vector<QWidget*> visited;
-        for (int i = 0; i < 9 && (i == 0 || visited.back() != form->txtServer); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited.push_back(QApplication::focusWidget());
-        }
-        return visited;
-    };
-    EXPECT_EQ(tabRound(),
-              (std::vector<QWidget*>{form->txtBasePath, form->cmdListFiles, form->cmdMessage,
-                                     form->cmdservers, form->txtUser, form->cmdBrowse,
-                                     form->lvwFiles, form->txtServer}));
-    form->txtServer->setText("srv");
-    EXPECT_EQ(tabRound(),
-              (std::vector<QWidget*>{form->txtBasePath, form->cmdListFiles, form->cmdMessage,
-                                     form->cmdservers, form->cmdShares, form->txtUser,
-                                     form->cmdBrowse, form->lvwFiles, form->txtServer}));
+    for (const char* server : {"", "   ", "x", "\t", " x "}) {
+        form->txtServer->setText(server);
+        const bool shares = QString(server).contains(QRegularExpression("[^ ]"));
+        EXPECT_EQ(form->cmdShares->isEnabled(), shares) << '"' << server << '"';
+        std::vector<QWidget*> order{form->txtServer,  form->cmdservers, form->txtBasePath,
+                                    form->cmdBrowse,  form->txtUser,    form->cmdListFiles,
+                                    form->cmdMessage, form->lvwFiles};
+        if (shares)
+            order.insert(order.begin() + 3, form->cmdShares);
+        quarnel::test::ExpectTabOrder(order);
+    }
 }
 
-TEST_F(MainWindow, ShareButtonIsEnabledWhileTheServerHoldsMoreThanSpaces) {
-    QTest::keyClicks(form->txtServer, "   ");
-    EXPECT_FALSE(form->cmdShares->isEnabled());
-    QTest::keyClicks(form->txtServer, "x");
-    EXPECT_TRUE(form->cmdShares->isEnabled());
-    form->txtServer->clear();
-    EXPECT_FALSE(form->cmdShares->isEnabled());
-    form->txtServer->setText("\t"); // only spaces count as blank
-    EXPECT_TRUE(form->cmdShares->isEnabled());
-    form->txtServer->setText(" ");
-    EXPECT_FALSE(form->cmdShares->isEnabled());
-}
-
-TEST_F(MainWindow, EnterListsOnceWithTheButtonDisabledAndTheHourglassShown) {
+// The second listing starts from an empty list: no row of the first stays.
+TEST_F(MainWindow, EnterListsWhatTheInputsSayAsTheyStand) {
     Script({{1, 1, 0, u"C:\\old.txt", u"OLD"}});
     form->cmdListFiles->click();
     ASSERT_EQ(form->lvwFiles->ListItemCount(), 1);
@@ -108,44 +100,30 @@ TEST_F(MainWindow, EnterListsOnceWithTheButtonDisabledAndTheHourglassShown) {
     form->txtUser->setText("bob ");
     Script({{7, 3, 0, u"C:\\Data\\a.doc", u"bob"}}, netstatus::MoreData);
     Script({}, netstatus::Success);
-    struct {
-        bool disabled = false, hourglass = false;
-        int rows = -1;
-    } during;
-    platform.duringCall = [&] {
-        if (platform.fileCalls.size() != 2)
-            return;
-        during.disabled = !form->cmdListFiles->isEnabled();
-        during.hourglass = form->cursor().shape() == Qt::WaitCursor;
-        during.rows = form->lvwFiles->ListItemCount();
-        QTest::keyClick(form->txtUser, Qt::Key_Return);
-        QTest::mouseClick(form->cmdListFiles, Qt::LeftButton);
-    };
     QTest::keyClick(form->txtServer, Qt::Key_Return);
 
     ASSERT_EQ(platform.fileCalls.size(), 3u); // the first listing, and two batches of this one
     EXPECT_EQ(platform.fileCalls[1].server, u"\\\\srv");
     EXPECT_EQ(platform.fileCalls[1].basePath, u" C:\\Data ");
     EXPECT_EQ(platform.fileCalls[1].userName, u"bob ");
-    EXPECT_TRUE(during.disabled);
-    EXPECT_TRUE(during.hourglass);
-    EXPECT_EQ(during.rows, 0);
     EXPECT_TRUE(Idle());
     EXPECT_EQ(Row(1), QStringList({"bob", "C:\\Data\\a.doc", "7", "RW ", "0"}));
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
 
-    // Enter in the other boxes lists too; on another button it clicks that one.
-    platform.duringCall = nullptr;
-    Script({});
-    QTest::keyClick(form->txtBasePath, Qt::Key_Enter, Qt::KeypadModifier);
-    Script({});
-    QTest::keyClick(form->txtUser, Qt::Key_Return);
-    EXPECT_EQ(platform.fileCalls.size(), 5u);
+    // Enter in the other boxes and on the list lists too; on another button
+    // it clicks that one.
+    for (QWidget* where :
+         {static_cast<QWidget*>(form->txtBasePath), static_cast<QWidget*>(form->txtUser),
+          static_cast<QWidget*>(form->lvwFiles)}) {
+        Script({});
+        QTest::keyClick(where, Qt::Key_Enter, Qt::KeypadModifier);
+    }
+    EXPECT_EQ(platform.fileCalls.size(), 6u);
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     form->cmdMessage->setFocus();
     Script({});
     QTest::keyClick(form->cmdMessage, Qt::Key_Return);
-    EXPECT_EQ(platform.fileCalls.size(), 5u);
+    EXPECT_EQ(platform.fileCalls.size(), 6u);
 }
 
 TEST_F(MainWindow, RowsShowPermissionLettersAndSignedNumbers) {
@@ -156,14 +134,7 @@ TEST_F(MainWindow, RowsShowPermissionLettersAndSignedNumbers) {
     Script({{0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, u"C:\\all.doc", u"DAVE"},
             {5, 4 | 0x40, 2, std::nullopt, std::nullopt},
             {2147483647u, 1, 0, u"C:\\r.doc", u"EVE"}});
-    // The rows of all batches arrive at once: the list is emptied, then
-    // filled, and never told of single rows (which would not scale).
-    QSignalSpy resets(form->lvwFiles->model(), &QAbstractItemModel::modelReset);
-    QSignalSpy inserts(form->lvwFiles->model(), &QAbstractItemModel::rowsInserted);
     form->cmdListFiles->click();
-
-    EXPECT_EQ(resets.count(), 2);
-    EXPECT_EQ(inserts.count(), 0);
     ASSERT_EQ(form->lvwFiles->ListItemCount(), 6);
     EXPECT_EQ(Row(1), QStringList({"ALICE", "C:\\rw.doc", "1", "RW ", "0"}));
     EXPECT_EQ(Row(2), QStringList({"BOB", "C:\\w.doc", "2", " W ", "1"}));
@@ -173,77 +144,89 @@ TEST_F(MainWindow, RowsShowPermissionLettersAndSignedNumbers) {
     EXPECT_EQ(Row(6), QStringList({"EVE", "C:\\r.doc", "2147483647", "R  ", "0"}));
 }
 
-TEST_F(MainWindow, AFailedOrEmptyListingShowsNothing) {
-    Script({{4, 1, 0, u"d", u"u4"}});
-    form->cmdListFiles->click();
-    platform.fileBatches.push_back({netstatus::BadNetPath, {}});
-    form->cmdListFiles->click();
-    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
-    EXPECT_TRUE(Idle());
-
-    Script({});
-    form->cmdListFiles->click();
-    EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
-
-    // A failure after a batch keeps that batch's rows.
-    Script({{5, 1, 0, u"e", u"u5"}}, netstatus::MoreData);
-    platform.fileBatches.push_back({netstatus::BadNetPath, {}, true});
-    form->cmdListFiles->click();
-    EXPECT_EQ(Row(1).front(), "u5");
-    EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
-    EXPECT_TRUE(Idle());
-}
-
-TEST_F(MainWindow, ListFollowsTheWindowSizeEachDimensionOnItsOwn) {
-    const auto resizeTo = [&](int width, int height) {
-        form->resize(width, height);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form->size() == QSize(width, height); }));
+// A failed listing shows an empty list, as a server without open files
+// does: the status bar tells them apart, in quarnel-cli's words, and says
+// when a failure after some batches left the list incomplete.
+TEST_F(MainWindow, TheStatusBarTellsHowTheListingEnded) {
+    form->txtServer->setText("srv");
+    const FakeFile file{5, 1, 0, u"e", u"u5"};
+    struct Case {
+        std::vector<std::pair<quarnel::platform::NetStatus, std::vector<FakeFile>>> batches;
+        int rows;
+        QString starts, ends;
+    } const cases[] = {
+        {{{netstatus::Success, {file}}}, 1, "1 open file on \\\\srv at ", ""},
+        {{{netstatus::Success, {}}}, 0, "0 open files on \\\\srv at ", ""},
+        {{{netstatus::BadNetPath, {}}},
+         0,
+         "Cannot list the open files on \\\\srv: The network path was not found (error 53) (at ",
+         ")"},
+        {{{netstatus::MoreData, {file}}, {netstatus::AccessDenied, {}}},
+         1,
+         "1 open file on \\\\srv at ",
+         "; the list is incomplete, the listing stopped early: Access is denied (error 5)"},
     };
-    resizeTo(600, 400);
-    const QRect outer = form->frameGeometry();
-    EXPECT_EQ(form->lvwFiles->geometry(),
-              QRect(-1, 62, outer.width() - 135 / 15, outer.height() - 1335 / 15));
-
-    // Too low for the list: its height stays, its width still follows.
-    const int height = form->lvwFiles->height();
-    resizeTo(300, 60);
-    ASSERT_LT(form->frameGeometry().height(), 1335 / 15);
-    EXPECT_EQ(form->lvwFiles->height(), height);
-    EXPECT_EQ(form->lvwFiles->width(), form->frameGeometry().width() - 135 / 15);
+    for (const Case& c : cases) {
+        for (const auto& [status, files] : c.batches)
+            Script(files, status);
+        form->cmdListFiles->click();
+        EXPECT_EQ(form->lvwFiles->ListItemCount(), c.rows);
+        EXPECT_TRUE(form->StatusText().startsWith(c.starts)) << form->StatusText().toStdString();
+        EXPECT_TRUE(form->StatusText().endsWith(c.ends)) << form->StatusText().toStdString();
+        EXPECT_TRUE(Idle());
+    }
 }
 
-// A window that records its closing in a shared log, and may refuse it.
-class Recorder : public QWidget {
-  public:
-    Recorder(QString name, QStringList& log, bool refuse) : log_(log), refuse_(refuse) {
-        setObjectName(name);
+// Listing the same server again keeps the selected files selected and the
+// file at the top at the top, as far as they are still listed; another
+// server starts afresh.
+TEST_F(MainWindow, ListingAgainKeepsTheSelectionAndTheScrollPosition) {
+    const auto list = [&](const QString& server, int gone) {
+        std::vector<FakeFile> files;
+        for (int id = gone < 0 ? 0 : 2; id < 80; ++id)
+            if (id != gone)
+                files.push_back({static_cast<std::uint32_t>(id), 1, 0, u"C:\\f", u"u"});
+        Script(files);
+        form->txtServer->setText(server);
+        form->cmdListFiles->click();
+    };
+    quarnel::ListView& rows = *form->lvwFiles;
+    list("srv", -1);
+    for (int row : {30, 33})
+        rows.selectionModel()->select(rows.model()->index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    rows.scrollTo(rows.model()->index(25, 0), QAbstractItemView::PositionAtTop);
+    list("srv", 30); // 0, 1 and 30 are gone; 25 and 33 stay
+    ASSERT_EQ(rows.SelectedItems().size(), 1u);
+    EXPECT_EQ(rows.SelectedItems()[0].SubItem(2), "33");
+    EXPECT_EQ(rows.indexAt(QPoint(0, 0)).siblingAtColumn(2).data().toString(), "25");
+    list("other", 30);
+    EXPECT_TRUE(rows.SelectedItems().empty());
+    EXPECT_EQ(rows.verticalScrollBar()->value(), 0);
+}
+
+// The window starts from the inputs, size and column widths of its last
+// run; a path on the command line takes the place of the inputs.
+TEST_F(MainWindow, StartsWhereTheLastRunEnded) {
+    const QTemporaryDir dir;
+    QSettings settings(dir.filePath("quarnel.conf"), QSettings::IniFormat);
+    auto first = std::make_unique<quarnel::frmQuarnel>(api, QString(), &settings);
+    first->txtServer->setText("srv");
+    first->txtBasePath->setText("D:\\Data");
+    first->txtUser->setText("ann");
+    first->lvwFiles->SetColumnHeaderWidth(1, 2100);
+    first->show();
+    first->setGeometry(40, 50, 600, 420);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->height() == 420; }));
+    first->close();
+
+    for (const QString& commandLine : {QString(), QStringLiteral("X:\\a.doc")}) {
+        quarnel::frmQuarnel again(api, commandLine, &settings);
+        EXPECT_EQ(again.txtServer->text() + again.txtBasePath->text() + again.txtUser->text(),
+                  commandLine.isEmpty() ? "srvD:\\Dataann" : commandLine);
+        EXPECT_EQ(again.size(), QSize(600, 420));
+        EXPECT_EQ(again.lvwFiles->ColumnHeaderWidth(1), 2100);
     }
-
-  protected:
-    void closeEvent(QCloseEvent* event) override {
-        log_ << objectName();
-        event->setAccepted(!refuse_);
-    }
-
-  private:
-    QStringList& log_;
-    bool refuse_;
-};
-
-TEST_F(MainWindow, ClosingUnloadsTheMessageWindowThenTheServerPicker) {
-    QStringList log;
-    QPointer<QWidget> message = new Recorder("frmMessage", log, true); // hidden, and refuses
-    QPointer<QWidget> servers = new Recorder("frmServers", log, false);
-    servers->show();
-    form->frmMessage = message;
-    form->frmServers = servers;
-
-    EXPECT_TRUE(form->close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(log, QStringList({"frmMessage", "frmServers"}));
-    EXPECT_TRUE(message.isNull());
-    EXPECT_TRUE(servers.isNull());
-    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(MainWindow, WindowDeletedWhileTheEnumerationYieldsIsLeftAlone) {

@@ -41,6 +41,25 @@ FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses,
 
 class Pickers : public quarnel::test::WindowTest {
   protected:
+    // The picker opens centred, and its list (at `top` pixels) follows the
+    // window's size, unless a size would be negative.
+    static void ExpectCentredAndFollowingTheSize(QWidget& picker, ListView& list, int top) {
+        const QRect screen = picker.screen()->availableGeometry();
+        EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
+        const auto resizeTo = [&](int width, int height) {
+            picker.resize(width, height);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return picker.size() == QSize(width, height); }));
+        };
+        resizeTo(300, 200);
+        const QRect outer = picker.frameGeometry();
+        EXPECT_EQ(list.geometry(),
+                  QRect(0, top / 15, outer.width() - 120 / 15, outer.height() - 390 / 15));
+        const int height = list.height();
+        resizeTo(250, 20); // too low for the list: its height stays, its width follows
+        EXPECT_EQ(list.height(), height);
+        EXPECT_EQ(list.width(), picker.frameGeometry().width() - 120 / 15);
+    }
+
     static void DoubleClickRow(ListView& list, int row) {
         const QRect cell = list.visualRect(list.model()->index(row, 0));
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
@@ -59,10 +78,10 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
     ScriptShares();
     form->txtServer->setText("  srv");
     form->txtUser->setText("ann");
-    bool hourglass = false;
+    bool busy = false;
     platform.duringCall = [&] {
-        hourglass = QApplication::overrideCursor() != nullptr &&
-                    QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        busy = QApplication::overrideCursor() != nullptr &&
+               QApplication::overrideCursor()->shape() == Qt::BusyCursor;
         // Clicks while the picker loads open no second picker (nor ask again).
         form->cmdShares->click();
         form->cmdservers->click();
@@ -76,13 +95,14 @@ TEST_F(Pickers, SharePickerListsEveryShareAndEnterPutsItsFolderIntoTheBasePathOn
         EXPECT_EQ(ColumnTexts(list, 1), (QStringList{"Remote Admin", "Team data", "IPC Service"}));
         EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
         EXPECT_EQ(ColumnTexts(list, 3), (QStringList{"C:\\Windows", "E:\\Data", ""}));
-        ClickHeader(list, 3); // sorts as in the main window
-        EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "10", "9"}));
+        ClickHeader(list, 3); // sorts as in the main window, numbers as numbers
+        EXPECT_EQ(ColumnTexts(list, 2), (QStringList{"0", "9", "10"}));
+        EXPECT_TRUE(list.EmptyText().isEmpty());
 
-        list.SetSelectedItem(list.ListItemAt(3)); // "data"
+        list.SetSelectedItem(list.ListItemAt(2)); // "data"
         QTest::keyClick(&list, Qt::Key_Return);
     }));
-    EXPECT_TRUE(hourglass);
+    EXPECT_TRUE(busy);
     EXPECT_EQ(platform.shareCalls[0].server, u"\\\\  srv"); // the text as it stands
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Data");
     EXPECT_EQ(form->txtServer->text(), "  srv");
@@ -112,7 +132,10 @@ TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
     };
     ASSERT_TRUE(WhileModal<frmShares>(form->cmdShares, [&](frmShares& picker) {
         EXPECT_EQ(picker.lvwShares->ListItemCount(), 0);
+        EXPECT_EQ(picker.lvwShares->EmptyText(),
+                  "Cannot list the shares of \\\\srv: Access is denied (error 5)");
         EXPECT_TRUE(tryToPick(*picker.lvwShares));
+        ExpectCentredAndFollowingTheSize(picker, *picker.lvwShares, 60);
     }));
     ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.lvwServers->ListItemCount(), 1);
@@ -148,31 +171,13 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
     EXPECT_EQ(form->txtBasePath->text(), "D:\\x");
     EXPECT_TRUE(platform.fileCalls.empty());
 
-    // Asked again at the next opening: a server gone meanwhile is not listed.
-    platform.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
-    ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
-        EXPECT_EQ(ColumnTexts(*picker.lvwServers, 0), (QStringList{"ALPHA"}));
-    }));
-}
-
-TEST_F(Pickers, OpenCentredAndTheListFollowsTheSizeUnlessItWouldBeNegative) {
+    // Asked again at the next opening: the servers gone meanwhile are not
+    // listed, and an empty list says so.
     platform.serverBatches.push_back({netstatus::Success, {}});
     ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
-        const QRect screen = picker.screen()->availableGeometry();
-        EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
-        ListView& list = *picker.lvwServers;
-        const auto resizeTo = [&](int width, int height) {
-            picker.resize(width, height);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return picker.size() == QSize(width, height); }));
-        };
-        resizeTo(300, 200);
-        const QRect outer = picker.frameGeometry();
-        EXPECT_EQ(list.geometry(),
-                  QRect(0, 0, outer.width() - 120 / 15, outer.height() - 390 / 15));
-        const int height = list.height();
-        resizeTo(250, 20); // too low for the list: its height stays, its width follows
-        EXPECT_EQ(list.height(), height);
-        EXPECT_EQ(list.width(), picker.frameGeometry().width() - 120 / 15);
+        EXPECT_EQ(picker.lvwServers->ListItemCount(), 0);
+        EXPECT_EQ(picker.lvwServers->EmptyText(),
+                  "No server of the primary domain is in the browse list");
     }));
 }
 

@@ -122,6 +122,8 @@ platform::NetStatus FakePlatform::NetServerEnum(const char16_t* server, std::uin
 platform::NetStatus FakePlatform::NetShareGetInfo(const char16_t* server, const char16_t* netName,
                                                   std::uint32_t level, std::uint8_t** buffer) {
     shareInfoCalls.push_back({Capture(server), Capture(netName), level});
+    if (duringCall)
+        duringCall();
     *buffer = nullptr;
     const auto found = shareInfo.find(netName ? netName : u"");
     if (found == shareInfo.end())

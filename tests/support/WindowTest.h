@@ -11,7 +11,10 @@
 #include "MsgBox.h"
 #include "frmQuarnel.h"
 
-#include <QCoreApplication>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,12 +24,45 @@
 
 namespace quarnel::test {
 
+// Every control of `window` that takes the focus has a name that a screen
+// reader can say (a button's caption names it when it holds a word), and no
+// two of its controls, labels included, share an access key.
+inline void ExpectNamedWithDistinctAccessKeys(const QWidget& window) {
+    QString keys;
+    for (const QWidget* control : window.findChildren<QWidget*>()) {
+        const QString text = control->property("text").toString();
+        const bool captioned =
+            qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QLabel*>(control);
+        if (const qsizetype amp = text.indexOf(u'&'); captioned && amp >= 0) {
+            EXPECT_FALSE(keys.contains(text[amp + 1].toLower())) << text.toStdString();
+            keys += text[amp + 1].toLower();
+        }
+        EXPECT_TRUE(control->focusPolicy() == Qt::NoFocus || !control->accessibleName().isEmpty() ||
+                    (captioned && text.contains(QRegularExpression("\\w"))))
+            << control->metaObject()->className();
+    }
+}
+
+// Tab leads from each control of `order` to the next, and from the last to
+// the first.
+inline void ExpectTabOrder(const std::vector<QWidget*>& order) {
+    order.front()->setFocus();
+    for (std::size_t i = 1; i <= order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i % order.size()]) << "after " << i << " tabs";
+    }
+}
+
 class WindowTest : public testing::Test {
   protected:
     struct Box {
         QString prompt, title;
         MsgBoxButtons buttons;
         MsgBoxIcon icon;
+        bool operator==(const Box&) const = default;
+        friend void PrintTo(const Box& box, std::ostream* out) {
+            *out << box.title.toStdString() << ": " << box.prompt.toStdString();
+        }
     };
 
     void SetUp() override {
@@ -40,7 +76,12 @@ class WindowTest : public testing::Test {
                 return answers.takeFirst();
             return buttons == MsgBoxButtons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::OK;
         });
-        form = std::make_unique<frmQuarnel>(api);
+        Reopen();
+    }
+
+    // A new window in place of the last, started with `commandLine`.
+    void Reopen(const QString& commandLine = {}) {
+        form = std::make_unique<frmQuarnel>(api, commandLine);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }

@@ -200,6 +200,8 @@ TEST(GetShareInfo, FillsTheCallersRecordOnlyOnSuccess) {
         EXPECT_FALSE(api.GetShareInfo(u"srv", name, info));
         EXPECT_EQ(fake.shareInfoCalls.back().netName, name);
         EXPECT_EQ(info, (ShareInfo{u"IPC$", 3, u"", 0, 0, 0, u"", u""}));
+        EXPECT_EQ(api.LastFailure,
+                  name == u"locked" ? netstatus::AccessDenied : netstatus::NetNameNotFound);
     }
     EXPECT_TRUE(fake.allBuffersReleasedOnce());
 }
@@ -256,6 +258,7 @@ TEST(FaultMatrix, EveryStatusAtEveryBatchOfEveryEnumeration) {
                 EXPECT_EQ(yields, batches);
                 EXPECT_EQ(api.LastBatchEnd,
                           Succeeds(status) ? modApi::BatchEnd::Complete : modApi::BatchEnd::Failed);
+                EXPECT_EQ(api.LastFailure, Succeeds(status) ? netstatus::Success : status);
                 EXPECT_TRUE(fake.allBuffersReleasedOnce());
                 for (const Enumeration& other : Enumerations) {
                     if (&other != &e) {

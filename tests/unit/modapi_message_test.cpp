@@ -78,6 +78,7 @@ TEST_F(SendNetMessageTest, EveryStatusIsToldInItsOwnWords) {
         {2136, u"General network error"},
         {2250, u"Network connection could not be found."},
         {2273, u"Message alias could not be found on the network."},
+        {1223, u"Stopped before the network answered"},
         {1, u"Unknown error"},
         {234, u"Unknown error"}, // "more data" means nothing here
         {2310, u"Unknown error"},
