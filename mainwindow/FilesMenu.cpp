@@ -8,6 +8,7 @@
 #include "SaveDialog.h"
 #include "StatusWords.h"
 #include "frmQuarnel.h"
+#include "report/Audit.h"
 #include "report/Listing.h"
 
 #include <QAction>
@@ -115,8 +116,9 @@ void FilesMenu::mnuSendMessage_Click() {
         form_.AddMessageRecipient(row_.Text());
 }
 
-// Closes every selected file after one question; tells the ones that could
-// not be closed, and lists again when any was.
+// Closes every selected file after one question, each written to the audit
+// trail; tells the ones that could not be closed, and lists again when any
+// was.
 void FilesMenu::mnuCloseFile_Click() {
     std::vector<OpenFileInfo> files; // copies: the question may outlast the listing
     for (const ListItem& row : form_.lvwFiles->SelectedItems())
@@ -144,8 +146,7 @@ void FilesMenu::mnuCloseFile_Click() {
     const QPointer<frmQuarnel> alive(&form_);
     QStringList failed;
     for (const OpenFileInfo& file : files) {
-        std::u16string reason;
-        if (!api_.CloseOpenFile(server.toStdU16String(), file.Id, reason))
+        if (!report::CloseAndRecord(api_, server.toStdString(), file))
             failed << QString::fromStdU16String(file.PathName) + QStringLiteral(": ") +
                           words::Reason(api_);
         if (!alive)
