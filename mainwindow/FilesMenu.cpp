@@ -12,6 +12,7 @@
 #include "report/Listing.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
@@ -28,6 +29,9 @@ namespace {
 
 // The column of lvwFiles that Copy Path reads (the row's own text is 0).
 constexpr int PathColumn = 1;
+
+// The choices of "Refresh Every", in seconds; 0 is Off.
+constexpr int RefreshChoices[] = {0, 2, 5, 10, 30, 60};
 
 using words::ServerForMessage;
 
@@ -46,10 +50,24 @@ FilesMenu::FilesMenu(frmQuarnel& form, modApi& api)
       mnuCopyPath(new QAction(QStringLiteral("Copy Path"), this)),
       mnuCopyRow(new QAction(QStringLiteral("Copy Row"), this)),
       mnuRefresh(new QAction(QStringLiteral("Refresh"), this)),
+      mnuRefreshEvery(new QMenu(QStringLiteral("Refresh Every"), menu_)),
       mnuExportList(new QAction(QStringLiteral("Export List..."), this)) {
     menu_->addActions({mnuSendMessage, mnuCloseFile, mnuCopyPath, mnuCopyRow});
     menu_->addSeparator();
-    menu_->addActions({mnuRefresh, mnuExportList});
+    menu_->addAction(mnuRefresh);
+    menu_->addMenu(mnuRefreshEvery);
+    menu_->addAction(mnuExportList);
+
+    auto* choices = new QActionGroup(mnuRefreshEvery);
+    for (const int seconds : RefreshChoices) {
+        QAction* choice = mnuRefreshEvery->addAction(
+            seconds == 0 ? QStringLiteral("Off") : QStringLiteral("%1 Seconds").arg(seconds));
+        choice->setCheckable(true);
+        choice->setData(seconds);
+        choices->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, seconds] { form_.SetRefreshInterval(seconds); });
+    }
 
     // F5 lists again wherever the focus is in the window, menu or not.
     mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
@@ -107,6 +125,8 @@ void FilesMenu::Popup(const ListItem& row, const QPoint& at) {
     const bool idle = form_.cmdListFiles->isEnabled();
     mnuRefresh->setEnabled(idle);
     mnuExportList->setEnabled(idle);
+    for (QAction* choice : mnuRefreshEvery->actions())
+        choice->setChecked(choice->data().toInt() == form_.RefreshInterval());
     menu_->exec(at);
     mnuRefresh->setEnabled(true); // F5 stays available
 }
