@@ -10,8 +10,6 @@
 #include "WindowTest.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
-#include "report/Audit.h"
-#include "report/SystemLog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -45,14 +43,10 @@ class FilesMenuTest : public quarnel::test::WindowTest {
   protected:
     void SetUp() override {
         quarnel::SetSaveFileNameHandler([this](const QString&) { return saveAs; });
-        quarnel::report::SetAuditSink([this](const std::string& line, bool failed) {
-            audit.push_back((failed ? "warning " : "notice ") + line);
-        });
         WindowTest::SetUp();
     }
     void TearDown() override {
         quarnel::SetSaveFileNameHandler({});
-        quarnel::report::SetAuditSink({});
         WindowTest::TearDown();
     }
 
@@ -70,7 +64,6 @@ class FilesMenuTest : public quarnel::test::WindowTest {
     }
 
     QString saveAs;
-    std::vector<std::string> audit; // each close's record, "notice LINE" or "warning LINE"
 };
 
 TEST_F(FilesMenuTest, RowItemsAreEnabledOnlyForARowAndSendOnlyForOneWithAUser) {
@@ -115,9 +108,9 @@ TEST_F(FilesMenuTest, RowItemsActOnTheRowsAsShown) {
 }
 
 // Close File asks first, once for all selected files; it closes them on the
-// server they were listed from, each in the audit trail, tells the ones it
-// could not close, and lists again, as Refresh does, once any was closed. A
-// failure alone changes nothing.
+// server they were listed from, tells the ones it could not close, and
+// lists again, as Refresh does, once any was closed. A failure alone
+// changes nothing.
 TEST_F(FilesMenuTest, CloseFileAsksOnceThenClosesOnTheListedServerAndListsAgain) {
     List({{0x80000000u, 3, 0, u"C:\\Data\\a.doc", u"ann"}, {8, 1, 0, u"C:\\b.doc", u"bob"}});
     form->txtServer->setText("other"); // typed after the listing: not where the rows are
@@ -152,17 +145,6 @@ TEST_F(FilesMenuTest, CloseFileAsksOnceThenClosesOnTheListedServerAndListsAgain)
     ASSERT_EQ(platform.fileCalls.size(), 2u);
     EXPECT_EQ(platform.fileCalls[1].server, u"\\\\other"); // listed again, as Refresh does
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
-    const std::string who = quarnel::report::LocalAccount(), aDoc = " on \\\\srv (C:\\Data\\a.doc";
-    const std::string notFound = "There is not an open file with that identification number";
-    EXPECT_EQ(audit,
-              (std::vector<std::string>{
-                  "warning " + who + " could not close open file -2147483648" + aDoc +
-                      ", held by ann): " + notFound + " (error 2314)",
-                  "notice " + who + " closed open file -2147483648" + aDoc + ", held by ann)",
-                  "warning " + who +
-                      " could not close open file 8 on \\\\srv (C:\\b.doc, "
-                      "held by bob): " +
-                      notFound + " (error 2314)"}));
 }
 
 // Chosen in the menu, the timed refresh lists what the latest listing listed
