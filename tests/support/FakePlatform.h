@@ -4,7 +4,7 @@
 // A scripted platform for the tests: each call to an enumeration takes the
 // next scripted batch, records the arguments it was given, and hands out a
 // buffer in the platform's record layout. Every buffer handed out and
-// released is counted, so a test can tell that each is released once.
+// released is tracked, so a test can tell that each is released once.
 #pragma once
 
 #include "platform/platform.h"
@@ -154,7 +154,6 @@ class FakePlatform : public platform::Platform {
     // the window while an enumeration is under way.
     std::function<void()> duringCall;
 
-    int buffersHandedOut() const { return handedOut_; }
     bool allBuffersReleasedOnce() const { return live_.empty() && doubleFrees_ == 0; }
 
     platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
@@ -196,12 +195,14 @@ class FakePlatform : public platform::Platform {
 
   private:
     std::uint8_t* Allocate(std::size_t bytes);
-    std::uint8_t* PackFiles(const std::vector<FakeFile>& files);
-    std::uint8_t* PackShares(const std::vector<FakeShare>& shares);
-    std::uint8_t* PackServers(const std::vector<FakeServer>& servers);
+    template <typename Record> std::uint8_t* Pack(const std::vector<Record>& records);
+    template <typename Call> void Note(std::vector<Call>& calls, Call call);
+    template <typename Record, typename Handle>
+    platform::NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* call,
+                              std::uint8_t** buffer, std::uint32_t* entriesRead,
+                              std::uint32_t* totalEntries, Handle* resumeHandle);
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
-    int handedOut_ = 0;
     int doubleFrees_ = 0;
 };
 
