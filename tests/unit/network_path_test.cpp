@@ -94,19 +94,15 @@ TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {
     EXPECT_EQ(Resolve(u"Y:\\a.txt").outcome, Resolution::ShareNotFound);
     EXPECT_EQ(platform.shareInfoCalls.back().netName, u"data\\sub");
 
-    const auto local = MessageFor(Resolution::NoNetworkDrive);
-    ASSERT_TRUE(local.has_value());
-    EXPECT_EQ(local->title, u"No network drive");
-    EXPECT_EQ(local->prompt, u"Only files or folders on a NETWORK drive can be selected.\r\n"
-                             u"You can't use this program for a local Computer.");
-    EXPECT_EQ(local->icon, ResolutionMessage::Icon::Exclamation);
-    const auto share = MessageFor(Resolution::ShareNotFound);
-    ASSERT_TRUE(share.has_value());
-    EXPECT_EQ(share->title, u"Problem finding share");
-    EXPECT_EQ(share->prompt, u"It seems I have some problems getting Share Information");
-    EXPECT_EQ(share->icon, ResolutionMessage::Icon::Information);
-    EXPECT_FALSE(MessageFor(Resolution::NoShare).has_value());
-    EXPECT_FALSE(MessageFor(Resolution::NoRemoteName).has_value());
+    // The words of the boxes are quarnel-cli's test's to show (it joins the
+    // lines with a blank); here which outcomes have one, where the lines
+    // break, and the icon.
+    const ResolutionMessage local = MessageFor(Resolution::NoNetworkDrive).value();
+    EXPECT_NE(local.prompt.find(u"selected.\r\nYou can't"), std::u16string::npos);
+    EXPECT_EQ(local.icon, ResolutionMessage::Icon::Exclamation);
+    EXPECT_EQ(MessageFor(Resolution::ShareNotFound).value().icon,
+              ResolutionMessage::Icon::Information);
+    EXPECT_FALSE(MessageFor(Resolution::NoShare) || MessageFor(Resolution::NoRemoteName));
 }
 
 } // namespace
