@@ -24,7 +24,8 @@ ProcessOutcome Exited(int code, std::string output) {
 
 // Each value is joined to its option, so that a name starting with "-"
 // stays a name; the code page (over the caller's settings) and the wait are
-// always named, and the debug level is 0 unless given.
+// always named, and the debug level is 0 unless given. A sender with a
+// percent sign is refused.
 TEST(SmbclientMessageArgumentsTest, ValuesJoinTheirOptions) {
     MessageRequest request{u"-bob\u00E9", u"\\\\127.0.0.1", u"admin", "/tmp/private/smb.conf",
                            std::chrono::seconds(3)};
@@ -41,9 +42,6 @@ TEST(SmbclientMessageArgumentsTest, ValuesJoinTheirOptions) {
     EXPECT_EQ(plain->at(1), "--message=bob");
     EXPECT_EQ(plain->back(), "--debuglevel=0");
     EXPECT_EQ(SmbclientMessageArguments({u"bob", u"srv", u"", ""})->at(2), "--ip-address=srv");
-}
-
-TEST(SmbclientMessageArgumentsTest, SenderWithPercentSignIsRefused) {
     // smbclient would read "a%b" as user a with password b.
     EXPECT_FALSE(SmbclientMessageArguments({u"bob", u"", u"a%b", ""}));
 }
@@ -134,9 +132,9 @@ TEST(UndeliverableTextTest, RefusesWhatWouldArriveCutOrGarbled) {
 }
 
 // The runner feeds the input, also to a program that reads none of a large
-// one, and gives back both outputs and how the program ended. The program
-// gets no password in its environment.
-TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheExitStatus) {
+// one, and gives back both outputs and how the program ended, or stops it
+// at the limit. The program gets no password in its environment.
+TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheEnd) {
     ::setenv("PASSWD", "secret", 1);
     const ProcessOutcome run =
         RunProcess({"sh", "-c", "cat; echo; echo to-stderr >&2; echo ${PASSWD-none}; exit 3"},
@@ -153,10 +151,9 @@ TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheExitStatus) {
         RunProcess({"quarnel-no-such-program"}, "", std::chrono::seconds(30));
     EXPECT_EQ(missing.end, End::NotStarted);
     EXPECT_EQ(missing.startError, ENOENT);
-}
 
-TEST(RunProcessTest, ARunPastTheLimitIsKilledWithItsOutputKept) {
-    // Also when it has closed its output and only goes on running.
+    // A run past the limit is killed with its output kept, also when it has
+    // closed its output and only goes on running.
     const ProcessOutcome talking =
         RunProcess({"sh", "-c", "echo started; exec sleep 60"}, "", std::chrono::milliseconds(300));
     EXPECT_EQ(talking.end, End::TimedOut);
