@@ -40,10 +40,6 @@ TEST(ListViewItems, GoToTheEndShowSubItemsNextAndDieWithAClear) {
     EXPECT_EQ(second.Index(), 2);
     EXPECT_EQ(list.ListItemAt(1), first);
     EXPECT_FALSE(list.SelectedItem().IsValid());
-    // Before any sorting setting: key 0, ascending, unsorted.
-    EXPECT_EQ(list.SortKey(), 0);
-    EXPECT_EQ(list.SortOrder(), Qt::AscendingOrder);
-    EXPECT_FALSE(list.Sorted());
 
     list.ClearListItems();
     ListItem fresh = list.AddListItem("new"); // where the old first row was stored

@@ -41,25 +41,6 @@ FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses,
 
 class Pickers : public quarnel::test::WindowTest {
   protected:
-    // The picker opens centred, and its list (at `top` pixels) follows the
-    // window's size, unless a size would be negative.
-    static void ExpectCentredAndFollowingTheSize(QWidget& picker, ListView& list, int top) {
-        const QRect screen = picker.screen()->availableGeometry();
-        EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
-        const auto resizeTo = [&](int width, int height) {
-            picker.resize(width, height);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return picker.size() == QSize(width, height); }));
-        };
-        resizeTo(300, 200);
-        const QRect outer = picker.frameGeometry();
-        EXPECT_EQ(list.geometry(),
-                  QRect(0, top / 15, outer.width() - 120 / 15, outer.height() - 390 / 15));
-        const int height = list.height();
-        resizeTo(250, 20); // too low for the list: its height stays, its width follows
-        EXPECT_EQ(list.height(), height);
-        EXPECT_EQ(list.width(), picker.frameGeometry().width() - 120 / 15);
-    }
-
     static void DoubleClickRow(ListView& list, int row) {
         const QRect cell = list.visualRect(list.model()->index(row, 0));
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
@@ -135,7 +116,23 @@ TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
         EXPECT_EQ(picker.lvwShares->EmptyText(),
                   "Cannot list the shares of \\\\srv: Access is denied (error 5)");
         EXPECT_TRUE(tryToPick(*picker.lvwShares));
-        ExpectCentredAndFollowingTheSize(picker, *picker.lvwShares, 60);
+
+        // The picker opens centred, and its list follows the window's size,
+        // unless a size would be negative.
+        const QRect screen = picker.screen()->availableGeometry();
+        EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
+        const auto resizeTo = [&](int width, int height) {
+            picker.resize(width, height);
+            return QTest::qWaitFor([&] { return picker.size() == QSize(width, height); });
+        };
+        ListView& list = *picker.lvwShares;
+        ASSERT_TRUE(resizeTo(300, 200));
+        const QRect outer = picker.frameGeometry();
+        EXPECT_EQ(list.geometry(), QRect(0, 4, outer.width() - 8, outer.height() - 26));
+        const int height = list.height();
+        ASSERT_TRUE(resizeTo(250, 20)); // too low for the list: its height stays, its width follows
+        EXPECT_EQ(list.height(), height);
+        EXPECT_EQ(list.width(), picker.frameGeometry().width() - 8);
     }));
     ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.lvwServers->ListItemCount(), 1);
