@@ -2,21 +2,15 @@
 // Copyright (C) 2026 The Quarnel developers
 
 #include "ListTexts.h"
-#include "ListView.h"
 #include "twips.h"
 
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
+namespace quarnel::test {
 namespace {
-
-using quarnel::ListItem;
-using quarnel::ListView;
-using quarnel::test::ColumnTexts;
 
 // A list with the columns "Name" and "Size" and one row per (name, size).
 void Fill(ListView& list, const std::vector<std::pair<QString, QString>>& rows) {
@@ -130,8 +124,8 @@ TEST(ListViewBulkUpdate, ResetsTheViewOnceAndSortsAtItsEnd) {
 
 // Twips go to the nearest pixel, halves away from zero.
 TEST(ListViewBehaviour, StyleBitsSelectionEventsLabelEditAndTwips) {
-    using quarnel::twips::ToPixels;
-    EXPECT_EQ(QList<int>({ToPixels(700), ToPixels(500), ToPixels(7), ToPixels(-15)}),
+    EXPECT_EQ(QList<int>({twips::ToPixels(700), twips::ToPixels(500), twips::ToPixels(7),
+                          twips::ToPixels(-15)}),
               QList<int>({47, 33, 0, -1}));
     ListView list;
     Fill(list, {{"a", "1"}, {"b", "2"}});
@@ -175,3 +169,4 @@ TEST(ListViewBehaviour, StyleBitsSelectionEventsLabelEditAndTwips) {
 }
 
 } // namespace
+} // namespace quarnel::test

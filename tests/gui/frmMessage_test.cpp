@@ -3,30 +3,16 @@
 
 // The send-message window over the scripted platform, opened from the main
 // window as the user opens it; message boxes are answered by a handler.
-#include "MsgBox.h"
 #include "WindowTest.h"
 #include "frmMessage.h"
-#include "frmQuarnel.h"
 #include "twips.h"
 
-#include <QApplication>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-
+namespace quarnel::test {
 namespace {
 
-namespace netstatus = quarnel::platform::netstatus;
+namespace netstatus = platform::netstatus;
 
-using quarnel::frmMessage;
-using quarnel::frmQuarnel;
-using quarnel::MsgBoxButtons;
-using quarnel::MsgBoxIcon;
-using quarnel::MsgBoxResult;
-
-class MessageWindow : public quarnel::test::WindowTest {
+class MessageWindow : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
@@ -92,23 +78,20 @@ TEST_F(MessageWindow, OpensOwnedByTheMainWindowAndFollowsItsSizeAndTheTabOrder) 
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
     }
     EXPECT_EQ(captions, QStringList({"&Add", "C&lear list", "&Send", "&Hide", "&Close"}));
-    quarnel::test::ExpectNamedWithDistinctAccessKeys(*window);
+    ExpectNamedWithDistinctAccessKeys(*window);
 
     window->resize(500, 400);
     QCoreApplication::processEvents();
     EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
-    EXPECT_EQ(window->cmdSend->geometry(),
-              quarnel::twips::Rect(1485, 3585, 1110, 375).translated(0, 110));
+    EXPECT_EQ(window->cmdSend->geometry(), twips::Rect(1485, 3585, 1110, 375).translated(0, 110));
     EXPECT_EQ(window->txtMessage->geometry(),
-              quarnel::twips::Rect(1560, 690, 3855, 2790).adjusted(0, 0, 133, 110));
-    EXPECT_EQ(window->cmdAdd->geometry(),
-              quarnel::twips::Rect(3615, 45, 1110, 375).translated(133, 0));
+              twips::Rect(1560, 690, 3855, 2790).adjusted(0, 0, 133, 110));
+    EXPECT_EQ(window->cmdAdd->geometry(), twips::Rect(3615, 45, 1110, 375).translated(133, 0));
 
     QApplication::setActiveWindow(window);
     EXPECT_EQ(QApplication::focusWidget(), window->txtMessage);
-    quarnel::test::ExpectTabOrder({window->txtMessage, window->txtRecip, window->cmdAdd,
-                                   window->lstRecip, window->cmdSend, window->cmdHide,
-                                   window->cmdClose, window->cmdClear});
+    ExpectTabOrder({window->txtMessage, window->txtRecip, window->cmdAdd, window->lstRecip,
+                    window->cmdSend, window->cmdHide, window->cmdClose, window->cmdClear});
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty()); // Tab typed nothing
 
     // Getting the focus selects the whole recipient.
@@ -266,3 +249,4 @@ TEST_F(MessageWindow, MessageIsLimitedAsSentAndALongPasteIsCut) {
 }
 
 } // namespace
+} // namespace quarnel::test

@@ -5,13 +5,12 @@
 #include "ListTexts.h"
 #include "WindowTest.h"
 
-#include <gtest/gtest.h>
-
+namespace quarnel::test {
 namespace {
 
-using quarnel::platform::netstatus::Success;
+using platform::netstatus::Success;
 
-class StartFromPath : public quarnel::test::WindowTest {
+class StartFromPath : public WindowTest {
   protected:
     void SetUp() override {
         // X: is mapped to \\srv\data, whose folder on the server is E:\Shares\Data.
@@ -36,7 +35,7 @@ TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists)
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Shares\\Data\\Reports 2026\\May budget.doc");
     // Listed as Enter lists, with what the inputs now say.
     EXPECT_EQ(platform.fileCalls.size(), 1u);
-    EXPECT_EQ(quarnel::test::ColumnTexts(*form->lvwFiles, 0), QStringList{"ann"});
+    EXPECT_EQ(ColumnTexts(*form->lvwFiles, 0), QStringList{"ann"});
 }
 
 // A path that names no share is told in the status bar, in words of its
@@ -44,7 +43,7 @@ TEST_F(StartFromPath, ShortPathOnAMappedDriveFillsServerAndLongBasePathAndLists)
 // command line is one text, quotes and all) and nothing is listed. Without
 // a command line nothing is looked up.
 TEST_F(StartFromPath, APathThatCannotBeResolvedIsToldInTheStatusBar) {
-    platform.shareInfo[u"locked"] = {quarnel::platform::netstatus::AccessDenied, {}};
+    platform.shareInfo[u"locked"] = {platform::netstatus::AccessDenied, {}};
     const std::pair<QString, QString> cases[] = {
         {"", ""},
         {"C:\\Windows", "C:\\Windows is on no network drive"},
@@ -68,3 +67,4 @@ TEST_F(StartFromPath, APathThatCannotBeResolvedIsToldInTheStatusBar) {
 }
 
 } // namespace
+} // namespace quarnel::test

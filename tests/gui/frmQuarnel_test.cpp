@@ -3,29 +3,22 @@
 
 #include "ListTexts.h"
 #include "WindowTest.h"
-#include "frmQuarnel.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
+namespace quarnel::test {
 namespace {
 
-namespace netstatus = quarnel::platform::netstatus;
-using quarnel::test::FakeFile;
+namespace netstatus = platform::netstatus;
 
-class MainWindow : public quarnel::test::WindowTest {
+class MainWindow : public WindowTest {
   protected:
-    QStringList Row(int index) const { return quarnel::test::RowTexts(*form->lvwFiles, index); }
+    QStringList Row(int index) const { return RowTexts(*form->lvwFiles, index); }
 
     bool Idle() const {
         return form->cmdListFiles->isEnabled() && form->cursor().shape() == Qt::ArrowCursor &&
@@ -49,9 +42,9 @@ TEST_F(MainWindow, StartsCentredWithItsCaptionsAndAnEmptyListOfFiveColumns) {
               "Select a computerSelect a shareBrowse");
     EXPECT_FALSE(form->cmdShares->isEnabled());
     EXPECT_FALSE(form->cmdStop->isVisible());
-    quarnel::test::ExpectNamedWithDistinctAccessKeys(*form);
+    ExpectNamedWithDistinctAccessKeys(*form);
 
-    quarnel::ListView* list = form->lvwFiles;
+    ListView* list = form->lvwFiles;
     EXPECT_EQ(list->ListItemCount(), 0);
     QStringList columns;
     for (int n = 1; n <= list->ColumnHeaderCount(); ++n) {
@@ -83,7 +76,7 @@ TEST_F(MainWindow, TabFollowsTheLayoutAndTheShareButtonWantsAServer) {
                                     form->cmdMessage, form->lvwFiles};
         if (shares)
             order.insert(order.begin() + 3, form->cmdShares);
-        quarnel::test::ExpectTabOrder(order);
+        ExpectTabOrder(order);
     }
 }
 
@@ -149,7 +142,7 @@ TEST_F(MainWindow, TheStatusBarTellsHowTheListingEnded) {
     form->txtServer->setText("srv");
     const FakeFile file{5, 1, 0, u"e", u"u5"};
     struct Case {
-        std::vector<std::pair<quarnel::platform::NetStatus, std::vector<FakeFile>>> batches;
+        std::vector<std::pair<platform::NetStatus, std::vector<FakeFile>>> batches;
         int rows;
         QString starts, ends;
     } const cases[] = {
@@ -188,7 +181,7 @@ TEST_F(MainWindow, ListingAgainKeepsTheSelectionAndTheScrollPosition) {
         form->txtServer->setText(server);
         form->cmdListFiles->click();
     };
-    quarnel::ListView& rows = *form->lvwFiles;
+    ListView& rows = *form->lvwFiles;
     list("srv", -1);
     for (int row : {30, 33})
         rows.selectionModel()->select(rows.model()->index(row, 0),
@@ -208,7 +201,7 @@ TEST_F(MainWindow, ListingAgainKeepsTheSelectionAndTheScrollPosition) {
 TEST_F(MainWindow, StartsWhereTheLastRunEnded) {
     const QTemporaryDir dir;
     QSettings settings(dir.filePath("quarnel.conf"), QSettings::IniFormat);
-    auto first = std::make_unique<quarnel::frmQuarnel>(api, QString(), &settings);
+    auto first = std::make_unique<frmQuarnel>(api, QString(), &settings);
     first->txtServer->setText("srv");
     first->txtBasePath->setText("D:\\Data");
     first->txtUser->setText("ann");
@@ -219,7 +212,7 @@ TEST_F(MainWindow, StartsWhereTheLastRunEnded) {
     first->close();
 
     for (const QString& commandLine : {QString(), QStringLiteral("X:\\a.doc")}) {
-        quarnel::frmQuarnel again(api, commandLine, &settings);
+        frmQuarnel again(api, commandLine, &settings);
         EXPECT_EQ(again.txtServer->text() + again.txtBasePath->text() + again.txtUser->text(),
                   commandLine.isEmpty() ? "srvD:\\Dataann" : commandLine);
         EXPECT_EQ(again.size(), QSize(600, 420));
@@ -242,3 +235,4 @@ TEST_F(MainWindow, WindowDeletedWhileTheEnumerationYieldsIsLeftAlone) {
 }
 
 } // namespace
+} // namespace quarnel::test

@@ -6,40 +6,21 @@
 #include "ListTexts.h"
 #include "WhileModal.h"
 #include "WindowTest.h"
-#include "frmQuarnel.h"
 #include "frmServers.h"
 #include "frmShares.h"
 
-#include <QApplication>
-#include <QHeaderView>
 #include <QScreen>
-#include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-
+namespace quarnel::test {
 namespace {
 
-namespace netstatus = quarnel::platform::netstatus;
+namespace netstatus = platform::netstatus;
 
-using quarnel::frmQuarnel;
-using quarnel::frmServers;
-using quarnel::frmShares;
-using quarnel::ListView;
-using quarnel::test::ClickHeader;
-using quarnel::test::ColumnTexts;
-using quarnel::test::FakeServer;
-using quarnel::test::FakeShare;
-using quarnel::test::WhileModal;
-
-FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses,
-                quarnel::test::FakeString path) {
+FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses, FakeString path) {
     return {std::move(name), 0, std::move(remark), 0, 0xFFFFFFFFu, uses, std::move(path), u""};
 }
 
-class Pickers : public quarnel::test::WindowTest {
+class Pickers : public WindowTest {
   protected:
     static void DoubleClickRow(ListView& list, int row) {
         const QRect cell = list.visualRect(list.model()->index(row, 0));
@@ -159,7 +140,7 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
         EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
         DoubleClickRow(list, 1);
     }));
-    const quarnel::test::ServerEnumCall& call = platform.serverCalls.at(0);
+    const ServerEnumCall& call = platform.serverCalls.at(0);
     EXPECT_EQ(call.serverType, 2u);
     EXPECT_FALSE(call.server.has_value());
     EXPECT_FALSE(call.domain.has_value());
@@ -179,3 +160,4 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
 }
 
 } // namespace
+} // namespace quarnel::test
