@@ -24,22 +24,16 @@ namespace quarnel::test {
 using FakeString = std::optional<std::u16string>;
 
 struct FakeFile {
-    std::uint32_t id = 0;
-    std::uint32_t permissions = 0;
-    std::uint32_t numLocks = 0;
-    FakeString path;
-    FakeString user;
+    std::uint32_t id = 0, permissions = 0, numLocks = 0;
+    FakeString path, user;
 };
 
 struct FakeShare {
     FakeString name;
     std::uint32_t type = 0;
     FakeString remark;
-    std::uint32_t permissions = 0;
-    std::uint32_t maxUses = 0;
-    std::uint32_t currentUses = 0;
-    FakeString path;
-    FakeString password;
+    std::uint32_t permissions = 0, maxUses = 0, currentUses = 0;
+    FakeString path, password;
 };
 
 struct FakeServer {
@@ -56,24 +50,18 @@ template <typename Record> struct FakeBatch {
 // What one call of NetFileEnum was given.
 struct FileEnumCall {
     FakeString server, basePath, userName;
-    std::uint32_t level = 0;
-    std::uint32_t prefMaxLen = 0;
+    std::uint32_t level = 0, prefMaxLen = 0;
     std::uintptr_t resumeHandle = 0;
 };
 
 struct ShareEnumCall {
     FakeString server;
-    std::uint32_t level = 0;
-    std::uint32_t prefMaxLen = 0;
-    std::uint32_t resumeHandle = 0;
+    std::uint32_t level = 0, prefMaxLen = 0, resumeHandle = 0;
 };
 
 struct ServerEnumCall {
     FakeString server, domain;
-    std::uint32_t level = 0;
-    std::uint32_t prefMaxLen = 0;
-    std::uint32_t serverType = 0;
-    std::uint32_t resumeHandle = 0;
+    std::uint32_t level = 0, prefMaxLen = 0, serverType = 0, resumeHandle = 0;
 };
 
 struct ShareInfoCall {
