@@ -7,7 +7,7 @@
 // namespace of the domain that scripts/domain-network.sh builds.
 #include "E2eSupport.h"
 
-#include "platform/platform.h"
+#include "modApi.h"
 #include "utf.h"
 
 #include <QTemporaryDir>
@@ -192,19 +192,10 @@ TEST_F(DomainE2eTest, APasswordForOneServerLeavesTheTicketCacheToTheNext) {
     system.SetCredentials(byPassword, {FromUtf8(domain.user + "@" + domain.realm),
                                        FromUtf8(domain.userPassword), false});
     system.SetCredentials(byTicket, {u"", u"", true});
-    std::uint8_t* buffer = nullptr;
-    std::uint32_t read = 0, total = 0, resume = 0;
-    EXPECT_EQ(
-        system.NetShareEnum(byPassword.c_str(), 2, &buffer, 0xFFFFFFFF, &read, &total, &resume),
-        platform::netstatus::Success);
-    system.NetApiBufferFree(buffer);
-    std::uintptr_t fileResume = 0;
-    buffer = nullptr;
-    EXPECT_EQ(system.NetFileEnum(byTicket.c_str(), nullptr, nullptr, 3, &buffer, 0xFFFFFFFF, &read,
-                                 &total, &fileResume),
-              platform::netstatus::Success)
+    modApi api(system);
+    EXPECT_TRUE(api.EnumShares(byPassword)) << api.LastFailure;
+    EXPECT_TRUE(api.EnumOpenFiles(byTicket, u"", u""))
         << "the member of the administrators' group was not the one who signed in";
-    system.NetApiBufferFree(buffer);
     EXPECT_STREQ(std::getenv("KRB5CCNAME"), domain.groupUserCache.c_str());
 }
 

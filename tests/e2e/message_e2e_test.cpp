@@ -11,9 +11,9 @@
 #include "WindowNetwork.h"
 #include "frmMessage.h"
 #include "frmQuarnel.h"
-#include "modApi.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 
@@ -133,64 +133,43 @@ TEST_F(MessageE2eTest, CliDeliversWhatArrivesWholeAndAsWrittenAndRefusesTheRest)
                            {admin, accented}}));
 }
 
-class MessageWindowE2eTest : public MessageE2eTest {
-  protected:
-    void SetUp() override {
-        MessageE2eTest::SetUp();
-        SetMsgBoxHandler(
-            [this](const QString& prompt, MsgBoxButtons, MsgBoxIcon, const QString& title) {
-                boxes << title + ": " + prompt;
-                return answer;
-            });
-        main = std::make_unique<frmQuarnel>(network.Api());
-        main->show();
-        main->cmdMessage->click();
-        window = qobject_cast<frmMessage*>(main->frmMessage.data());
-        ASSERT_NE(window, nullptr);
-    }
-
-    void TearDown() override {
-        SetMsgBoxHandler({});
-        main.reset();
-    }
-
-    void Add(const std::string& name) {
-        window->txtRecip->setText(QString::fromStdString(name));
-        window->cmdAdd->click();
-    }
-
-    WindowNetwork network{platform::SystemPlatform()};
-    std::unique_ptr<frmQuarnel> main;
-    frmMessage* window = nullptr;
-    QStringList boxes;
-    MsgBoxResult answer = MsgBoxResult::OK;
-};
-
 // The holder of a file, added by a double click on its row, and a computer
 // typed in get the message as typed, each in turn; a name that no one
 // answers to is told, and Cancel spares the recipients after it.
-TEST_F(MessageWindowE2eTest, DoubleClickOnARowMessagesTheHolderAndCancelSparesTheRest) {
+TEST_F(MessageE2eTest, DoubleClickOnARowMessagesTheHolderAndCancelSparesTheRest) {
+    QStringList boxes;
+    MsgBoxResult answer = MsgBoxResult::Cancel;
+    SetMsgBoxHandler([&](const QString& prompt, MsgBoxButtons, MsgBoxIcon, const QString& title) {
+        boxes << title + ": " + prompt;
+        return answer;
+    });
+    const auto restore = qScopeGuard([] { SetMsgBoxHandler({}); });
     // The listing logs on as the administrator (once in this process).
     qputenv("USER", QByteArray::fromStdString(server.adminUser));
     qputenv("PASSWD", QByteArray::fromStdString(server.adminPassword));
     qunsetenv("KRB5CCNAME");
     const std::string dir = server.MakeFolder("msg-holder");
     HeldFiles held(server.plainUser, server.plainPassword, {dir + "/budget.xlsx:rw"});
-    main->txtServer->setText(QString::fromStdString(server.address));
-    main->txtBasePath->setText(QString::fromStdString(server.ServerPath(dir)));
-    main->cmdListFiles->click();
-    ASSERT_EQ(main->lvwFiles->ListItemCount(), 1);
+    WindowNetwork network(platform::SystemPlatform());
+    frmQuarnel main(network.Api());
+    main.show();
+    main.txtServer->setText(QString::fromStdString(server.address));
+    main.txtBasePath->setText(QString::fromStdString(server.ServerPath(dir)));
+    main.cmdListFiles->click();
+    ASSERT_EQ(main.lvwFiles->ListItemCount(), 1);
 
-    const QRect row = main->lvwFiles->visualRect(main->lvwFiles->model()->index(0, 1));
-    QTest::mouseDClick(main->lvwFiles->viewport(), Qt::LeftButton, {}, row.center());
+    const QRect row = main.lvwFiles->visualRect(main.lvwFiles->model()->index(0, 1));
+    QTest::mouseDClick(main.lvwFiles->viewport(), Qt::LeftButton, {}, row.center());
+    auto* window = qobject_cast<frmMessage*>(main.frmMessage.data());
+    ASSERT_TRUE(window != nullptr && window->isVisible());
     ASSERT_EQ(window->lstRecip->count(), 1);
     EXPECT_EQ(window->lstRecip->item(0)->text().toStdString(), server.plainUser);
-    EXPECT_TRUE(window->isVisible());
 
-    Add(server.netbiosName); // sorted before the user
-    Add("nosuchname");       // and before both
+    for (const std::string& name : {server.netbiosName, std::string("nosuchname")}) {
+        window->txtRecip->setText(QString::fromStdString(name)); // sorted before the user
+        window->cmdAdd->click();
+    }
     window->txtMessage->setPlainText(QString::fromStdString("never sent " + token));
-    answer = MsgBoxResult::Cancel;
     window->cmdSend->click();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].toStdString(),
@@ -200,6 +179,7 @@ TEST_F(MessageWindowE2eTest, DoubleClickOnARowMessagesTheHolderAndCancelSparesTh
               "Sending message to nosuchname failed (" + NotFound + ")");
 
     boxes.clear();
+    answer = MsgBoxResult::OK;
     delete window->lstRecip->takeItem(0);
     const std::string message = "Please close budget.xlsx " + token + "\nsecond line";
     window->txtMessage->setPlainText(QString::fromStdString(message));

@@ -24,24 +24,16 @@ namespace {
 
 namespace netstatus = platform::netstatus;
 
-// Holds every platform call until it is released; records the threads they
-// ran on, to be read once the calls are over.
-struct Gate {
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<int> entered = 0;
-    std::set<std::thread::id> threads;
-    void Pass() {
-        threads.insert(std::this_thread::get_id());
-        ++entered;
-        released.wait();
-    }
-};
-
 class WhileACallHangs : public testing::Test {
   protected:
     void SetUp() override {
-        fake.duringCall = [this] { gate.Pass(); };
+        // Every platform call waits until it is released; the threads they
+        // ran on are read once the calls are over.
+        fake.duringCall = [this] {
+            threads.insert(std::this_thread::get_id());
+            ++entered;
+            released.wait();
+        };
         fake.fileBatches.push_back({netstatus::MoreData, {{7, 3, 1, u"C:\\a.doc", u"ann"}}});
         fake.fileBatches.push_back({netstatus::Success, {{8, 1, 0, u"C:\\b.doc", u"bob"}}});
         fake.shareInfo[u"data"] = {netstatus::Success,
@@ -58,11 +50,11 @@ class WhileACallHangs : public testing::Test {
     // then lets every call go.
     void WhenACallHangs(std::function<void()> probe) {
         QObject::connect(&poll, &QTimer::timeout, [this, probe = std::move(probe)] {
-            if (gate.entered == 0 || probed)
+            if (entered == 0 || probed)
                 return;
             probed = true;
             probe();
-            gate.release.set_value();
+            release.set_value();
         });
         poll.start(5);
     }
@@ -75,7 +67,10 @@ class WhileACallHangs : public testing::Test {
     FakePlatform fake;
     WindowNetwork network{fake};
     std::unique_ptr<frmQuarnel> form;
-    Gate gate;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> entered = 0;
+    std::set<std::thread::id> threads;
 };
 
 // While a listing waits, the window takes input, but starts no second
@@ -111,8 +106,8 @@ TEST_F(WhileACallHangs, WindowTakesInputAndEscapeThrowsTheAnswerAway) {
     form->cmdListFiles->click();
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 2);
     EXPECT_TRUE(form->StatusText().startsWith("2 open files on \\\\srv at "));
-    ASSERT_EQ(gate.threads.size(), 1u);
-    EXPECT_NE(*gate.threads.begin(), std::this_thread::get_id());
+    ASSERT_EQ(threads.size(), 1u);
+    EXPECT_NE(*threads.begin(), std::this_thread::get_id());
 }
 
 // A window that records its closing in a shared log, and may refuse it.

@@ -164,9 +164,9 @@ TEST(Enumerations, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
     EXPECT_TRUE(fake.allBuffersReleasedOnce());
 }
 
-// The lookup fills the caller's record and leaves the share table alone; a failure leaves the
-// record as it was. Names go unchanged: one with a folder behind it names no share, an empty one is
-// no null.
+// The lookup fills the caller's record and leaves the share table alone; a
+// failure leaves the record as it was. Names go unchanged: one with a folder
+// behind it names no share, an empty one is no null.
 TEST(GetShareInfo, FillsTheCallersRecordOnlyOnSuccess) {
     FakePlatform fake;
     modApi api(fake);
