@@ -7,6 +7,7 @@
 // released is tracked, so a test can tell that each is released once.
 #pragma once
 
+#include "platform/PackRecords.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -148,25 +150,70 @@ class FakePlatform : public platform::Platform {
                                     const char16_t* userName, std::uint32_t level,
                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                    std::uintptr_t* resumeHandle) override;
+                                    std::uintptr_t* resumeHandle) override {
+        Note(fileCalls, {Capture(server), Capture(basePath), Capture(userName), level, prefMaxLen,
+                         *resumeHandle});
+        return Serve(fileBatches, "NetFileEnum", buffer, entriesRead, totalEntries, resumeHandle);
+    }
 
     platform::NetStatus NetShareEnum(const char16_t* server, std::uint32_t level,
                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                     std::uint32_t* resumeHandle) override;
-    platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
-                                        std::uint32_t level, std::uint8_t** buffer) override;
-    platform::NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override;
+                                     std::uint32_t* resumeHandle) override {
+        Note(shareCalls, {Capture(server), level, prefMaxLen, *resumeHandle});
+        return Serve(shareBatches, "NetShareEnum", buffer, entriesRead, totalEntries, resumeHandle);
+    }
+
     platform::NetStatus NetServerEnum(const char16_t* server, std::uint32_t level,
                                       std::uint8_t** buffer, std::uint32_t prefMaxLen,
                                       std::uint32_t* entriesRead, std::uint32_t* totalEntries,
                                       std::uint32_t serverType, const char16_t* domain,
-                                      std::uint32_t* resumeHandle) override;
+                                      std::uint32_t* resumeHandle) override {
+        Note(serverCalls,
+             {Capture(server), Capture(domain), level, prefMaxLen, serverType, *resumeHandle});
+        return Serve(serverBatches, "NetServerEnum", buffer, entriesRead, totalEntries,
+                     resumeHandle);
+    }
+
+    platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
+                                        std::uint32_t level, std::uint8_t** buffer) override {
+        Note(shareInfoCalls, {Capture(server), Capture(netName), level});
+        *buffer = nullptr;
+        const auto found = shareInfo.find(netName ? netName : u"");
+        if (found == shareInfo.end())
+            return platform::netstatus::NetNameNotFound;
+        if (found->second.status == platform::netstatus::Success || found->second.bufferOnFailure)
+            *buffer = Pack(found->second.records);
+        return found->second.status;
+    }
+
+    platform::NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override {
+        Note(closeCalls, {Capture(server), fileId});
+        return NextStatus(closeStatuses);
+    }
+
     platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
                                              const char16_t* fromName, const std::uint8_t* buffer,
-                                             std::uint32_t byteLength) override;
-    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override;
-    std::optional<std::u16string> FindEntryName(const std::u16string& path) override;
+                                             std::uint32_t byteLength) override {
+        Note(messageCalls, {Capture(server), Capture(msgName), Capture(fromName), buffer == nullptr,
+                            buffer ? std::vector<std::uint8_t>(buffer, buffer + byteLength)
+                                   : std::vector<std::uint8_t>(),
+                            byteLength});
+        return NextStatus(messageStatuses);
+    }
+
+    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        driveLookups.push_back(path);
+        const auto found = networkDrives.find(path);
+        return found == networkDrives.end() ? platform::NetworkDrive{} : found->second;
+    }
+
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
+        entryLookups.push_back(path);
+        const auto found = entries.find(path);
+        return found == entries.end() ? std::optional<std::u16string>(u"") : found->second;
+    }
+
     char16_t PathSeparator() const override { return separator; }
     platform::SignInChoices AvailableSignIn() override { return signIn; }
     void SetCredentials(const std::u16string& server,
@@ -182,13 +229,67 @@ class FakePlatform : public platform::Platform {
     }
 
   private:
-    std::uint8_t* Allocate(std::size_t bytes);
-    template <typename Record> std::uint8_t* Pack(const std::vector<Record>& records);
-    template <typename Call> void Note(std::vector<Call>& calls, Call call);
+    static FakeString Capture(const char16_t* s) {
+        return s == nullptr ? std::nullopt : FakeString(s);
+    }
+
+    // Each scripted record in the platform's layout, its strings taken
+    // through `put`.
+    static platform::FileInfo3 Make(const FakeFile& f, auto put) {
+        return {f.id, f.permissions, f.numLocks, put(f.path), put(f.user)};
+    }
+    static platform::ShareInfo2 Make(const FakeShare& f, auto put) {
+        return {put(f.name), f.type,        put(f.remark), f.permissions,
+                f.maxUses,   f.currentUses, put(f.path),   put(f.password)};
+    }
+    static platform::ServerInfo100 Make(const FakeServer& f, auto put) {
+        return {f.platformId, put(f.name)};
+    }
+
+    template <typename Record> std::uint8_t* Pack(const std::vector<Record>& records) {
+        using Packed = decltype(Make(Record{}, [](const FakeString&) { return u""; }));
+        return platform::PackRecords<Packed>(
+            records, [](const Record& r, auto put) { return Make(r, put); },
+            [this](std::size_t bytes) { return Allocate(bytes); });
+    }
+
+    // Records what a call was given and runs duringCall.
+    template <typename Call> void Note(std::vector<Call>& calls, Call call) {
+        calls.push_back(std::move(call));
+        if (duringCall)
+            duringCall();
+    }
+
+    // Hands out the next scripted batch as an enumeration does: a buffer on
+    // success (or when the batch asks for one anyway), its records counted
+    // only on success, and the resume handle moved on.
     template <typename Record, typename Handle>
     platform::NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* call,
                               std::uint8_t** buffer, std::uint32_t* entriesRead,
-                              std::uint32_t* totalEntries, Handle* resumeHandle);
+                              std::uint32_t* totalEntries, Handle* resumeHandle) {
+        if (batches.empty())
+            throw std::logic_error(std::string(call) + " called more often than scripted");
+        FakeBatch<Record> batch = std::move(batches.front());
+        batches.pop_front();
+        const bool succeeded = batch.status == platform::netstatus::Success ||
+                               batch.status == platform::netstatus::MoreData;
+        *buffer = succeeded || batch.bufferOnFailure ? Pack(batch.records) : nullptr;
+        *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
+        *totalEntries = *entriesRead;
+        *resumeHandle += *entriesRead + 1;
+        return batch.status;
+    }
+
+    // The next scripted status, success once the script is used up.
+    static platform::NetStatus NextStatus(std::deque<platform::NetStatus>& statuses) {
+        if (statuses.empty())
+            return platform::netstatus::Success;
+        const platform::NetStatus status = statuses.front();
+        statuses.pop_front();
+        return status;
+    }
+
+    std::uint8_t* Allocate(std::size_t bytes);
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
     int doubleFrees_ = 0;
