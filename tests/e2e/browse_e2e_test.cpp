@@ -76,22 +76,19 @@ TEST_F(BrowseE2eTest, CliListsTheServersOfThePrimaryOrTheNamedDomain) {
         << unknown.err;
 }
 
-TEST_F(BrowseE2eTest, ServerPickerListsTheDomainAndThePickFillsTheServerInput) {
+// The picker lists what the master browser names; what a pick does is the
+// window test's to show.
+TEST_F(BrowseE2eTest, ServerPickerListsTheServersOfTheDomain) {
     WindowNetwork network(platform::SystemPlatform());
     frmQuarnel form(network.Api());
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-
     ASSERT_TRUE(test::WhileModal<frmServers>(form.cmdservers, [&](frmServers& picker) {
         ListView& list = *picker.lvwServers;
         ASSERT_EQ(list.ListItemCount(), 2);
         EXPECT_EQ(list.ListItemAt(1).Text().toStdString(), servers[0]);
         EXPECT_EQ(list.ListItemAt(2).Text().toStdString(), servers[1]);
-        list.SetSelectedItem(list.ListItemAt(2));
-        QTest::keyClick(&list, Qt::Key_Return);
     }));
-    EXPECT_EQ(form.txtServer->text().toStdString(), servers[1]);
-    EXPECT_TRUE(form.cmdShares->isEnabled());
 }
 
 } // namespace

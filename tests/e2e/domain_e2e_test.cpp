@@ -32,15 +32,12 @@ bool SignedIn(const std::vector<std::string>& signIns, const std::string& who) {
 class DomainE2eTest : public ::testing::Test {
   protected:
     // quarnel-cli with the ticket cache `cache` (none when empty) and the
-    // environment variables `extra` ("NAME=value").
+    // environment variables `extra` (name and value).
     CliResult Run(const std::vector<std::string>& args, const std::string& cache,
-                  const std::vector<std::string>& extra = {}) const {
+                  const std::vector<std::pair<QString, std::string>>& extra = {}) const {
         QProcessEnvironment env = domain.Environment(cache);
-        for (const std::string& assignment : extra) {
-            const auto eq = assignment.find('=');
-            env.insert(QString::fromStdString(assignment.substr(0, eq)),
-                       QString::fromStdString(assignment.substr(eq + 1)));
-        }
+        for (const auto& [name, value] : extra)
+            env.insert(name, QString::fromStdString(value));
         return RunCli(args, env);
     }
 
@@ -140,19 +137,21 @@ TEST_F(DomainE2eTest, AnUnusableTicketOrAnAddressIsToldInWords) {
 // ticket got with it; without, by the ticket in the cache, which must be
 // that user's. --use-kerberos=off leaves the cache alone.
 TEST_F(DomainE2eTest, KerberosWithAUserSignsInAsThatUserOrSaysWhyNot) {
-    const std::string user = Qualified(domain.user), password = "PASSWD=" + domain.userPassword;
+    const std::string user = Qualified(domain.user);
+    const std::pair<QString, std::string> password{"PASSWD", domain.userPassword};
     const std::string notTheCaches =
         "cannot sign in as " + user +
         ": the Kerberos ticket cache holds the ticket of Administrator@" + domain.realm;
     const struct {
-        std::vector<std::string> options, environment;
+        std::vector<std::string> options;
+        std::vector<std::pair<QString, std::string>> environment;
         int exitCode;
         std::string err, signIn; // parts of them
     } cases[] = {
         {{"-k", "-U", domain.admin}, {}, 0, "", "krb5 QUARNEL\\Administrator"},
         {{"-k", "-U", user}, {}, 1, notTheCaches, ""},
         {{"-k", "-U", domain.user + "@" + domain.realm}, {password}, 0, "", "krb5 " + user},
-        {{"--use-kerberos=off"}, {"USER=" + user, password}, 0, "", user},
+        {{"--use-kerberos=off"}, {{"USER", user}, password}, 0, "", user},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options.back());

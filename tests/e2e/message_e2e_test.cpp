@@ -22,7 +22,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <set>
 
@@ -39,35 +38,25 @@ class MessageE2eTest : public ::testing::Test {
         ASSERT_FALSE(server.messageDir.empty()) << "the test server takes no messages";
         ASSERT_FALSE(server.smbConf.empty());
         qputenv("QUARNEL_SMB_CONF", QByteArray::fromStdString(server.smbConf));
-        for (const auto& [name, text] : Stored())
-            before.insert(name);
-        token = std::to_string(QRandomGenerator::global()->generate());
+        // In brackets: no message of another test holds it.
+        token = "[" + std::to_string(QRandomGenerator::global()->generate64()) + "]";
     }
 
-    // Every message the server has stored completely: file name and text.
-    std::map<std::string, std::string> Stored() const {
-        std::map<std::string, std::string> messages;
-        for (const auto& entry : fs::directory_iterator(server.messageDir)) {
-            const std::string name = entry.path().filename().string();
-            if (name.starts_with('.'))
-                continue; // still being written
-            std::ifstream file(entry.path(), std::ios::binary);
-            messages[name].assign(std::istreambuf_iterator<char>(file), {});
-        }
-        return messages;
-    }
-
-    // The texts of the messages that arrived during this test, once there
-    // are at least `count` of them: the server stores each in the
-    // background after the sender is done. Those whose text holds this
-    // test's token only, sorted.
+    // The messages of this test (those whose text holds its token), file name
+    // and text, once there are at least `count` of them: the server stores
+    // each in the background after the sender is done, under a name that
+    // starts with a dot until it is complete.
     std::vector<std::pair<std::string, std::string>> Arrived(std::size_t count) const {
         std::vector<std::pair<std::string, std::string>> arrived;
         for (int wait = 0; wait < 200; ++wait) {
             arrived.clear();
-            for (const auto& [name, text] : Stored())
-                if (!before.contains(name) && text.find(token) != std::string::npos)
-                    arrived.emplace_back(name, text);
+            for (const auto& entry : fs::directory_iterator(server.messageDir)) {
+                std::ifstream file(entry.path(), std::ios::binary);
+                std::string name = entry.path().filename().string(),
+                            text(std::istreambuf_iterator<char>(file), {});
+                if (!name.starts_with('.') && text.find(token) != std::string::npos)
+                    arrived.emplace_back(std::move(name), std::move(text));
+            }
             if (arrived.size() >= count)
                 break;
             QThread::msleep(50);
@@ -76,7 +65,6 @@ class MessageE2eTest : public ::testing::Test {
     }
 
     const TestServer& server = TestServer::Get();
-    std::set<std::string> before;
     std::string token;
 };
 

@@ -3,7 +3,6 @@
 
 // The Linux backend's message sending without a server: smbclient's command
 // line and input, what its runs stand for, and the runner that starts it.
-#include "modApi.h"
 #include "platform/message_samba.h"
 #include "platform/process_samba.h"
 #include "utf.h"
@@ -103,7 +102,6 @@ TEST(MessageStatusTest, RunsMapToTheWindowsStatuses) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(MessageStatus(c.run), c.status) << c.run.output;
-    EXPECT_EQ(modApi::NetErrorText(GenFailure), u"Unknown error");
 }
 
 // smbclient reads 1,598 bytes of message, each line break as CR LF, and
@@ -123,7 +121,6 @@ TEST(UndeliverableTextTest, RefusesWhatWouldArriveCutOrGarbled) {
         {atLimit.substr(1) + u"\n", netstatus::MessageTooLong},   // and so is a lone LF
         {u"Gr\u00FC\u00DFe, \u00E9t\u00E9 \u00BD", std::nullopt}, // all in CP850
         {u"\u041F\u0440\u0438\u0432\u0435\u0442", netstatus::NoTranslation},
-        {u"\u4F60\u597D", netstatus::NoTranslation},
         {u"\u20AC", netstatus::NoTranslation}, // CP850 has no euro sign
         {std::u16string(u"a\0b", 3), netstatus::NoTranslation},
     };

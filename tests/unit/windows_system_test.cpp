@@ -49,18 +49,10 @@ class RealShortNamesTest : public ::testing::Test {
             std::wstring(temp) + L"Quarnel long names " + std::to_wstring(::GetCurrentProcessId());
         folder = base + L"\\Reports 2026";
         file = folder + L"\\May budget.doc";
-        ASSERT_TRUE(::CreateDirectoryW(base.c_str(), nullptr));
-        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-        const HANDLE created = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(created, INVALID_HANDLE_VALUE);
-        ::CloseHandle(created);
+        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(std::ofstream(std::filesystem::path(file)).good());
     }
-    void TearDown() override {
-        ::DeleteFileW(file.c_str());
-        ::RemoveDirectoryW(folder.c_str());
-        ::RemoveDirectoryW(base.c_str());
-    }
+    void TearDown() override { std::filesystem::remove_all(base); }
 
     // The system's short form of an existing path.
     static std::wstring Short(const std::wstring& path) {
