@@ -60,9 +60,9 @@ TEST_F(ResolveTest, PathFormsAndDotsNameTheShareAndTheRestBelowIt) {
     };
     for (const auto& c : cases) {
         const ResolvedPath r = Resolve(c.path);
-        EXPECT_EQ(r.outcome, Resolution::Resolved) << ToUtf8(c.path);
-        EXPECT_EQ(r.server, u"\\\\srv") << ToUtf8(c.path);
-        EXPECT_EQ(r.localPath, c.localPath) << ToUtf8(c.path);
+        EXPECT_EQ(std::tie(r.outcome, r.server, r.localPath),
+                  std::tuple(Resolution::Resolved, u"\\\\srv", c.localPath))
+            << ToUtf8(c.path);
     }
     // The share is looked up by its name on its server.
     EXPECT_EQ(platform.shareInfoCalls.at(0).server, u"\\\\srv");

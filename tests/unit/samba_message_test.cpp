@@ -137,24 +137,20 @@ TEST(RunProcessTest, FeedsTheInputAndCapturesBothOutputsAndTheEnd) {
         RunProcess({"sh", "-c", "cat; echo; echo to-stderr >&2; echo ${PASSWD-none}; exit 3"},
                    "line one\nline two", std::chrono::seconds(30));
     ::unsetenv("PASSWD");
-    EXPECT_EQ(run.end, End::Exited);
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_EQ(run.output, "line one\nline two\nto-stderr\nnone\n");
+    EXPECT_EQ(std::tie(run.end, run.exitCode, run.output),
+              std::tuple(End::Exited, 3, "line one\nline two\nto-stderr\nnone\n"));
     const ProcessOutcome deaf =
         RunProcess({"true"}, std::string(1 << 20, 'x'), std::chrono::seconds(30));
-    EXPECT_EQ(deaf.end, End::Exited);
-    EXPECT_EQ(deaf.exitCode, 0);
+    EXPECT_EQ(std::tie(deaf.end, deaf.exitCode), std::tuple(End::Exited, 0));
     const ProcessOutcome missing =
         RunProcess({"quarnel-no-such-program"}, "", std::chrono::seconds(30));
-    EXPECT_EQ(missing.end, End::NotStarted);
-    EXPECT_EQ(missing.startError, ENOENT);
+    EXPECT_EQ(std::tie(missing.end, missing.startError), std::tuple(End::NotStarted, ENOENT));
 
     // A run past the limit is killed with its output kept, also when it has
     // closed its output and only goes on running.
     const ProcessOutcome talking =
         RunProcess({"sh", "-c", "echo started; exec sleep 60"}, "", std::chrono::milliseconds(300));
-    EXPECT_EQ(talking.end, End::TimedOut);
-    EXPECT_EQ(talking.output, "started\n");
+    EXPECT_EQ(std::tie(talking.end, talking.output), std::tuple(End::TimedOut, "started\n"));
     const ProcessOutcome silent = RunProcess({"sh", "-c", "exec >&- 2>&-; exec sleep 60"}, "",
                                              std::chrono::milliseconds(300));
     EXPECT_EQ(silent.end, End::TimedOut);

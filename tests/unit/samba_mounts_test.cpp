@@ -57,9 +57,9 @@ TEST(NetworkDriveTest, MountsGvfsFoldersAndUrlsNameTheirShareAndTheRest) {
     };
     for (const auto& c : cases) {
         const NetworkDrive d = Look(c.path);
-        EXPECT_EQ(d.isNetworkDrive, c.remoteName.has_value()) << c.path;
-        EXPECT_EQ(d.remoteName, c.remoteName) << c.path;
-        EXPECT_EQ(d.rest, c.rest) << c.path;
+        EXPECT_EQ(std::tie(d.isNetworkDrive, d.remoteName, d.rest),
+                  std::tuple(c.remoteName.has_value(), c.remoteName, c.rest))
+            << c.path;
     }
 }
 
@@ -82,9 +82,9 @@ TEST(NetworkDriveTest, RelativePathsLieBelowTheWorkingFolder) {
     };
     for (const auto& c : cases) {
         const NetworkDrive d = NetworkDriveFromMounts(c.path, mounts, c.workingFolder);
-        EXPECT_TRUE(d.isNetworkDrive) << c.path;
-        EXPECT_EQ(d.remoteName, u"\\\\srv\\data") << c.path;
-        EXPECT_EQ(d.rest, c.rest) << c.path;
+        EXPECT_EQ(std::tie(d.isNetworkDrive, d.remoteName, d.rest),
+                  std::tuple(true, u"\\\\srv\\data", c.rest))
+            << c.path;
     }
     EXPECT_FALSE(NetworkDriveFromMounts("../x", mounts, "/mnt/data").isNetworkDrive);
 }
@@ -108,10 +108,9 @@ TEST(NetworkDriveTest, SmbUrlsAreSplitBeforeTheyAreDecoded) {
     };
     for (const auto& c : cases) {
         const NetworkDrive d = Look(c.url);
-        EXPECT_TRUE(d.isNetworkDrive) << c.url;
-        EXPECT_EQ(d.remoteName, c.remoteName) << c.url;
-        EXPECT_EQ(d.rest, c.rest) << c.url;
-        EXPECT_EQ(d.invalidName, c.invalid) << c.url;
+        EXPECT_EQ(std::tie(d.isNetworkDrive, d.remoteName, d.rest, d.invalidName),
+                  std::tuple(true, c.remoteName, c.rest, c.invalid))
+            << c.url;
     }
     EXPECT_FALSE(Look("smbx://srv/data").isNetworkDrive);
 }

@@ -47,13 +47,11 @@ TEST(PackFileInfo3Test, ConvertsToUtf16KeepsNullsAndNarrows) {
     std::uint8_t* block = PackFileInfo3(records, 3, u"", &kept);
     ASSERT_EQ(kept, 3u);
     auto* out = reinterpret_cast<FileInfo3*>(block);
-    EXPECT_EQ(out[0].fi3_id, 1u);
-    EXPECT_EQ(out[0].fi3_permissions, 3u);
-    EXPECT_EQ(out[0].fi3_num_locks, 2u);
+    EXPECT_EQ(std::tie(out[0].fi3_id, out[0].fi3_permissions, out[0].fi3_num_locks),
+              std::tuple(1u, 3u, 2u));
     EXPECT_EQ(modApi::StringFromPointer(out[0].fi3_pathname), u"C:\\share\\Bücher.txt");
     EXPECT_EQ(modApi::StringFromPointer(out[1].fi3_username), u"bob");
-    EXPECT_EQ(out[2].fi3_pathname, nullptr);
-    EXPECT_EQ(out[2].fi3_username, nullptr);
+    EXPECT_TRUE(out[2].fi3_pathname == nullptr && out[2].fi3_username == nullptr);
     std::free(block);
 
     block = PackFileInfo3(records, 3, u"c:\\SHARE", &kept);
