@@ -97,6 +97,8 @@ struct FileCloseCall {
 
 class FakePlatform : public platform::Platform {
   public:
+    using NetStatus = platform::NetStatus;
+
     std::deque<FakeBatch<FakeFile>> fileBatches;
     std::vector<FileEnumCall> fileCalls;
 
@@ -114,12 +116,12 @@ class FakePlatform : public platform::Platform {
 
     // NetFileClose answers with these statuses, one per call in turn, and
     // with success once they are used up.
-    std::deque<platform::NetStatus> closeStatuses;
+    std::deque<NetStatus> closeStatuses;
     std::vector<FileCloseCall> closeCalls;
 
     // NetMessageBufferSend answers with these statuses, one per call in
     // turn, and with success once they are used up.
-    std::deque<platform::NetStatus> messageStatuses;
+    std::deque<NetStatus> messageStatuses;
     std::vector<MessageCall> messageCalls;
 
     // Client-side paths: the answer for each path; any other path lies on
@@ -146,37 +148,34 @@ class FakePlatform : public platform::Platform {
 
     bool allBuffersReleasedOnce() const { return live_.empty() && doubleFrees_ == 0; }
 
-    platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
-                                    const char16_t* userName, std::uint32_t level,
-                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                    std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                    std::uintptr_t* resumeHandle) override {
+    NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
+                          const char16_t* userName, std::uint32_t level, std::uint8_t** buffer,
+                          std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                          std::uint32_t* totalEntries, std::uintptr_t* resumeHandle) override {
         Note(fileCalls, {Capture(server), Capture(basePath), Capture(userName), level, prefMaxLen,
                          *resumeHandle});
         return Serve(fileBatches, "NetFileEnum", buffer, entriesRead, totalEntries, resumeHandle);
     }
 
-    platform::NetStatus NetShareEnum(const char16_t* server, std::uint32_t level,
-                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                     std::uint32_t* resumeHandle) override {
+    NetStatus NetShareEnum(const char16_t* server, std::uint32_t level, std::uint8_t** buffer,
+                           std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                           std::uint32_t* totalEntries, std::uint32_t* resumeHandle) override {
         Note(shareCalls, {Capture(server), level, prefMaxLen, *resumeHandle});
         return Serve(shareBatches, "NetShareEnum", buffer, entriesRead, totalEntries, resumeHandle);
     }
 
-    platform::NetStatus NetServerEnum(const char16_t* server, std::uint32_t level,
-                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                      std::uint32_t serverType, const char16_t* domain,
-                                      std::uint32_t* resumeHandle) override {
+    NetStatus NetServerEnum(const char16_t* server, std::uint32_t level, std::uint8_t** buffer,
+                            std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                            std::uint32_t* totalEntries, std::uint32_t serverType,
+                            const char16_t* domain, std::uint32_t* resumeHandle) override {
         Note(serverCalls,
              {Capture(server), Capture(domain), level, prefMaxLen, serverType, *resumeHandle});
         return Serve(serverBatches, "NetServerEnum", buffer, entriesRead, totalEntries,
                      resumeHandle);
     }
 
-    platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
-                                        std::uint32_t level, std::uint8_t** buffer) override {
+    NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName, std::uint32_t level,
+                              std::uint8_t** buffer) override {
         Note(shareInfoCalls, {Capture(server), Capture(netName), level});
         *buffer = nullptr;
         const auto found = shareInfo.find(netName ? netName : u"");
@@ -187,14 +186,14 @@ class FakePlatform : public platform::Platform {
         return found->second.status;
     }
 
-    platform::NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override {
+    NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override {
         Note(closeCalls, {Capture(server), fileId});
         return NextStatus(closeStatuses);
     }
 
-    platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
-                                             const char16_t* fromName, const std::uint8_t* buffer,
-                                             std::uint32_t byteLength) override {
+    NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
+                                   const char16_t* fromName, const std::uint8_t* buffer,
+                                   std::uint32_t byteLength) override {
         Note(messageCalls, {Capture(server), Capture(msgName), Capture(fromName), buffer == nullptr,
                             buffer ? std::vector<std::uint8_t>(buffer, buffer + byteLength)
                                    : std::vector<std::uint8_t>(),
@@ -222,7 +221,7 @@ class FakePlatform : public platform::Platform {
     }
 
     void NetApiBufferFree(void* buffer) override;
-    std::u16string StatusText(platform::NetStatus status) override;
+    std::u16string StatusText(NetStatus status) override;
     void SetTimeout(std::chrono::seconds given) override { timeout = given; }
     std::optional<std::string> SetClientSettings(const platform::ClientSettings&) override {
         return std::nullopt;
@@ -264,9 +263,8 @@ class FakePlatform : public platform::Platform {
     // success (or when the batch asks for one anyway), its records counted
     // only on success, and the resume handle moved on.
     template <typename Record, typename Handle>
-    platform::NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* call,
-                              std::uint8_t** buffer, std::uint32_t* entriesRead,
-                              std::uint32_t* totalEntries, Handle* resumeHandle) {
+    NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* call, std::uint8_t** buffer,
+                    std::uint32_t* entriesRead, std::uint32_t* totalEntries, Handle* resumeHandle) {
         if (batches.empty())
             throw std::logic_error(std::string(call) + " called more often than scripted");
         FakeBatch<Record> batch = std::move(batches.front());
@@ -281,10 +279,10 @@ class FakePlatform : public platform::Platform {
     }
 
     // The next scripted status, success once the script is used up.
-    static platform::NetStatus NextStatus(std::deque<platform::NetStatus>& statuses) {
+    static NetStatus NextStatus(std::deque<NetStatus>& statuses) {
         if (statuses.empty())
             return platform::netstatus::Success;
-        const platform::NetStatus status = statuses.front();
+        const NetStatus status = statuses.front();
         statuses.pop_front();
         return status;
     }
