@@ -121,18 +121,18 @@ TEST(Enumerations, FiltersGoAsGivenAndEmptyOnesAsNull) {
     fake.fileBatches = {{netstatus::Success, {}}, {netstatus::Success, {}}};
     EXPECT_TRUE(api.EnumOpenFiles(u"", u"", u"")); // no open files is success
     api.EnumOpenFiles(u"srv", u" D:\\Data ", u" bob");
-    EXPECT_FALSE(fake.fileCalls[0].basePath.has_value());
-    EXPECT_FALSE(fake.fileCalls[0].userName.has_value());
-    EXPECT_EQ(fake.fileCalls[1].basePath, u" D:\\Data ");
-    EXPECT_EQ(fake.fileCalls[1].userName, u" bob");
+    EXPECT_EQ(std::tie(fake.fileCalls[0].basePath, fake.fileCalls[0].userName),
+              std::tuple(std::nullopt, std::nullopt));
+    EXPECT_EQ(std::tie(fake.fileCalls[1].basePath, fake.fileCalls[1].userName),
+              std::tuple(u" D:\\Data ", u" bob"));
 
     fake.serverBatches = {{netstatus::Success, {}}, {netstatus::Success, {}}};
     api.EnumServers(2, u"", u"");
     api.EnumServers(0xFFFFFFFF, u"", u" corp ");
-    EXPECT_EQ(fake.serverCalls[0].serverType, 2u);
-    EXPECT_FALSE(fake.serverCalls[0].domain.has_value());
-    EXPECT_EQ(fake.serverCalls[1].serverType, 0xFFFFFFFFu);
-    EXPECT_EQ(fake.serverCalls[1].domain, u" corp ");
+    EXPECT_EQ(std::tie(fake.serverCalls[0].serverType, fake.serverCalls[0].domain),
+              std::tuple(2u, std::nullopt));
+    EXPECT_EQ(std::tie(fake.serverCalls[1].serverType, fake.serverCalls[1].domain),
+              std::tuple(0xFFFFFFFFu, u" corp "));
 }
 
 TEST(Enumerations, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
