@@ -111,21 +111,16 @@ TEST_F(WhileACallHangs, WindowTakesInputAndEscapeThrowsTheAnswerAway) {
 }
 
 // A window that records its closing in a shared log, and may refuse it.
-class Recorder : public QWidget {
-  public:
-    Recorder(QString name, QStringList& log, bool refuse) : log_(log), refuse_(refuse) {
+struct Recorder : QWidget {
+    Recorder(const char* name, QStringList& log, bool refuse) : log(log), refuse(refuse) {
         setObjectName(name);
     }
-
-  protected:
     void closeEvent(QCloseEvent* event) override {
-        log_ << objectName();
-        event->setAccepted(!refuse_);
+        log << objectName();
+        event->setAccepted(!refuse);
     }
-
-  private:
-    QStringList& log_;
-    bool refuse_;
+    QStringList& log;
+    bool refuse;
 };
 
 // Closing the main window, also while a call waits, closes it at once and

@@ -69,9 +69,11 @@ TEST_F(ResolveTest, PathFormsAndDotsNameTheShareAndTheRestBelowIt) {
     EXPECT_EQ(platform.shareInfoCalls.at(0).netName, u"data");
 }
 
-// A NUL would end the name the platform is given early, so that another
-// server is asked than the one shown.
-TEST_F(ResolveTest, NamesWithControlCharactersAreRefusedUnasked) {
+// Each way a resolution fails, and what the user is told. A name with a
+// control character is refused unasked: a NUL would end the name the
+// platform is given early, so that another server is asked than the one
+// shown.
+TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {
     platform.networkDrives[u"W:\\x"] = {true, u"\\\\srv\\data", u"x", /*invalidName=*/true};
     const std::u16string cases[] = {
         std::u16string(u"\\\\srv\0.other\\data\\x", 19),
@@ -82,9 +84,7 @@ TEST_F(ResolveTest, NamesWithControlCharactersAreRefusedUnasked) {
     for (const auto& path : cases)
         EXPECT_EQ(Resolve(path).outcome, Resolution::InvalidName) << ToUtf8(path);
     EXPECT_TRUE(platform.shareInfoCalls.empty());
-}
 
-TEST_F(ResolveTest, FailuresAndWhatTheUserIsTold) {
     EXPECT_EQ(Resolve(u"\\\\srv").outcome, Resolution::NoShare);
     EXPECT_EQ(Resolve(u"C:\\Windows").outcome, Resolution::NoNetworkDrive);
     EXPECT_EQ(Resolve(u"").outcome, Resolution::NoNetworkDrive);

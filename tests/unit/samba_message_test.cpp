@@ -45,18 +45,18 @@ TEST(SmbclientMessageArgumentsTest, ValuesJoinTheirOptions) {
     EXPECT_FALSE(SmbclientMessageArguments({u"bob", u"", u"a%b", ""}));
 }
 
-TEST(DecodeMessageBufferTest, ReadsLittleEndianUnitsAndRejectsBrokenLengths) {
+// The platform's buffer becomes text, and the text smbclient's input.
+TEST(MessageTextTest, BufferIsReadAsLittleEndianUnitsAndGoesAsUtf8WithEachCrLfAsOneLf) {
     const std::uint8_t bytes[] = {0x61, 0x00, 0xAC, 0x20};
     EXPECT_EQ(DecodeMessageBuffer(bytes, 4), u"a\u20AC");
     EXPECT_EQ(DecodeMessageBuffer(nullptr, 0), u"");
     EXPECT_EQ(DecodeMessageBuffer(bytes, 0), u"");
     EXPECT_FALSE(DecodeMessageBuffer(bytes, 3));
     EXPECT_FALSE(DecodeMessageBuffer(nullptr, 2));
-}
 
-TEST(SmbclientMessageTextTest, Utf8WithEachCrLfAsOneLf) {
-    // smbclient turns every LF back into CR LF, so the receiver gets the
-    // line breaks as typed; a lone CR or LF stays what it is.
+    // smbclient takes UTF-8 and turns every LF back into CR LF, so each CR LF
+    // goes as one LF and the receiver gets the line breaks as typed; a lone
+    // CR or LF stays what it is.
     EXPECT_EQ(SmbclientMessageText(u"one\r\ntwo\r\n\r\nend"), "one\ntwo\n\nend");
     EXPECT_EQ(SmbclientMessageText(u"a\rb\nc\r"), "a\rb\nc\r");
     EXPECT_EQ(SmbclientMessageText(u"Gr\u00FC\u00DFe \u20AC"), "Gr\xC3\xBC\xC3\x9F"

@@ -38,7 +38,9 @@ TEST(SambaServerEnumTest, RefusesWhatTheBrowseListCannotAnswer) {
     EXPECT_TRUE(BrowseListAnswers(servertype::Server | 0x4));
 }
 
-TEST(BrowseAnswerTest, TravelsWholeAndAnAnswerCutShortIsNoAnswer) {
+// The browse child's answer travels whole to the parent, which makes records
+// of it; an answer cut short is no answer.
+TEST(BrowseAnswerTest, TravelsWholeAndBecomesRecordsAndAnAnswerCutShortIsNoAnswer) {
     const std::vector<std::string> names{"ALPHA", "", "Bücher-PC"};
     int error = -1;
     std::vector<std::string> decoded;
@@ -51,9 +53,8 @@ TEST(BrowseAnswerTest, TravelsWholeAndAnAnswerCutShortIsNoAnswer) {
     for (const std::string& broken : {std::string(), whole.substr(0, whole.size() - 1),
                                       std::string("x\0", 2), std::string("12")})
         EXPECT_FALSE(DecodeBrowseAnswer(broken, error, decoded));
-}
 
-TEST(PackServerInfo100Test, NamesBecomeUtf16RecordsWithTheGivenPlatformId) {
+    // The names become UTF-16 records with the platform identifier given.
     std::uint8_t* block = PackServerInfo100({"ALPHA", "Bücher-PC"}, 0);
     ASSERT_NE(block, nullptr);
     const auto* records = reinterpret_cast<const ServerInfo100*>(block);
