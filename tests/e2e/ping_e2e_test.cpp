@@ -32,26 +32,6 @@ xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
     return atom;
 }
 
-// Whether the answer to the ping `stamp` reaches the root window, where a
-// window manager listens, within the time a desktop waits before it calls a
-// window hung.
-bool Answered(xcb_connection_t* x, xcb_atom_t ping, std::uint32_t stamp) {
-    pollfd readable{xcb_get_file_descriptor(x), POLLIN, 0};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
-            const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
-            const bool answer = (event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
-                                message->data.data32[0] == ping && message->data.data32[1] == stamp;
-            std::free(event);
-            if (answer)
-                return true;
-        }
-        ::poll(&readable, 1, 50);
-    }
-    return false;
-}
-
 struct Pings {
     int counted = 0, unanswered = 0;
 };
@@ -80,7 +60,21 @@ Pings Ping(xcb_window_t window, const std::atomic<bool>& stop,
         ping.data.data32[1] = stamp;
         xcb_send_event(x, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ping));
         xcb_flush(x);
-        const bool answered = Answered(x, ping.data.data32[0], stamp);
+        // The answer goes to the root window, where a window manager listens;
+        // it must come within the time a desktop waits before it calls a
+        // window hung.
+        bool answered = false;
+        pollfd readable{xcb_get_file_descriptor(x), POLLIN, 0};
+        for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             !answered && std::chrono::steady_clock::now() < deadline; ::poll(&readable, 1, 50)) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
+                const auto* answer = reinterpret_cast<xcb_client_message_event_t*>(event);
+                answered |= (event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+                            answer->data.data32[0] == ping.data.data32[0] &&
+                            answer->data.data32[1] == stamp;
+                std::free(event);
+            }
+        }
         pings.counted += counted;
         pings.unanswered += counted && !answered;
         ::poll(nullptr, 0, 200);

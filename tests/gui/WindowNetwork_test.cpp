@@ -4,18 +4,14 @@
 // The windows' network stack over the scripted platform: the main window
 // while a call hangs on the worker thread until the test lets it go, and the
 // sign-in when a server refuses.
-#include "FakePlatform.h"
 #include "WindowNetwork.h"
-#include "frmQuarnel.h"
+#include "WindowTest.h"
 #include "frmSignIn.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <future>
-#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 
@@ -91,9 +87,7 @@ TEST_F(WhileACallHangs, WindowTakesInputAndEscapeThrowsTheAnswerAway) {
         EXPECT_EQ(fake.fileCalls.size(), 1u);
 
         QTest::keyClick(form->txtUser, Qt::Key_Escape);
-        EXPECT_TRUE(form->cmdListFiles->isEnabled());
-        EXPECT_FALSE(form->cmdStop->isVisible());
-        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_TRUE(Idle(*form));
         EXPECT_EQ(form->StatusText(), "Stopped");
     });
     QTest::keyClick(form->txtServer, Qt::Key_Return);

@@ -19,11 +19,6 @@ namespace netstatus = platform::netstatus;
 class MainWindow : public WindowTest {
   protected:
     QStringList Row(int index) const { return RowTexts(*form->lvwFiles, index); }
-
-    bool Idle() const {
-        return form->cmdListFiles->isEnabled() && form->cursor().shape() == Qt::ArrowCursor &&
-               !form->cmdStop->isVisible();
-    }
 };
 
 // Where each control stands is the layout table's to say; what can break is
@@ -96,7 +91,7 @@ TEST_F(MainWindow, EnterListsWhatTheInputsSayAsTheyStand) {
     EXPECT_EQ(platform.fileCalls[1].server, u"\\\\srv");
     EXPECT_EQ(platform.fileCalls[1].basePath, u" C:\\Data ");
     EXPECT_EQ(platform.fileCalls[1].userName, u"bob ");
-    EXPECT_TRUE(Idle());
+    EXPECT_TRUE(Idle(*form));
     EXPECT_EQ(Row(1), QStringList({"bob", "C:\\Data\\a.doc", "7", "RW ", "0"}));
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 1);
 
@@ -163,7 +158,7 @@ TEST_F(MainWindow, TheStatusBarTellsHowTheListingEnded) {
         EXPECT_EQ(form->lvwFiles->ListItemCount(), c.rows);
         EXPECT_TRUE(form->StatusText().startsWith(c.starts)) << form->StatusText().toStdString();
         EXPECT_TRUE(form->StatusText().endsWith(c.ends)) << form->StatusText().toStdString();
-        EXPECT_TRUE(Idle());
+        EXPECT_TRUE(Idle(*form));
     }
 }
 
