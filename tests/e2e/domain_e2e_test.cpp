@@ -7,7 +7,7 @@
 // namespace of the domain that scripts/domain-network.sh builds.
 #include "E2eSupport.h"
 
-#include "platform/platform.h"
+#include "modApi.h"
 #include "utf.h"
 
 #include <QTemporaryDir>
@@ -32,15 +32,12 @@ bool SignedIn(const std::vector<std::string>& signIns, const std::string& who) {
 class DomainE2eTest : public ::testing::Test {
   protected:
     // quarnel-cli with the ticket cache `cache` (none when empty) and the
-    // environment variables `extra` ("NAME=value").
+    // environment variables `extra` (name and value).
     CliResult Run(const std::vector<std::string>& args, const std::string& cache,
-                  const std::vector<std::string>& extra = {}) const {
+                  const std::vector<std::pair<QString, std::string>>& extra = {}) const {
         QProcessEnvironment env = domain.Environment(cache);
-        for (const std::string& assignment : extra) {
-            const auto eq = assignment.find('=');
-            env.insert(QString::fromStdString(assignment.substr(0, eq)),
-                       QString::fromStdString(assignment.substr(eq + 1)));
-        }
+        for (const auto& [name, value] : extra)
+            env.insert(name, QString::fromStdString(value));
         return RunCli(args, env);
     }
 
@@ -64,52 +61,38 @@ class DomainE2eTest : public ::testing::Test {
 TEST_F(DomainE2eTest, KerberosSignsInAsTheTicketsOwner) {
     const std::string folder = domain.server.MakeFolder("kerberos");
     HeldFiles held(domain.user, domain.userPassword, {folder + "/held.txt:rw"}, domain.server);
+    const std::string base = domain.server.ServerPath(folder);
     const std::string listed =
         Qualified(domain.user) + "," + domain.server.ServerPath(folder + "/held.txt") + ",";
-    const std::vector<std::string> files{
-        "files", domain.member, "--base", domain.server.ServerPath(folder), "--format", "csv"};
-    auto with = [](std::vector<std::string> args, std::initializer_list<std::string> before) {
-        args.insert(args.begin(), before);
-        return args;
-    };
+    const std::string share = domain.server.share + ",", krb = "krb5 QUARNEL\\";
+    const std::string admin = krb + "Administrator";
     const struct {
-        const char* what;
-        std::string cache;
-        std::vector<std::string> args;
+        std::string option, cache, command;
         int exitCode;
         std::string out, err, signIn; // parts of them
     } cases[] = {
-        {"an administrator", domain.adminCache, with(files, {"-k"}), 0, listed, "",
-         "krb5 QUARNEL\\Administrator"},
-        {"--use-kerberos=required", domain.adminCache, with(files, {"--use-kerberos=required"}), 0,
-         listed, "", "krb5 QUARNEL\\Administrator"},
-        {"the shares",
-         domain.adminCache,
-         {"-k", "shares", domain.member, "--format", "csv"},
-         0,
-         domain.server.share + ",",
-         "",
-         "krb5 QUARNEL\\Administrator"},
-        {"a plain user", domain.userCache, with(files, {"-k"}), 1, "", "Access is denied",
-         "krb5 QUARNEL\\" + domain.user},
-        {"a member of an administrators' group", domain.groupUserCache, with(files, {"-k"}), 0,
-         listed, "", "krb5 QUARNEL\\" + domain.groupUser},
+        {"-k", domain.adminCache, "files", 0, listed, "", admin},
+        {"--use-kerberos=required", domain.adminCache, "files", 0, listed, "", admin},
+        {"-k", domain.adminCache, "shares", 0, share, "", admin},
+        {"-k", domain.userCache, "files", 1, "", "Access is denied", krb + domain.user},
+        {"-k", domain.groupUserCache, "files", 0, listed, "", krb + domain.groupUser},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.option + " " + c.command + " with " + c.cache);
         const MemberLog log(domain);
-        const CliResult run = Run(c.args, c.cache);
+        std::vector<std::string> args{c.option, c.command, domain.member, "--format", "csv"};
+        if (c.command == "files")
+            args.insert(args.end(), {"--base", base});
+        const CliResult run = Run(args, c.cache);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
         EXPECT_TRUE(SignedIn(log.SignIns(), c.signIn)) << c.signIn;
     }
 
-    const auto listing =
-        nlohmann::json::parse(Run({"-k", "files", domain.member, "--base",
-                                   domain.server.ServerPath(folder), "--format", "json"},
-                                  domain.adminCache)
-                                  .out);
+    const auto listing = nlohmann::json::parse(
+        Run({"-k", "files", domain.member, "--base", base, "--format", "json"}, domain.adminCache)
+            .out);
     ASSERT_EQ(listing.size(), 1u);
     const std::string id = std::to_string(listing[0]["id"].get<long long>());
     const CliResult closed = Run({"-k", "close", domain.member, id}, domain.adminCache);
@@ -119,38 +102,29 @@ TEST_F(DomainE2eTest, KerberosSignsInAsTheTicketsOwner) {
 
 // Each way the ticket cache can fail says so in one line of its own, where
 // Samba's client says "Cannot complete this function" or prints its own
-// line before "Access is denied".
+// line before "Access is denied"; so does -k with an address. The expired
+// ticket is found also without -k.
 TEST_F(DomainE2eTest, AnUnusableTicketOrAnAddressIsToldInWords) {
     const std::string open = dir.filePath("open.ccache").toStdString();
     std::filesystem::copy_file(domain.adminCache, open);
     ::chmod(open.c_str(), 0644);
-    const std::vector<std::string> files{"files", domain.member};
+    const std::string& address = domain.memberAddress;
+    const std::string expired = "The Kerberos ticket of Administrator@" + domain.realm + " expired";
+    const std::string none = dir.filePath("none").toStdString(), &member = domain.member;
     const struct {
-        const char* what;
-        std::string cache;
+        std::string cache, err; // a part of it
         std::vector<std::string> args;
-        std::string err; // a part of it
     } cases[] = {
-        {"no cache",
-         dir.filePath("none").toStdString(),
-         {"-k", "files", domain.member},
-         "There is no Kerberos ticket (no cache FILE:"},
-        {"expired",
-         domain.expiredCache,
-         {"-k", "files", domain.member},
-         "The Kerberos ticket of Administrator@" + domain.realm + " expired at "},
-        {"expired, found without -k", domain.expiredCache, files,
-         "The Kerberos ticket of Administrator@" + domain.realm + " expired at "},
-        {"empty", domain.emptyCache, files, "cannot be read (it is empty)"},
-        {"a file that is no cache", domain.corruptCache, files, "cannot be read ("},
-        {"open to others", open, files, "it is open to others (permissions 0644)"},
-        {"an address",
-         domain.adminCache,
-         {"-k", "files", domain.memberAddress},
-         "Kerberos needs the server's name"},
+        {none, "There is no Kerberos ticket (no cache FILE:", {"-k", "files", member}},
+        {domain.expiredCache, expired, {"-k", "files", member}},
+        {domain.expiredCache, expired, {"files", member}},
+        {domain.emptyCache, "cannot be read (it is empty)", {"files", member}},
+        {domain.corruptCache, "cannot be read (", {"files", member}},
+        {open, "it is open to others (permissions 0644)", {"files", member}},
+        {domain.adminCache, "Kerberos needs the server's name", {"-k", "files", address}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.err);
         const CliResult run = Run(c.args, c.cache);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.out, "");
@@ -163,44 +137,28 @@ TEST_F(DomainE2eTest, AnUnusableTicketOrAnAddressIsToldInWords) {
 // ticket got with it; without, by the ticket in the cache, which must be
 // that user's. --use-kerberos=off leaves the cache alone.
 TEST_F(DomainE2eTest, KerberosWithAUserSignsInAsThatUserOrSaysWhyNot) {
-    const std::string principal = domain.user + "@" + domain.realm;
+    const std::string user = Qualified(domain.user);
+    const std::pair<QString, std::string> password{"PASSWD", domain.userPassword};
+    const std::string notTheCaches =
+        "cannot sign in as " + user +
+        ": the Kerberos ticket cache holds the ticket of Administrator@" + domain.realm;
     const struct {
-        const char* what;
-        std::vector<std::string> args;
-        std::vector<std::string> environment;
+        std::vector<std::string> options;
+        std::vector<std::pair<QString, std::string>> environment;
         int exitCode;
         std::string err, signIn; // parts of them
     } cases[] = {
-        {"the cache's owner",
-         {"-k", "-U", domain.admin, "shares", domain.member},
-         {},
-         0,
-         "",
-         "krb5 QUARNEL\\Administrator"},
-        {"another user",
-         {"-k", "-U", Qualified(domain.user), "shares", domain.member},
-         {},
-         1,
-         "cannot sign in as " + Qualified(domain.user) +
-             ": the Kerberos ticket cache holds the ticket of Administrator@" + domain.realm,
-         ""},
-        {"another user with a password",
-         {"-k", "-U", principal, "shares", domain.member},
-         {"PASSWD=" + domain.userPassword},
-         0,
-         "",
-         "krb5 QUARNEL\\" + domain.user},
-        {"off",
-         {"--use-kerberos=off", "shares", domain.member},
-         {"USER=" + Qualified(domain.user), "PASSWD=" + domain.userPassword},
-         0,
-         "",
-         "QUARNEL\\" + domain.user},
+        {{"-k", "-U", domain.admin}, {}, 0, "", "krb5 QUARNEL\\Administrator"},
+        {{"-k", "-U", user}, {}, 1, notTheCaches, ""},
+        {{"-k", "-U", domain.user + "@" + domain.realm}, {password}, 0, "", "krb5 " + user},
+        {{"--use-kerberos=off"}, {{"USER", user}, password}, 0, "", user},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.options.back());
         const MemberLog log(domain);
-        const CliResult run = Run(c.args, domain.adminCache, c.environment);
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {"shares", domain.member});
+        const CliResult run = Run(args, domain.adminCache, c.environment);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
         const std::vector<std::string> signIns = log.SignIns();
@@ -233,19 +191,10 @@ TEST_F(DomainE2eTest, APasswordForOneServerLeavesTheTicketCacheToTheNext) {
     system.SetCredentials(byPassword, {FromUtf8(domain.user + "@" + domain.realm),
                                        FromUtf8(domain.userPassword), false});
     system.SetCredentials(byTicket, {u"", u"", true});
-    std::uint8_t* buffer = nullptr;
-    std::uint32_t read = 0, total = 0, resume = 0;
-    EXPECT_EQ(
-        system.NetShareEnum(byPassword.c_str(), 2, &buffer, 0xFFFFFFFF, &read, &total, &resume),
-        platform::netstatus::Success);
-    system.NetApiBufferFree(buffer);
-    std::uintptr_t fileResume = 0;
-    buffer = nullptr;
-    EXPECT_EQ(system.NetFileEnum(byTicket.c_str(), nullptr, nullptr, 3, &buffer, 0xFFFFFFFF, &read,
-                                 &total, &fileResume),
-              platform::netstatus::Success)
+    modApi api(system);
+    EXPECT_TRUE(api.EnumShares(byPassword)) << api.LastFailure;
+    EXPECT_TRUE(api.EnumOpenFiles(byTicket, u"", u""))
         << "the member of the administrators' group was not the one who signed in";
-    system.NetApiBufferFree(buffer);
     EXPECT_STREQ(std::getenv("KRB5CCNAME"), domain.groupUserCache.c_str());
 }
 
@@ -255,29 +204,18 @@ TEST_F(DomainE2eTest, BrowsingSignsInWithTheCredentialsGiven) {
     const std::string auth = PrivateFile("user.auth", "username = " + domain.user +
                                                           "\npassword = " + domain.userPassword +
                                                           "\ndomain = " + domain.name + "\n");
+    const std::string names = "Name\r\n" + domain.member + "\r\n", user = Qualified(domain.user);
     const struct {
-        const char* what;
         std::vector<std::string> args;
         std::string cache, out, signIn;
     } cases[] = {
-        {"servers -A",
-         {"-A", auth, "servers", "--domain", domain.name, "--format", "csv"},
-         "",
-         "Name\r\n" + domain.member + "\r\n",
-         "QUARNEL\\" + domain.user},
-        {"--domain-servers -A",
-         {"-A", auth, "shares", "--domain-servers", "--format", "csv"},
-         "",
-         "\n" + domain.server.share + ",",
-         "QUARNEL\\" + domain.user},
-        {"servers -k",
-         {"-k", "servers", "--format", "csv"},
-         domain.adminCache,
-         "Name\r\n" + domain.member + "\r\n",
-         "krb5 QUARNEL\\Administrator"},
+        {{"-A", auth, "servers", "--domain", domain.name}, "", names, user},
+        {{"-A", auth, "shares", "--domain-servers"}, "", "\n" + domain.server.share + ",", user},
+        {{"-k", "servers"}, domain.adminCache, names, "krb5 QUARNEL\\Administrator"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (auto c : cases) {
+        c.args.insert(c.args.end(), {"--format", "csv"});
+        SCOPED_TRACE(testing::PrintToString(c.args));
         const MemberLog log(domain);
         const CliResult run = Run(c.args, c.cache);
         EXPECT_EQ(run.exitCode, 0) << run.err;

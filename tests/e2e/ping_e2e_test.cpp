@@ -16,106 +16,72 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <thread>
 #include <xcb/xcb.h>
 
 namespace quarnel::e2e {
 namespace {
 
-// Pings a window again and again, as a window manager does, from a
-// connection of its own, and counts the pings sent while `counts` holds and
-// those of them that went unanswered for longer than a desktop waits.
-class Pinger {
-  public:
-    Pinger(xcb_window_t window, std::function<bool()> counts)
-        : window_(window), counts_(std::move(counts)) {
-        connection_ = xcb_connect(nullptr, nullptr);
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-        protocols_ = Atom("WM_PROTOCOLS");
-        ping_ = Atom("_NET_WM_PING");
-        // Answers go to the root window, where a window manager listens.
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY |
-                                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
-                                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
-        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection_);
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~Pinger() {
-        Stop();
-        xcb_disconnect(connection_);
-    }
-    void Stop() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
+xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+}
+
+struct Pings {
     int counted = 0, unanswered = 0;
-
-  private:
-    static constexpr int DesktopPatienceMs = 5000;
-    static constexpr int IntervalMs = 200;
-
-    xcb_atom_t Atom(const char* name) {
-        const auto cookie = xcb_intern_atom(connection_, 0, std::strlen(name), name);
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection_, cookie, nullptr);
-        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-        return atom;
-    }
-
-    void Run() {
-        for (std::uint32_t stamp = 1; !stop_; ++stamp) {
-            const bool counts = counts_();
-            xcb_client_message_event_t ping{};
-            ping.response_type = XCB_CLIENT_MESSAGE;
-            ping.format = 32;
-            ping.window = window_;
-            ping.type = protocols_;
-            ping.data.data32[0] = ping_;
-            ping.data.data32[1] = stamp;
-            ping.data.data32[2] = window_;
-            xcb_send_event(connection_, 0, window_, XCB_EVENT_MASK_NO_EVENT,
-                           reinterpret_cast<const char*>(&ping));
-            xcb_flush(connection_);
-            const bool answered = AwaitAnswer(stamp);
-            if (counts) {
-                ++counted;
-                unanswered += !answered;
-            }
-            ::poll(nullptr, 0, IntervalMs);
-        }
-    }
-
-    bool AwaitAnswer(std::uint32_t stamp) {
-        pollfd x{xcb_get_file_descriptor(connection_), POLLIN, 0};
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(DesktopPatienceMs);
-        while (std::chrono::steady_clock::now() < deadline) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-                const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
-                const bool answer = (event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
-                                    message->data.data32[0] == ping_ &&
-                                    message->data.data32[1] == stamp;
-                std::free(event);
-                if (answer)
-                    return true;
-            }
-            ::poll(&x, 1, 50);
-        }
-        return false;
-    }
-
-    xcb_window_t window_;
-    std::function<bool()> counts_;
-    xcb_connection_t* connection_ = nullptr;
-    xcb_window_t root_ = 0;
-    xcb_atom_t protocols_ = 0, ping_ = 0;
-    std::atomic<bool> stop_ = false;
-    std::thread thread_;
 };
+
+// Pings `window` again and again until `stop`, as a window manager does,
+// from a connection of its own, and counts the pings sent while `counts`
+// holds and those of them that went unanswered.
+Pings Ping(xcb_window_t window, const std::atomic<bool>& stop,
+           const std::function<bool()>& counts) {
+    xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                               XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(x, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_client_message_event_t ping{};
+    ping.response_type = XCB_CLIENT_MESSAGE;
+    ping.format = 32;
+    ping.window = window;
+    ping.type = Atom(x, "WM_PROTOCOLS");
+    ping.data.data32[0] = Atom(x, "_NET_WM_PING");
+    ping.data.data32[2] = window;
+    Pings pings;
+    for (std::uint32_t stamp = 1; !stop; ++stamp) {
+        const bool counted = counts();
+        ping.data.data32[1] = stamp;
+        xcb_send_event(x, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ping));
+        xcb_flush(x);
+        // The answer goes to the root window, where a window manager listens;
+        // it must come within the time a desktop waits before it calls a
+        // window hung.
+        bool answered = false;
+        pollfd readable{xcb_get_file_descriptor(x), POLLIN, 0};
+        for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             !answered && std::chrono::steady_clock::now() < deadline; ::poll(&readable, 1, 50)) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
+                const auto* answer = reinterpret_cast<xcb_client_message_event_t*>(event);
+                answered |= (event->response_type & 0x7F) == XCB_CLIENT_MESSAGE &&
+                            answer->data.data32[0] == ping.data.data32[0] &&
+                            answer->data.data32[1] == stamp;
+                std::free(event);
+            }
+        }
+        pings.counted += counted;
+        pings.unanswered += counted && !answered;
+        ::poll(nullptr, 0, 200);
+    }
+    xcb_disconnect(x);
+    return pings;
+}
 
 TEST(WindowAgainstASilentServer, AnswersTheDesktopsPingForTheWholeWait) {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under an X server (xvfb-run)";
@@ -132,16 +98,17 @@ TEST(WindowAgainstASilentServer, AnswersTheDesktopsPingForTheWholeWait) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.txtServer->setText(QString::fromStdString(address));
 
-    std::atomic<bool> listing = true;
-    Pinger pinger(static_cast<xcb_window_t>(form.winId()),
-                  [&] { return listing && server.Connected(); });
+    std::atomic<bool> listing = true, stop = false;
+    auto pinger = std::async(std::launch::async, Ping, static_cast<xcb_window_t>(form.winId()),
+                             std::cref(stop), [&] { return listing && server.Connected(); });
     QTest::keyClick(form.txtServer, Qt::Key_Return); // returns when the client gives up
     listing = false;
-    pinger.Stop();
+    stop = true;
+    const Pings pings = pinger.get();
 
     EXPECT_TRUE(server.Connected());
-    EXPECT_GT(pinger.counted, 0);
-    EXPECT_EQ(pinger.unanswered, 0) << "of " << pinger.counted << " pings during the wait";
+    EXPECT_GT(pings.counted, 0);
+    EXPECT_EQ(pings.unanswered, 0) << "of " << pings.counted << " pings during the wait";
     EXPECT_EQ(form.lvwFiles->ListItemCount(), 0);
     EXPECT_TRUE(form.cmdListFiles->isEnabled());
 }

@@ -4,18 +4,14 @@
 // The windows' network stack over the scripted platform: the main window
 // while a call hangs on the worker thread until the test lets it go, and the
 // sign-in when a server refuses.
-#include "FakePlatform.h"
 #include "WindowNetwork.h"
-#include "frmQuarnel.h"
+#include "WindowTest.h"
 #include "frmSignIn.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <future>
-#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 
@@ -24,24 +20,16 @@ namespace {
 
 namespace netstatus = platform::netstatus;
 
-// Holds every platform call until it is released; records the threads they
-// ran on, to be read once the calls are over.
-struct Gate {
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<int> entered = 0;
-    std::set<std::thread::id> threads;
-    void Pass() {
-        threads.insert(std::this_thread::get_id());
-        ++entered;
-        released.wait();
-    }
-};
-
 class WhileACallHangs : public testing::Test {
   protected:
     void SetUp() override {
-        fake.duringCall = [this] { gate.Pass(); };
+        // Every platform call waits until it is released; the threads they
+        // ran on are read once the calls are over.
+        fake.duringCall = [this] {
+            threads.insert(std::this_thread::get_id());
+            ++entered;
+            released.wait();
+        };
         fake.fileBatches.push_back({netstatus::MoreData, {{7, 3, 1, u"C:\\a.doc", u"ann"}}});
         fake.fileBatches.push_back({netstatus::Success, {{8, 1, 0, u"C:\\b.doc", u"bob"}}});
         fake.shareInfo[u"data"] = {netstatus::Success,
@@ -51,17 +39,18 @@ class WhileACallHangs : public testing::Test {
     void Open(const QString& commandLine = {}) {
         form = std::make_unique<frmQuarnel>(network.Api(), commandLine);
         form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
 
     // Runs `probe` on the window thread once a call hangs on the worker,
     // then lets every call go.
     void WhenACallHangs(std::function<void()> probe) {
         QObject::connect(&poll, &QTimer::timeout, [this, probe = std::move(probe)] {
-            if (gate.entered == 0 || probed)
+            if (entered == 0 || probed)
                 return;
             probed = true;
             probe();
-            gate.release.set_value();
+            release.set_value();
         });
         poll.start(5);
     }
@@ -74,7 +63,10 @@ class WhileACallHangs : public testing::Test {
     FakePlatform fake;
     WindowNetwork network{fake};
     std::unique_ptr<frmQuarnel> form;
-    Gate gate;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> entered = 0;
+    std::set<std::thread::id> threads;
 };
 
 // While a listing waits, the window takes input, but starts no second
@@ -83,7 +75,6 @@ class WhileACallHangs : public testing::Test {
 // worker thread, batch after batch.
 TEST_F(WhileACallHangs, WindowTakesInputAndEscapeThrowsTheAnswerAway) {
     Open();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->txtServer->setText("srv");
     WhenACallHangs([&] {
         EXPECT_FALSE(form->cmdListFiles->isEnabled());
@@ -96,9 +87,7 @@ TEST_F(WhileACallHangs, WindowTakesInputAndEscapeThrowsTheAnswerAway) {
         EXPECT_EQ(fake.fileCalls.size(), 1u);
 
         QTest::keyClick(form->txtUser, Qt::Key_Escape);
-        EXPECT_TRUE(form->cmdListFiles->isEnabled());
-        EXPECT_FALSE(form->cmdStop->isVisible());
-        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_TRUE(Idle(*form));
         EXPECT_EQ(form->StatusText(), "Stopped");
     });
     QTest::keyClick(form->txtServer, Qt::Key_Return);
@@ -111,26 +100,21 @@ TEST_F(WhileACallHangs, WindowTakesInputAndEscapeThrowsTheAnswerAway) {
     form->cmdListFiles->click();
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 2);
     EXPECT_TRUE(form->StatusText().startsWith("2 open files on \\\\srv at "));
-    ASSERT_EQ(gate.threads.size(), 1u);
-    EXPECT_NE(*gate.threads.begin(), std::this_thread::get_id());
+    ASSERT_EQ(threads.size(), 1u);
+    EXPECT_NE(*threads.begin(), std::this_thread::get_id());
 }
 
 // A window that records its closing in a shared log, and may refuse it.
-class Recorder : public QWidget {
-  public:
-    Recorder(QString name, QStringList& log, bool refuse) : log_(log), refuse_(refuse) {
+struct Recorder : QWidget {
+    Recorder(const char* name, QStringList& log, bool refuse) : log(log), refuse(refuse) {
         setObjectName(name);
     }
-
-  protected:
     void closeEvent(QCloseEvent* event) override {
-        log_ << objectName();
-        event->setAccepted(!refuse_);
+        log << objectName();
+        event->setAccepted(!refuse);
     }
-
-  private:
-    QStringList& log_;
-    bool refuse_;
+    QStringList& log;
+    bool refuse;
 };
 
 // Closing the main window, also while a call waits, closes it at once and
@@ -138,7 +122,6 @@ class Recorder : public QWidget {
 // say about being closed.
 TEST_F(WhileACallHangs, ClosingClosesAtOnceAndUnloadsTheOtherWindows) {
     Open();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QStringList log;
     QPointer<QWidget> message = new Recorder("frmMessage", log, true); // hidden, and refuses
     QPointer<QWidget> servers = new Recorder("frmServers", log, false);
@@ -159,7 +142,8 @@ TEST_F(WhileACallHangs, ClosingClosesAtOnceAndUnloadsTheOtherWindows) {
 }
 
 // Started with a path, the window is up with the path in its inputs while
-// the server is asked about its share; then it lists.
+// the server is asked about its share; then it lists (StartFromPath tests
+// what it resolves and lists).
 TEST_F(WhileACallHangs, StartedWithAPathTheWindowShowsBeforeTheServerAnswers) {
     WhenACallHangs([&] {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -170,7 +154,6 @@ TEST_F(WhileACallHangs, StartedWithAPathTheWindowShowsBeforeTheServerAnswers) {
     Open("\\\\srv\\data\\a.doc");
     ASSERT_TRUE(Probed());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->Busy(); }));
-    EXPECT_EQ(form->txtServer->text(), "\\\\srv");
     EXPECT_EQ(form->txtBasePath->text(), "E:\\Data\\a.doc");
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 2);
 }
@@ -183,6 +166,9 @@ TEST_F(WhileACallHangs, StartedWithAPathTheWindowShowsBeforeTheServerAnswers) {
 // platform reaches the caller.
 TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
     const platform::Credentials given{u"DOM\\admin", u"secret", false};
+    using Given = std::vector<std::pair<std::u16string, platform::Credentials>>;
+    constexpr platform::NetStatus Ok = netstatus::Success, Denied = netstatus::AccessDenied,
+                                  Refused = netstatus::LogonFailure;
     struct Case {
         const char* what;
         platform::NetStatus first, second;
@@ -192,15 +178,11 @@ TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
         bool listed;
     };
     const Case cases[] = {
-        {"access denied, signed in", netstatus::AccessDenied, netstatus::Success, true, given, 1, 2,
-         true},
-        {"expired ticket, signed in", netstatus::ContextExpired, netstatus::Success, true, given, 1,
-         2, true},
-        {"cancelled", netstatus::AccessDenied, netstatus::Success, true, std::nullopt, 1, 1, false},
-        {"refused again: asked once only", netstatus::LogonFailure, netstatus::LogonFailure, true,
-         given, 1, 2, false},
-        {"logon session only", netstatus::LogonFailure, netstatus::Success, false, given, 0, 1,
-         false},
+        {"access denied, signed in", Denied, Ok, true, given, 1, 2, true},
+        {"expired ticket, signed in", netstatus::ContextExpired, Ok, true, given, 1, 2, true},
+        {"cancelled", Denied, Ok, true, std::nullopt, 1, 1, false},
+        {"refused again: asked once only", Refused, Refused, true, given, 1, 2, false},
+        {"logon session only", Refused, Ok, false, given, 0, 1, false},
     };
     const std::thread::id windowThread = std::this_thread::get_id();
     for (const Case& c : cases) {
@@ -225,12 +207,7 @@ TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
         EXPECT_EQ(asks, c.asks);
         EXPECT_EQ(static_cast<int>(fake.fileCalls.size()), c.calls);
         EXPECT_TRUE(fake.allBuffersReleasedOnce());
-        if (c.calls == 2)
-            ASSERT_EQ(fake.credentialsGiven,
-                      (std::vector<std::pair<std::u16string, platform::Credentials>>{
-                          {u"\\\\srv", given}}));
-        else
-            EXPECT_TRUE(fake.credentialsGiven.empty());
+        EXPECT_EQ(fake.credentialsGiven, (c.calls == 2 ? Given{{u"\\\\srv", given}} : Given{}));
         api.Platform().SetTimeout(std::chrono::seconds(5));
         EXPECT_EQ(fake.timeout, std::chrono::seconds(5));
     }
@@ -239,16 +216,14 @@ TEST(WindowNetwork, AsksOnceForARefusalAndCallsAgain) {
     // given for it.
     FakePlatform fake;
     fake.signIn = {true, false};
-    fake.serverBatches.push_back({netstatus::AccessDenied, {}});
-    fake.serverBatches.push_back({netstatus::Success, {{500, u"ALPHA"}}});
+    fake.serverBatches = {{Denied, {}}, {Ok, {{500, u"ALPHA"}}}};
     WindowNetwork network(fake, [&](const QString& server, const QString&, bool) {
         EXPECT_EQ(server, QString());
         return std::optional(given);
     });
     EXPECT_TRUE(network.Api().EnumServers(platform::servertype::Server, u"", u""));
     EXPECT_EQ(network.Api().ServerCount, 1);
-    EXPECT_EQ(fake.credentialsGiven,
-              (std::vector<std::pair<std::u16string, platform::Credentials>>{{u"", given}}));
+    EXPECT_EQ(fake.credentialsGiven, (Given{{u"", given}}));
 
     FakePlatform failing; // NetFileEnum with no batch scripted throws: the caller hears it
     EXPECT_THROW(WindowNetwork(failing).Api().EnumOpenFiles(u"srv", u"", u""), std::logic_error);

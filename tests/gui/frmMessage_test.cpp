@@ -3,30 +3,16 @@
 
 // The send-message window over the scripted platform, opened from the main
 // window as the user opens it; message boxes are answered by a handler.
-#include "MsgBox.h"
 #include "WindowTest.h"
 #include "frmMessage.h"
-#include "frmQuarnel.h"
 #include "twips.h"
 
-#include <QApplication>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-
+namespace quarnel::test {
 namespace {
 
-namespace netstatus = quarnel::platform::netstatus;
+namespace netstatus = platform::netstatus;
 
-using quarnel::frmMessage;
-using quarnel::frmQuarnel;
-using quarnel::MsgBoxButtons;
-using quarnel::MsgBoxIcon;
-using quarnel::MsgBoxResult;
-
-class MessageWindow : public quarnel::test::WindowTest {
+class MessageWindow : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
@@ -37,10 +23,7 @@ class MessageWindow : public quarnel::test::WindowTest {
     frmMessage* Open() {
         form->cmdMessage->click();
         auto* opened = qobject_cast<frmMessage*>(form->frmMessage.data());
-        EXPECT_NE(opened, nullptr);
-        if (opened != nullptr) {
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(opened));
-        }
+        EXPECT_TRUE(opened != nullptr && QTest::qWaitForWindowExposed(opened));
         return opened;
     }
 
@@ -76,14 +59,16 @@ class MessageWindow : public quarnel::test::WindowTest {
     frmMessage* window = nullptr;
 };
 
-TEST_F(MessageWindow, OpensBesideTheMainWindowOwnedByItAndEmpty) {
+// It opens beside the main window (HideKeepsEverythingAndCloseDiscardsIt
+// checks where, and that it opens empty); the message grows with the
+// window, the buttons and the status bar keep to the bottom edge, Add to
+// the right edge. Tab starts in the message and skips the labels.
+TEST_F(MessageWindow, OpensOwnedByTheMainWindowAndFollowsItsSizeAndTheTabOrder) {
     EXPECT_EQ(window->windowTitle(), "Send Network Message");
     EXPECT_FALSE(window->windowIcon().isNull());
     EXPECT_EQ(window->parentWidget(), form.get());
     EXPECT_TRUE(window->isWindow());
     EXPECT_FALSE(window->isModal());
-    EXPECT_EQ(window->pos(), form->pos() + QPoint(133, 67)); // 2000 and 1000 twips
-    EXPECT_EQ(window->size(), QSize(367, 290));              // 5505 x 4350 twips
 
     QStringList captions;
     for (QPushButton* b :
@@ -92,35 +77,20 @@ TEST_F(MessageWindow, OpensBesideTheMainWindowOwnedByItAndEmpty) {
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
     }
     EXPECT_EQ(captions, QStringList({"&Add", "C&lear list", "&Send", "&Hide", "&Close"}));
-    quarnel::test::ExpectNamedWithDistinctAccessKeys(*window);
-    EXPECT_TRUE(window->txtRecip->text().isEmpty());
-    EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty());
-    EXPECT_TRUE(window->StatusText().isEmpty());
-    EXPECT_EQ(window->lstRecip->count(), 0);
+    ExpectNamedWithDistinctAccessKeys(*window);
 
-    // The message grows with the window, the buttons and the status bar
-    // keep to the bottom edge, Add to the right edge.
     window->resize(500, 400);
     QCoreApplication::processEvents();
     EXPECT_EQ(window->stbStatus->geometry(), QRect(0, 400 - 21, 500, 21));
-    EXPECT_EQ(window->cmdSend->geometry(),
-              quarnel::twips::Rect(1485, 3585, 1110, 375).translated(0, 110));
+    EXPECT_EQ(window->cmdSend->geometry(), twips::Rect(1485, 3585, 1110, 375).translated(0, 110));
     EXPECT_EQ(window->txtMessage->geometry(),
-              quarnel::twips::Rect(1560, 690, 3855, 2790).adjusted(0, 0, 133, 110));
-    EXPECT_EQ(window->cmdAdd->geometry(),
-              quarnel::twips::Rect(3615, 45, 1110, 375).translated(133, 0));
-}
+              twips::Rect(1560, 690, 3855, 2790).adjusted(0, 0, 133, 110));
+    EXPECT_EQ(window->cmdAdd->geometry(), twips::Rect(3615, 45, 1110, 375).translated(133, 0));
 
-TEST_F(MessageWindow, TabOrderStartsInTheMessageAndSkipsLabels) {
     QApplication::setActiveWindow(window);
     EXPECT_EQ(QApplication::focusWidget(), window->txtMessage);
-    const QWidget* expected[] = {window->txtRecip, window->cmdAdd,    window->lstRecip,
-                                 window->cmdSend,  window->cmdHide,   window->cmdClose,
-                                 window->cmdClear, window->txtMessage};
-    for (const QWidget* next : expected) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), next);
-    }
+    ExpectTabOrder({window->txtMessage, window->txtRecip, window->cmdAdd, window->lstRecip,
+                    window->cmdSend, window->cmdHide, window->cmdClose, window->cmdClear});
     EXPECT_TRUE(window->txtMessage->toPlainText().isEmpty()); // Tab typed nothing
 
     // Getting the focus selects the whole recipient.
@@ -192,8 +162,7 @@ TEST_F(MessageWindow, NothingIsSentWithoutARecipientOrText) {
     EXPECT_EQ(boxes.size(), 2u);
     ASSERT_EQ(platform.messageCalls.size(), 1u);
     EXPECT_EQ(platform.messageCalls[0].Text(), u"\r\n\r\n");
-    EXPECT_FALSE(platform.messageCalls[0].server.has_value());
-    EXPECT_FALSE(platform.messageCalls[0].fromName.has_value());
+    EXPECT_FALSE(platform.messageCalls[0].server || platform.messageCalls[0].fromName);
 }
 
 // Each recipient in turn, the status bar telling each during its call; after
@@ -278,3 +247,4 @@ TEST_F(MessageWindow, MessageIsLimitedAsSentAndALongPasteIsCut) {
 }
 
 } // namespace
+} // namespace quarnel::test

@@ -6,60 +6,22 @@
 #include "ListTexts.h"
 #include "WhileModal.h"
 #include "WindowTest.h"
-#include "frmQuarnel.h"
 #include "frmServers.h"
 #include "frmShares.h"
 
-#include <QApplication>
-#include <QHeaderView>
 #include <QScreen>
-#include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-
+namespace quarnel::test {
 namespace {
 
-namespace netstatus = quarnel::platform::netstatus;
+namespace netstatus = platform::netstatus;
 
-using quarnel::frmQuarnel;
-using quarnel::frmServers;
-using quarnel::frmShares;
-using quarnel::ListView;
-using quarnel::test::ClickHeader;
-using quarnel::test::ColumnTexts;
-using quarnel::test::FakeServer;
-using quarnel::test::FakeShare;
-using quarnel::test::WhileModal;
-
-FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses,
-                quarnel::test::FakeString path) {
+FakeShare Share(std::u16string name, std::u16string remark, std::uint32_t uses, FakeString path) {
     return {std::move(name), 0, std::move(remark), 0, 0xFFFFFFFFu, uses, std::move(path), u""};
 }
 
-class Pickers : public quarnel::test::WindowTest {
+class Pickers : public WindowTest {
   protected:
-    // The picker opens centred, and its list (at `top` pixels) follows the
-    // window's size, unless a size would be negative.
-    static void ExpectCentredAndFollowingTheSize(QWidget& picker, ListView& list, int top) {
-        const QRect screen = picker.screen()->availableGeometry();
-        EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
-        const auto resizeTo = [&](int width, int height) {
-            picker.resize(width, height);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return picker.size() == QSize(width, height); }));
-        };
-        resizeTo(300, 200);
-        const QRect outer = picker.frameGeometry();
-        EXPECT_EQ(list.geometry(),
-                  QRect(0, top / 15, outer.width() - 120 / 15, outer.height() - 390 / 15));
-        const int height = list.height();
-        resizeTo(250, 20); // too low for the list: its height stays, its width follows
-        EXPECT_EQ(list.height(), height);
-        EXPECT_EQ(list.width(), picker.frameGeometry().width() - 120 / 15);
-    }
-
     static void DoubleClickRow(ListView& list, int row) {
         const QRect cell = list.visualRect(list.model()->index(row, 0));
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
@@ -135,17 +97,31 @@ TEST_F(Pickers, WithoutASelectionNothingIsPickedAndTheCloseBoxChangesNothing) {
         EXPECT_EQ(picker.lvwShares->EmptyText(),
                   "Cannot list the shares of \\\\srv: Access is denied (error 5)");
         EXPECT_TRUE(tryToPick(*picker.lvwShares));
-        ExpectCentredAndFollowingTheSize(picker, *picker.lvwShares, 60);
+
+        // The picker opens centred, and its list follows the window's size,
+        // unless a size would be negative.
+        const QRect screen = picker.screen()->availableGeometry();
+        EXPECT_LE((picker.frameGeometry().center() - screen.center()).manhattanLength(), 1);
+        const auto resizeTo = [&](int width, int height) {
+            picker.resize(width, height);
+            return QTest::qWaitFor([&] { return picker.size() == QSize(width, height); });
+        };
+        ListView& list = *picker.lvwShares;
+        ASSERT_TRUE(resizeTo(300, 200));
+        const QRect outer = picker.frameGeometry();
+        EXPECT_EQ(list.geometry(), QRect(0, 4, outer.width() - 8, outer.height() - 26));
+        const int height = list.height();
+        ASSERT_TRUE(resizeTo(250, 20)); // too low for the list: its height stays, its width follows
+        EXPECT_EQ(list.height(), height);
+        EXPECT_EQ(list.width(), picker.frameGeometry().width() - 8);
     }));
     ASSERT_TRUE(WhileModal<frmServers>(form->cmdservers, [&](frmServers& picker) {
         EXPECT_EQ(picker.lvwServers->ListItemCount(), 1);
         EXPECT_FALSE(picker.lvwServers->SelectedItem().IsValid());
         EXPECT_TRUE(tryToPick(*picker.lvwServers));
     }));
-    EXPECT_EQ(form->txtServer->text(), "srv");
-    EXPECT_EQ(form->txtBasePath->text(), "keep");
-    EXPECT_TRUE(form->frmShares.isNull());
-    EXPECT_TRUE(form->frmServers.isNull());
+    EXPECT_EQ(form->txtServer->text() + "|" + form->txtBasePath->text(), "srv|keep");
+    EXPECT_TRUE(form->frmShares.isNull() && form->frmServers.isNull());
 }
 
 TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
@@ -162,10 +138,9 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
         EXPECT_EQ(ColumnTexts(list, 0), (QStringList{"Gamma", "beta", "ALPHA"}));
         DoubleClickRow(list, 1);
     }));
-    const quarnel::test::ServerEnumCall& call = platform.serverCalls.at(0);
-    EXPECT_EQ(call.serverType, 2u);
-    EXPECT_FALSE(call.server.has_value());
-    EXPECT_FALSE(call.domain.has_value());
+    const ServerEnumCall& call = platform.serverCalls.at(0);
+    EXPECT_EQ(std::tie(call.serverType, call.server, call.domain),
+              std::tuple(2u, std::nullopt, std::nullopt));
     EXPECT_EQ(form->txtServer->text(), "beta");
     EXPECT_TRUE(form->cmdShares->isEnabled());
     EXPECT_EQ(form->txtBasePath->text(), "D:\\x");
@@ -182,3 +157,4 @@ TEST_F(Pickers, ServerPickerListsTheDomainAndAPickEnablesTheSharePicker) {
 }
 
 } // namespace
+} // namespace quarnel::test

@@ -4,9 +4,10 @@
 // A scripted platform for the tests: each call to an enumeration takes the
 // next scripted batch, records the arguments it was given, and hands out a
 // buffer in the platform's record layout. Every buffer handed out and
-// released is counted, so a test can tell that each is released once.
+// released is tracked, so a test can tell that each is released once.
 #pragma once
 
+#include "platform/PackRecords.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,22 +26,16 @@ namespace quarnel::test {
 using FakeString = std::optional<std::u16string>;
 
 struct FakeFile {
-    std::uint32_t id = 0;
-    std::uint32_t permissions = 0;
-    std::uint32_t numLocks = 0;
-    FakeString path;
-    FakeString user;
+    std::uint32_t id = 0, permissions = 0, numLocks = 0;
+    FakeString path, user;
 };
 
 struct FakeShare {
     FakeString name;
     std::uint32_t type = 0;
     FakeString remark;
-    std::uint32_t permissions = 0;
-    std::uint32_t maxUses = 0;
-    std::uint32_t currentUses = 0;
-    FakeString path;
-    FakeString password;
+    std::uint32_t permissions = 0, maxUses = 0, currentUses = 0;
+    FakeString path, password;
 };
 
 struct FakeServer {
@@ -56,24 +52,18 @@ template <typename Record> struct FakeBatch {
 // What one call of NetFileEnum was given.
 struct FileEnumCall {
     FakeString server, basePath, userName;
-    std::uint32_t level = 0;
-    std::uint32_t prefMaxLen = 0;
+    std::uint32_t level = 0, prefMaxLen = 0;
     std::uintptr_t resumeHandle = 0;
 };
 
 struct ShareEnumCall {
     FakeString server;
-    std::uint32_t level = 0;
-    std::uint32_t prefMaxLen = 0;
-    std::uint32_t resumeHandle = 0;
+    std::uint32_t level = 0, prefMaxLen = 0, resumeHandle = 0;
 };
 
 struct ServerEnumCall {
     FakeString server, domain;
-    std::uint32_t level = 0;
-    std::uint32_t prefMaxLen = 0;
-    std::uint32_t serverType = 0;
-    std::uint32_t resumeHandle = 0;
+    std::uint32_t level = 0, prefMaxLen = 0, serverType = 0, resumeHandle = 0;
 };
 
 struct ShareInfoCall {
@@ -107,6 +97,8 @@ struct FileCloseCall {
 
 class FakePlatform : public platform::Platform {
   public:
+    using NetStatus = platform::NetStatus;
+
     std::deque<FakeBatch<FakeFile>> fileBatches;
     std::vector<FileEnumCall> fileCalls;
 
@@ -124,12 +116,12 @@ class FakePlatform : public platform::Platform {
 
     // NetFileClose answers with these statuses, one per call in turn, and
     // with success once they are used up.
-    std::deque<platform::NetStatus> closeStatuses;
+    std::deque<NetStatus> closeStatuses;
     std::vector<FileCloseCall> closeCalls;
 
     // NetMessageBufferSend answers with these statuses, one per call in
     // turn, and with success once they are used up.
-    std::deque<platform::NetStatus> messageStatuses;
+    std::deque<NetStatus> messageStatuses;
     std::vector<MessageCall> messageCalls;
 
     // Client-side paths: the answer for each path; any other path lies on
@@ -154,32 +146,73 @@ class FakePlatform : public platform::Platform {
     // the window while an enumeration is under way.
     std::function<void()> duringCall;
 
-    int buffersHandedOut() const { return handedOut_; }
     bool allBuffersReleasedOnce() const { return live_.empty() && doubleFrees_ == 0; }
 
-    platform::NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
-                                    const char16_t* userName, std::uint32_t level,
-                                    std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                    std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                    std::uintptr_t* resumeHandle) override;
+    NetStatus NetFileEnum(const char16_t* server, const char16_t* basePath,
+                          const char16_t* userName, std::uint32_t level, std::uint8_t** buffer,
+                          std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                          std::uint32_t* totalEntries, std::uintptr_t* resumeHandle) override {
+        Note(fileCalls, {Capture(server), Capture(basePath), Capture(userName), level, prefMaxLen,
+                         *resumeHandle});
+        return Serve(fileBatches, "NetFileEnum", buffer, entriesRead, totalEntries, resumeHandle);
+    }
 
-    platform::NetStatus NetShareEnum(const char16_t* server, std::uint32_t level,
-                                     std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                     std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                     std::uint32_t* resumeHandle) override;
-    platform::NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName,
-                                        std::uint32_t level, std::uint8_t** buffer) override;
-    platform::NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override;
-    platform::NetStatus NetServerEnum(const char16_t* server, std::uint32_t level,
-                                      std::uint8_t** buffer, std::uint32_t prefMaxLen,
-                                      std::uint32_t* entriesRead, std::uint32_t* totalEntries,
-                                      std::uint32_t serverType, const char16_t* domain,
-                                      std::uint32_t* resumeHandle) override;
-    platform::NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
-                                             const char16_t* fromName, const std::uint8_t* buffer,
-                                             std::uint32_t byteLength) override;
-    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override;
-    std::optional<std::u16string> FindEntryName(const std::u16string& path) override;
+    NetStatus NetShareEnum(const char16_t* server, std::uint32_t level, std::uint8_t** buffer,
+                           std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                           std::uint32_t* totalEntries, std::uint32_t* resumeHandle) override {
+        Note(shareCalls, {Capture(server), level, prefMaxLen, *resumeHandle});
+        return Serve(shareBatches, "NetShareEnum", buffer, entriesRead, totalEntries, resumeHandle);
+    }
+
+    NetStatus NetServerEnum(const char16_t* server, std::uint32_t level, std::uint8_t** buffer,
+                            std::uint32_t prefMaxLen, std::uint32_t* entriesRead,
+                            std::uint32_t* totalEntries, std::uint32_t serverType,
+                            const char16_t* domain, std::uint32_t* resumeHandle) override {
+        Note(serverCalls,
+             {Capture(server), Capture(domain), level, prefMaxLen, serverType, *resumeHandle});
+        return Serve(serverBatches, "NetServerEnum", buffer, entriesRead, totalEntries,
+                     resumeHandle);
+    }
+
+    NetStatus NetShareGetInfo(const char16_t* server, const char16_t* netName, std::uint32_t level,
+                              std::uint8_t** buffer) override {
+        Note(shareInfoCalls, {Capture(server), Capture(netName), level});
+        *buffer = nullptr;
+        const auto found = shareInfo.find(netName ? netName : u"");
+        if (found == shareInfo.end())
+            return platform::netstatus::NetNameNotFound;
+        if (found->second.status == platform::netstatus::Success || found->second.bufferOnFailure)
+            *buffer = Pack(found->second.records);
+        return found->second.status;
+    }
+
+    NetStatus NetFileClose(const char16_t* server, std::uint32_t fileId) override {
+        Note(closeCalls, {Capture(server), fileId});
+        return NextStatus(closeStatuses);
+    }
+
+    NetStatus NetMessageBufferSend(const char16_t* server, const char16_t* msgName,
+                                   const char16_t* fromName, const std::uint8_t* buffer,
+                                   std::uint32_t byteLength) override {
+        Note(messageCalls, {Capture(server), Capture(msgName), Capture(fromName), buffer == nullptr,
+                            buffer ? std::vector<std::uint8_t>(buffer, buffer + byteLength)
+                                   : std::vector<std::uint8_t>(),
+                            byteLength});
+        return NextStatus(messageStatuses);
+    }
+
+    platform::NetworkDrive LookUpNetworkDrive(const std::u16string& path) override {
+        driveLookups.push_back(path);
+        const auto found = networkDrives.find(path);
+        return found == networkDrives.end() ? platform::NetworkDrive{} : found->second;
+    }
+
+    std::optional<std::u16string> FindEntryName(const std::u16string& path) override {
+        entryLookups.push_back(path);
+        const auto found = entries.find(path);
+        return found == entries.end() ? std::optional<std::u16string>(u"") : found->second;
+    }
+
     char16_t PathSeparator() const override { return separator; }
     platform::SignInChoices AvailableSignIn() override { return signIn; }
     void SetCredentials(const std::u16string& server,
@@ -188,20 +221,75 @@ class FakePlatform : public platform::Platform {
     }
 
     void NetApiBufferFree(void* buffer) override;
-    std::u16string StatusText(platform::NetStatus status) override;
+    std::u16string StatusText(NetStatus status) override;
     void SetTimeout(std::chrono::seconds given) override { timeout = given; }
     std::optional<std::string> SetClientSettings(const platform::ClientSettings&) override {
         return std::nullopt;
     }
 
   private:
+    static FakeString Capture(const char16_t* s) {
+        return s == nullptr ? std::nullopt : FakeString(s);
+    }
+
+    // Each scripted record in the platform's layout, its strings taken
+    // through `put`.
+    static platform::FileInfo3 Make(const FakeFile& f, auto put) {
+        return {f.id, f.permissions, f.numLocks, put(f.path), put(f.user)};
+    }
+    static platform::ShareInfo2 Make(const FakeShare& f, auto put) {
+        return {put(f.name), f.type,        put(f.remark), f.permissions,
+                f.maxUses,   f.currentUses, put(f.path),   put(f.password)};
+    }
+    static platform::ServerInfo100 Make(const FakeServer& f, auto put) {
+        return {f.platformId, put(f.name)};
+    }
+
+    template <typename Record> std::uint8_t* Pack(const std::vector<Record>& records) {
+        using Packed = decltype(Make(Record{}, [](const FakeString&) { return u""; }));
+        return platform::PackRecords<Packed>(
+            records, [](const Record& r, auto put) { return Make(r, put); },
+            [this](std::size_t bytes) { return Allocate(bytes); });
+    }
+
+    // Records what a call was given and runs duringCall.
+    template <typename Call> void Note(std::vector<Call>& calls, Call call) {
+        calls.push_back(std::move(call));
+        if (duringCall)
+            duringCall();
+    }
+
+    // Hands out the next scripted batch as an enumeration does: a buffer on
+    // success (or when the batch asks for one anyway), its records counted
+    // only on success, and the resume handle moved on.
+    template <typename Record, typename Handle>
+    NetStatus Serve(std::deque<FakeBatch<Record>>& batches, const char* call, std::uint8_t** buffer,
+                    std::uint32_t* entriesRead, std::uint32_t* totalEntries, Handle* resumeHandle) {
+        if (batches.empty())
+            throw std::logic_error(std::string(call) + " called more often than scripted");
+        FakeBatch<Record> batch = std::move(batches.front());
+        batches.pop_front();
+        const bool succeeded = batch.status == platform::netstatus::Success ||
+                               batch.status == platform::netstatus::MoreData;
+        *buffer = succeeded || batch.bufferOnFailure ? Pack(batch.records) : nullptr;
+        *entriesRead = succeeded ? static_cast<std::uint32_t>(batch.records.size()) : 0;
+        *totalEntries = *entriesRead;
+        *resumeHandle += *entriesRead + 1;
+        return batch.status;
+    }
+
+    // The next scripted status, success once the script is used up.
+    static NetStatus NextStatus(std::deque<NetStatus>& statuses) {
+        if (statuses.empty())
+            return platform::netstatus::Success;
+        const NetStatus status = statuses.front();
+        statuses.pop_front();
+        return status;
+    }
+
     std::uint8_t* Allocate(std::size_t bytes);
-    std::uint8_t* PackFiles(const std::vector<FakeFile>& files);
-    std::uint8_t* PackShares(const std::vector<FakeShare>& shares);
-    std::uint8_t* PackServers(const std::vector<FakeServer>& servers);
     std::vector<std::vector<std::uint8_t>> pool_;
     std::set<void*> live_;
-    int handedOut_ = 0;
     int doubleFrees_ = 0;
 };
 

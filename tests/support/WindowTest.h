@@ -53,6 +53,13 @@ inline void ExpectTabOrder(const std::vector<QWidget*>& order) {
     }
 }
 
+// The window waits for nothing: the list can be asked for, with the arrow
+// pointer and no Stop button.
+inline bool Idle(const frmQuarnel& form) {
+    return form.cmdListFiles->isEnabled() && form.cursor().shape() == Qt::ArrowCursor &&
+           !form.cmdStop->isVisible();
+}
+
 class WindowTest : public testing::Test {
   protected:
     struct Box {

@@ -8,6 +8,7 @@
 // untouched.
 #include "FakePlatform.h"
 #include "modApi.h"
+#include "utf.h"
 
 #include <gtest/gtest.h>
 
@@ -85,41 +86,31 @@ const Enumeration Enumerations[] = {
 
 // Batches fill the table in the platform's order, each call taking the
 // resume handle as the platform left it; the tables belong to their object.
-TEST(Enumerations, EachAsksAtItsLevelAndPassesTheResumeHandleOn) {
-    for (const Enumeration& e : Enumerations) {
-        SCOPED_TRACE(e.name);
-        FakePlatform fake;
-        modApi api(fake), other(fake);
-        e.script(fake, netstatus::MoreData, {u"a", u"b", u"c"});
-        e.script(fake, netstatus::Success, {u"d"});
-        EXPECT_TRUE(e.run(api, u"srv"));
-        EXPECT_EQ(e.table(api), (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
-        EXPECT_TRUE(e.table(other).empty());
-        EXPECT_EQ(e.calls(fake), (std::vector<Call>{{u"\\\\srv", e.level, e.prefMaxLen, 0},
-                                                    {u"\\\\srv", e.level, e.prefMaxLen, 4}}));
-    }
-}
-
-// Only the first two characters are tested; an empty name goes as null.
-TEST(Enumerations, ServerNameGetsTwoBackslashesOnlyWhenItsFirstTwoCharactersLackThem) {
+// Only the first two characters of the server name are tested for its
+// backslashes, by the single-share lookup too; an empty name goes as null.
+TEST(Enumerations, EachAsksAtItsLevelForTheServerAndPassesTheResumeHandleOn) {
     const struct {
         std::u16string given;
         FakeString expected;
-    } cases[] = {
+    } names[] = {
         {u"srv", u"\\\\srv"},   {u"\\\\srv", u"\\\\srv"}, {u"\\srv", u"\\\\\\srv"},
         {u" srv", u"\\\\ srv"}, {u"SRV ", u"\\\\SRV "},   {u"", std::nullopt},
     };
     for (const Enumeration& e : Enumerations) {
-        for (const auto& c : cases) {
+        for (const auto& n : names) {
+            SCOPED_TRACE(std::string(e.name) + " on " + ToUtf8(n.given));
             FakePlatform fake;
-            modApi api(fake);
-            e.script(fake, netstatus::Success, {});
-            EXPECT_TRUE(e.run(api, c.given)); // nothing listed is success
-            EXPECT_TRUE(e.table(api).empty());
-            EXPECT_EQ(e.calls(fake).at(0).server, c.expected) << e.name;
+            modApi api(fake), other(fake);
+            e.script(fake, netstatus::MoreData, {u"a", u"b", u"c"});
+            e.script(fake, netstatus::Success, {u"d"});
+            EXPECT_TRUE(e.run(api, n.given));
+            EXPECT_EQ(e.table(api), (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
+            EXPECT_TRUE(e.table(other).empty());
+            EXPECT_EQ(e.calls(fake), (std::vector<Call>{{n.expected, e.level, e.prefMaxLen, 0},
+                                                        {n.expected, e.level, e.prefMaxLen, 4}}));
             ShareInfo info;
-            api.GetShareInfo(c.given, u"data", info);
-            EXPECT_EQ(fake.shareInfoCalls.at(0).server, c.expected);
+            api.GetShareInfo(n.given, u"data", info);
+            EXPECT_EQ(fake.shareInfoCalls.at(0).server, n.expected);
         }
     }
 }
@@ -130,18 +121,18 @@ TEST(Enumerations, FiltersGoAsGivenAndEmptyOnesAsNull) {
     fake.fileBatches = {{netstatus::Success, {}}, {netstatus::Success, {}}};
     EXPECT_TRUE(api.EnumOpenFiles(u"", u"", u"")); // no open files is success
     api.EnumOpenFiles(u"srv", u" D:\\Data ", u" bob");
-    EXPECT_FALSE(fake.fileCalls[0].basePath.has_value());
-    EXPECT_FALSE(fake.fileCalls[0].userName.has_value());
-    EXPECT_EQ(fake.fileCalls[1].basePath, u" D:\\Data ");
-    EXPECT_EQ(fake.fileCalls[1].userName, u" bob");
+    EXPECT_EQ(std::tie(fake.fileCalls[0].basePath, fake.fileCalls[0].userName),
+              std::tuple(std::nullopt, std::nullopt));
+    EXPECT_EQ(std::tie(fake.fileCalls[1].basePath, fake.fileCalls[1].userName),
+              std::tuple(u" D:\\Data ", u" bob"));
 
     fake.serverBatches = {{netstatus::Success, {}}, {netstatus::Success, {}}};
     api.EnumServers(2, u"", u"");
     api.EnumServers(0xFFFFFFFF, u"", u" corp ");
-    EXPECT_EQ(fake.serverCalls[0].serverType, 2u);
-    EXPECT_FALSE(fake.serverCalls[0].domain.has_value());
-    EXPECT_EQ(fake.serverCalls[1].serverType, 0xFFFFFFFFu);
-    EXPECT_EQ(fake.serverCalls[1].domain, u" corp ");
+    EXPECT_EQ(std::tie(fake.serverCalls[0].serverType, fake.serverCalls[0].domain),
+              std::tuple(2u, std::nullopt));
+    EXPECT_EQ(std::tie(fake.serverCalls[1].serverType, fake.serverCalls[1].domain),
+              std::tuple(0xFFFFFFFFu, u" corp "));
 }
 
 TEST(Enumerations, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
@@ -173,9 +164,9 @@ TEST(Enumerations, RecordFieldsAreCopiedAndNullStringsBecomeEmpty) {
     EXPECT_TRUE(fake.allBuffersReleasedOnce());
 }
 
-// The lookup fills the caller's record, nulls as empty, and leaves the share
-// table alone; a failure leaves the record as it was. Names go unchanged:
-// one with a folder behind it names no share, an empty one is no null.
+// The lookup fills the caller's record and leaves the share table alone; a
+// failure leaves the record as it was. Names go unchanged: one with a folder
+// behind it names no share, an empty one is no null.
 TEST(GetShareInfo, FillsTheCallersRecordOnlyOnSuccess) {
     FakePlatform fake;
     modApi api(fake);
@@ -183,36 +174,29 @@ TEST(GetShareInfo, FillsTheCallersRecordOnlyOnSuccess) {
     ASSERT_TRUE(api.EnumShares(u"srv"));
     fake.shareInfo[u"data"] = {netstatus::Success,
                                {{u"data", 7, u"Team data", 0x3F, 10, 2, u"E:\\Data", u"secret"}}};
-    fake.shareInfo[u"IPC$"] = {netstatus::Success,
-                               {{u"IPC$", 3, std::nullopt, 0, 0, 0, std::nullopt, std::nullopt}}};
     fake.shareInfo[u"locked"] = {
         netstatus::AccessDenied, {{u"locked", 0, u"", 0, 0, 0, u"", u""}}, true};
 
+    const ShareInfo data{u"data", 7, u"Team data", 0x3F, 10, 2, u"E:\\Data", u"secret"};
     ShareInfo info{u"x", 1, u"x", 1, 1, 1, u"x", u"x"};
     ASSERT_TRUE(api.GetShareInfo(u"srv", u"data", info));
-    EXPECT_EQ(info, (ShareInfo{u"data", 7, u"Team data", 0x3F, 10, 2, u"E:\\Data", u"secret"}));
+    EXPECT_EQ(info, data);
     EXPECT_EQ(fake.shareInfoCalls[0].level, 2u);
-    ASSERT_TRUE(api.GetShareInfo(u"srv", u"IPC$", info));
-    EXPECT_EQ(info, (ShareInfo{u"IPC$", 3, u"", 0, 0, 0, u"", u""}));
     EXPECT_EQ(Enumerations[1].table(api), std::vector<std::u16string>{u"listed"});
 
     for (const std::u16string name : {u"locked", u"data\\sub", u""}) {
         EXPECT_FALSE(api.GetShareInfo(u"srv", name, info));
         EXPECT_EQ(fake.shareInfoCalls.back().netName, name);
-        EXPECT_EQ(info, (ShareInfo{u"IPC$", 3, u"", 0, 0, 0, u"", u""}));
+        EXPECT_EQ(info, data);
         EXPECT_EQ(api.LastFailure,
                   name == u"locked" ? netstatus::AccessDenied : netstatus::NetNameNotFound);
     }
     EXPECT_TRUE(fake.allBuffersReleasedOnce());
 }
 
-const NetStatus Statuses[] = {
-    netstatus::Success,          netstatus::MoreData,        netstatus::AccessDenied,
-    netstatus::NotEnoughMemory,  netstatus::NotSupported,    netstatus::BadNetPath,
-    netstatus::InvalidParameter, netstatus::InvalidName,     netstatus::InvalidLevel,
-    netstatus::LogonFailure,     netstatus::NetworkError,    netstatus::UseNotFound,
-    netstatus::NameNotFound,     netstatus::NetNameNotFound, 0xFFFFFFFFu,
-};
+// Success, "more data", and failures, which all end the enumeration alike.
+const NetStatus Statuses[] = {netstatus::Success, netstatus::MoreData, netstatus::AccessDenied,
+                              netstatus::NetNameNotFound, 0xFFFFFFFFu};
 
 // Three batches: records (one with a null name), an empty one that still
 // announces more data, and the last two records.

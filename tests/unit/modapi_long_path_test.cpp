@@ -13,42 +13,36 @@ namespace {
 
 class LongPathTest : public ::testing::Test {
   protected:
-    LongPathTest() {
-        platform.entries = {
-            {u"X:\\REPORT~1", u"Reports 2026"},
-            {u"X:\\REPORT~1\\MAY~1.DOC", u"May budget.doc"},
-            {u"X:\\Reports 2026", u"Reports 2026"},
-            {u"X:\\Reports 2026\\May budget.doc", u"May budget.doc"},
-            {u"X:\\reports 2026\\may budget.doc", u"May budget.doc"},
-            {u"X:\\reports 2026", u"Reports 2026"},
-            {u"X:\\REPORT~1\\LOCKED~1", std::nullopt},
-            {u"X:\\REPORT~1\\LOCKED~1\\A.TXT", u"a.txt"},
-            {u"X:\\GONE~1\\A.TXT", u"a.txt"},
-            {u"BROKEN", std::nullopt},
-            {u"X:\\BAD?NAME\\A.TXT", std::nullopt},
-            {u"ALONE~1.TXT", u"alone file.txt"},
-        };
-    }
     FakePlatform platform;
     modApi api{platform};
 };
 
 // Each component is looked up and replaced by the name the file system
-// stores; one that cannot be named keeps its given name, so the result
-// still names the same file. "." and ".." are never looked up: the file
-// system would answer with the folder they lead to.
+// stores, in the case it stores; one that cannot be named keeps its given
+// name, so the result still names the same file. "." and ".." are never
+// looked up: the file system would answer with the folder they lead to.
 TEST_F(LongPathTest, ShortAliasesBecomeLongNamesAndWhatCannotBeNamedStaysAsGiven) {
-    platform.entries[u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC"] = u"May budget.doc";
-    platform.entries[u"X:\\GONE~1\\..\\REPORT~1\\."] = u"Reports 2026";
-    platform.entries[u"X:\\GONE~1\\..\\REPORT~1"] = u"Reports 2026";
-    platform.entries[u"X:\\GONE~1\\.."] =
-        std::u16string(u"X"); // not the literal: GCC 12 warns wrongly
+    platform.entries = {
+        {u"X:\\REPORT~1", u"Reports 2026"},
+        {u"X:\\REPORT~1\\MAY~1.DOC", u"May budget.doc"},
+        {u"X:\\reports 2026\\may budget.doc", u"May budget.doc"},
+        {u"X:\\reports 2026", u"Reports 2026"},
+        {u"X:\\REPORT~1\\LOCKED~1", std::nullopt},
+        {u"X:\\REPORT~1\\LOCKED~1\\A.TXT", u"a.txt"},
+        {u"X:\\GONE~1\\A.TXT", u"a.txt"},
+        {u"X:\\GONE~1\\..\\REPORT~1\\.\\MAY~1.DOC", u"May budget.doc"},
+        {u"X:\\GONE~1\\..\\REPORT~1\\.", u"Reports 2026"},
+        {u"X:\\GONE~1\\..\\REPORT~1", u"Reports 2026"},
+        {u"X:\\GONE~1\\..", std::u16string(u"X")}, // not the literal: GCC 12 warns wrongly
+        {u"BROKEN", std::nullopt},
+        {u"X:\\BAD?NAME\\A.TXT", std::nullopt},
+        {u"ALONE~1.TXT", u"alone file.txt"},
+    };
     const struct {
         std::u16string given, expected;
     } cases[] = {
         {u"X:\\REPORT~1\\MAY~1.DOC", u"X:\\Reports 2026\\May budget.doc"},
         {u"X:\\REPORT~1\\MAY~1.DOC\\", u"X:\\Reports 2026\\May budget.doc\\"},
-        {u"X:\\Reports 2026\\May budget.doc", u"X:\\Reports 2026\\May budget.doc"},
         {u"X:\\reports 2026\\may budget.doc", u"X:\\Reports 2026\\May budget.doc"}, // its case
         {u"X:\\REPORT~1\\NEW~1.DOC\\", u"X:\\REPORT~1\\NEW~1.DOC\\"}, // missing last component
         {u"X:\\REPORT~1\\LOCKED~1\\A.TXT", u"X:\\Reports 2026\\LOCKED~1\\a.txt"},

@@ -30,20 +30,18 @@ class DirectoryTest : public ::testing::Test {
     fs::path root;
 };
 
-TEST_F(DirectoryTest, GivesTheStoredNameOrEmptyWhenNothingMatches) {
+TEST_F(DirectoryTest, GivesTheStoredNameOrEmptyWhenNothingMatchesOrNoneWhenItCannotSearch) {
     EXPECT_EQ(FindEntryName(At("Reports 2026/May.doc")), "May.doc");
     EXPECT_EQ(FindEntryName(At("Reports 2026")), "Reports 2026");
     EXPECT_EQ(FindEntryName(At("Reports 2026/June.doc")), "");
     EXPECT_EQ(FindEntryName(At("Missing/June.doc")), ""); // the folder is not there
-}
 
-TEST_F(DirectoryTest, FailsWhenThePathCannotBeSearched) {
-    // A component that is not a folder.
+    // It fails when the path cannot be searched: a component that is not a folder,
     EXPECT_EQ(FindEntryName(At("Reports 2026/May.doc/inner")), std::nullopt);
-    // A name longer than any file system allows.
+    // a name longer than any file system allows,
     EXPECT_EQ(FindEntryName(At(std::string(300, 'n'))), std::nullopt);
-    // A folder that may not be read; root reads every folder, so only others
-    // can see this refusal.
+    // a folder that may not be read (root reads every folder, so only others
+    // can see this refusal).
     if (::geteuid() != 0) {
         fs::permissions(root / "Reports 2026", fs::perms::owner_all, fs::perm_options::remove);
         EXPECT_EQ(FindEntryName(At("Reports 2026/May.doc")), std::nullopt);

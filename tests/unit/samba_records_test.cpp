@@ -23,16 +23,15 @@ TEST(LibnetapiServerNameTest, DropsExactlyTwoLeadingBackslashes) {
     EXPECT_EQ(LibnetapiServerName(u"\\\\\\srv"), u"\\srv");
 }
 
-TEST(LiesUnderTest, PrefixMustEndOnAComponentBoundary) {
+// The prefix ends on a component boundary; case and the kind of slash do
+// not count.
+TEST(LiesUnderTest, PrefixMustEndOnAComponentBoundaryWhateverItsCaseAndSlashes) {
     EXPECT_TRUE(LiesUnder(u"C:\\srv\\share\\a.txt", u"C:\\srv\\share"));
     EXPECT_TRUE(LiesUnder(u"C:\\srv\\share", u"C:\\srv\\share"));
     EXPECT_TRUE(LiesUnder(u"C:\\srv\\share\\a.txt", u"C:\\srv\\share\\"));
     EXPECT_FALSE(LiesUnder(u"C:\\srv\\shared\\a.txt", u"C:\\srv\\share"));
     EXPECT_FALSE(LiesUnder(u"C:\\srv", u"C:\\srv\\share"));
     EXPECT_TRUE(LiesUnder(u"C:\\x", u"C:"));
-}
-
-TEST(LiesUnderTest, IgnoresCaseAndTheKindOfSlash) {
     EXPECT_TRUE(LiesUnder(u"C:\\Srv\\Share\\A.txt", u"c:/srv/SHARE"));
     EXPECT_TRUE(LiesUnder(u"C:\\Bücher\\x", u"c:\\BÜCHER"));
     EXPECT_FALSE(LiesUnder(u"C:\\Buecher\\x", u"C:\\Bücher"));
@@ -48,13 +47,11 @@ TEST(PackFileInfo3Test, ConvertsToUtf16KeepsNullsAndNarrows) {
     std::uint8_t* block = PackFileInfo3(records, 3, u"", &kept);
     ASSERT_EQ(kept, 3u);
     auto* out = reinterpret_cast<FileInfo3*>(block);
-    EXPECT_EQ(out[0].fi3_id, 1u);
-    EXPECT_EQ(out[0].fi3_permissions, 3u);
-    EXPECT_EQ(out[0].fi3_num_locks, 2u);
+    EXPECT_EQ(std::tie(out[0].fi3_id, out[0].fi3_permissions, out[0].fi3_num_locks),
+              std::tuple(1u, 3u, 2u));
     EXPECT_EQ(modApi::StringFromPointer(out[0].fi3_pathname), u"C:\\share\\Bücher.txt");
     EXPECT_EQ(modApi::StringFromPointer(out[1].fi3_username), u"bob");
-    EXPECT_EQ(out[2].fi3_pathname, nullptr);
-    EXPECT_EQ(out[2].fi3_username, nullptr);
+    EXPECT_TRUE(out[2].fi3_pathname == nullptr && out[2].fi3_username == nullptr);
     std::free(block);
 
     block = PackFileInfo3(records, 3, u"c:\\SHARE", &kept);
@@ -66,47 +63,43 @@ TEST(PackFileInfo3Test, ConvertsToUtf16KeepsNullsAndNarrows) {
     EXPECT_EQ(kept, 0u);
 }
 
+// The reason the Samba client printed (or logged, for a connection that
+// ended under a call, as a relay that cuts or stalls the server's answer
+// leaves it) names the failure.
 TEST(TranslateConnectFailureTest, NamesTheReasonTheSambaClientPrinted) {
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
-                                      "session setup failed: NT_STATUS_LOGON_FAILURE\n"),
-              netstatus::LogonFailure);
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
-                                      "session setup failed: NT_STATUS_ACCOUNT_DISABLED\n"),
-              1331u);
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE,
-                                      "session setup failed: NT_STATUS_WRONG_CREDENTIAL_HANDLE\n"),
-              netstatus::LogonFailure);
-    // Refused credentials make libnetapi fall back to an anonymous session,
-    // whichever way the server then refuses that.
-    const char* fellBack =
-        "Anonymous login successful\ntree connect failed: NT_STATUS_ACCESS_DENIED\n";
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, fellBack), netstatus::LogonFailure);
-    EXPECT_EQ(TranslateConnectFailure(netstatus::AccessDenied, "Anonymous login successful\n"),
-              netstatus::LogonFailure);
-    // A server that lets anonymous users in answers the fallback as if the
-    // caller had been accepted.
-    EXPECT_EQ(TranslateConnectFailure(netstatus::Success, "Anonymous login successful\n"),
-              netstatus::LogonFailure);
-    EXPECT_EQ(TranslateConnectFailure(netstatus::MoreData, "Anonymous login successful\n"),
-              netstatus::LogonFailure);
-    EXPECT_EQ(TranslateConnectFailure(netstatus::Success, ""), netstatus::Success);
-    // No session was set up at all: nobody answered at that address.
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, ""), netstatus::BadNetPath);
-    // A reason without a word of ours keeps libnetapi's status.
-    EXPECT_EQ(TranslateConnectFailure(WERR_CAN_NOT_COMPLETE, "NT_STATUS_INTERNAL_ERROR"),
-              WERR_CAN_NOT_COMPLETE);
-    // Other statuses come from the server and are already precise.
-    EXPECT_EQ(TranslateConnectFailure(netstatus::AccessDenied, "NT_STATUS_LOGON_FAILURE"),
-              netstatus::AccessDenied);
-    // A connection that ended under a call, as a relay that cuts or stalls
-    // the server's answer leaves it, is told by what Samba logged.
-    const std::string bind = "cli_rpc_pipe_open_noauth: rpc_pipe_bind for pipe srvsvc failed "
+    const NetStatus cannot = WERR_CAN_NOT_COMPLETE, ok = netstatus::Success;
+    const std::string setup = "session setup failed: NT_STATUS_",
+                      anonymous = "Anonymous login successful\n",
+                      bind = "cli_rpc_pipe_open_noauth: rpc_pipe_bind for pipe srvsvc failed "
                              "with error NT_STATUS_";
-    EXPECT_EQ(TranslateConnectFailure(2152, "", bind + "CONNECTION_DISCONNECTED"),
-              netstatus::NetNameDeleted);
-    EXPECT_EQ(TranslateConnectFailure(2152, "", bind + "IO_TIMEOUT"), netstatus::SemTimeout);
-    EXPECT_EQ(TranslateConnectFailure(netstatus::Success, "", bind + "IO_TIMEOUT"),
-              netstatus::Success);
+    const struct {
+        NetStatus status;
+        std::string output, log;
+        NetStatus expected;
+    } cases[] = {
+        {cannot, setup + "LOGON_FAILURE\n", "", netstatus::LogonFailure},
+        {cannot, setup + "ACCOUNT_DISABLED\n", "", 1331u},
+        {cannot, setup + "WRONG_CREDENTIAL_HANDLE\n", "", netstatus::LogonFailure},
+        // Refused credentials make libnetapi fall back to an anonymous
+        // session, whichever way the server then refuses that; a server that
+        // lets anonymous users in answers as if the caller had been accepted.
+        {cannot, anonymous + "tree connect failed: NT_STATUS_ACCESS_DENIED\n", "",
+         netstatus::LogonFailure},
+        {netstatus::AccessDenied, anonymous, "", netstatus::LogonFailure},
+        {ok, anonymous, "", netstatus::LogonFailure},
+        {netstatus::MoreData, anonymous, "", netstatus::LogonFailure},
+        {ok, "", "", ok},
+        {cannot, "", "", netstatus::BadNetPath},          // no session at all: nobody answered
+        {cannot, "NT_STATUS_INTERNAL_ERROR", "", cannot}, // no word of ours: libnetapi's status
+        // Other statuses come from the server and are already precise.
+        {netstatus::AccessDenied, "NT_STATUS_LOGON_FAILURE", "", netstatus::AccessDenied},
+        {2152, "", bind + "CONNECTION_DISCONNECTED", netstatus::NetNameDeleted},
+        {2152, "", bind + "IO_TIMEOUT", netstatus::SemTimeout},
+        {ok, "", bind + "IO_TIMEOUT", ok},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TranslateConnectFailure(c.status, c.output, c.log), c.expected)
+            << c.status << " " << c.output << c.log;
 }
 
 TEST(UtfTest, RoundTripsAndReplacesMalformedInput) {

@@ -38,24 +38,23 @@ TEST(SambaServerEnumTest, RefusesWhatTheBrowseListCannotAnswer) {
     EXPECT_TRUE(BrowseListAnswers(servertype::Server | 0x4));
 }
 
-TEST(BrowseAnswerTest, TravelsWholeAndAnAnswerCutShortIsNoAnswer) {
+// The browse child's answer travels whole to the parent, which makes records
+// of it; an answer cut short is no answer.
+TEST(BrowseAnswerTest, TravelsWholeAndBecomesRecordsAndAnAnswerCutShortIsNoAnswer) {
     const std::vector<std::string> names{"ALPHA", "", "Bücher-PC"};
     int error = -1;
     std::vector<std::string> decoded;
     ASSERT_TRUE(DecodeBrowseAnswer(EncodeBrowseAnswer(0, names), error, decoded));
-    EXPECT_EQ(error, 0);
-    EXPECT_EQ(decoded, names);
+    EXPECT_EQ(std::pair(error, decoded), std::pair(0, names));
     ASSERT_TRUE(DecodeBrowseAnswer(EncodeBrowseAnswer(ENOENT, {}), error, decoded));
-    EXPECT_EQ(error, ENOENT);
-    EXPECT_TRUE(decoded.empty());
+    EXPECT_EQ(std::pair(error, decoded.size()), std::pair(ENOENT, std::size_t{0}));
 
     const std::string whole = EncodeBrowseAnswer(0, names);
     for (const std::string& broken : {std::string(), whole.substr(0, whole.size() - 1),
                                       std::string("x\0", 2), std::string("12")})
         EXPECT_FALSE(DecodeBrowseAnswer(broken, error, decoded));
-}
 
-TEST(PackServerInfo100Test, NamesBecomeUtf16RecordsWithTheGivenPlatformId) {
+    // The names become UTF-16 records with the platform identifier given.
     std::uint8_t* block = PackServerInfo100({"ALPHA", "Bücher-PC"}, 0);
     ASSERT_NE(block, nullptr);
     const auto* records = reinterpret_cast<const ServerInfo100*>(block);
@@ -73,9 +72,8 @@ TEST(RunInChildTest, ReturnsWhatTheChildWroteAndItsStatusAndStopsAHang) {
             return ::write(fd, "answer", 6) == 6 ? 7 : 1;
         },
         std::chrono::seconds(30));
-    EXPECT_EQ(run.end, ProcessOutcome::End::Exited);
-    EXPECT_EQ(run.exitCode, 7);
-    EXPECT_EQ(run.output, "answer");
+    EXPECT_EQ(std::tie(run.end, run.exitCode, run.output),
+              std::tuple(ProcessOutcome::End::Exited, 7, "answer"));
 
     const ProcessOutcome hang = RunInChild(
         [](int) {

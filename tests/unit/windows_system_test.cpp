@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <io.h>
 #include <iostream>
@@ -35,11 +37,6 @@ std::u16string U16(const std::wstring& s) {
     return std::u16string(s.begin(), s.end());
 }
 
-// The last component of a path.
-std::wstring Name(const std::wstring& path) {
-    return path.substr(path.rfind(L'\\') + 1);
-}
-
 // A folder of long names in the temporary folder, removed again:
 // <base>\Reports 2026\May budget.doc.
 class RealShortNamesTest : public ::testing::Test {
@@ -47,24 +44,15 @@ class RealShortNamesTest : public ::testing::Test {
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-        wchar_t longTemp[MAX_PATH];
-        ASSERT_GT(::GetLongPathNameW(temp, longTemp, MAX_PATH), 0u);
-        base = std::wstring(longTemp) + L"Quarnel long names " +
-               std::to_wstring(::GetCurrentProcessId());
+        ASSERT_GT(::GetLongPathNameW(temp, temp, MAX_PATH), 0u); // in place, as it may be
+        base =
+            std::wstring(temp) + L"Quarnel long names " + std::to_wstring(::GetCurrentProcessId());
         folder = base + L"\\Reports 2026";
         file = folder + L"\\May budget.doc";
-        ASSERT_TRUE(::CreateDirectoryW(base.c_str(), nullptr));
-        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
-        const HANDLE created = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(created, INVALID_HANDLE_VALUE);
-        ::CloseHandle(created);
+        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(std::ofstream(std::filesystem::path(file)).good());
     }
-    void TearDown() override {
-        ::DeleteFileW(file.c_str());
-        ::RemoveDirectoryW(folder.c_str());
-        ::RemoveDirectoryW(base.c_str());
-    }
+    void TearDown() override { std::filesystem::remove_all(base); }
 
     // The system's short form of an existing path.
     static std::wstring Short(const std::wstring& path) {
@@ -93,8 +81,7 @@ TEST_F(RealShortNamesTest, ExpansionGivesBackTheLongPath) {
         {shortFolder + L"\\NOSUCH~1.DOC\\", shortFolder + L"\\NOSUCH~1.DOC\\"},
         // A folder that does not exist keeps its given name, so the result
         // still names the same file; ".." stays as it is.
-        {Short(base) + L"\\Not here\\..\\" +
-             shortFile.substr(shortFolder.size() - Name(shortFolder).size()),
+        {Short(base) + L"\\Not here\\..\\" + shortFile.substr(Short(base).size() + 1),
          base + L"\\Not here\\..\\Reports 2026\\May budget.doc"},
     };
     for (const auto& c : cases)
@@ -147,13 +134,9 @@ TEST(WindowsConsoleTest, CsvReachesStandardOutputWithCrLf) {
     _dup2(saved, _fileno(stdout));
     _close(saved);
 
-    std::string bytes;
-    if (FILE* f = _wfopen(captured.c_str(), L"rb")) {
-        char chunk[512];
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-            bytes.append(chunk, n);
-        std::fclose(f);
-    }
+    std::ifstream in(std::filesystem::path(captured), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    in.close();
     ::DeleteFileW(captured.c_str());
     EXPECT_EQ(run.ExitCode(), 0) << err.str();
     EXPECT_NE(bytes.find("# locks\r\nann,"), std::string::npos) << bytes;
