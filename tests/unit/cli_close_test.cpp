@@ -42,6 +42,7 @@ TEST(CliCloseTest, IdentifiersAreTakenSignedAsListedAndUnsignedAsTheServerKnowsT
 // its reason on standard error, which leaves the rest to be closed.
 TEST(CliCloseTest, ClosesEachIdentifierInTurnAndTellsEachOutcome) {
     FakePlatform platform;
+    platform.fileBatches = {{netstatus::Success, {{5, 1, 0, u"C:\\a.txt", u"ann"}}}};
     platform.closeStatuses = {netstatus::Success, netstatus::FileIdNotFound, netstatus::Success};
     const std::vector<FileCloseCall> calls{
         {u"\\\\1234", 0x80000000u}, {u"\\\\1234", 5}, {u"\\\\1234", 0xFFFFFFFFu}};
