@@ -81,7 +81,7 @@ TEST(CliWaitTest, EndsOnceReleasedOrFailsNamingWhoStillHoldsWhat) {
     };
     for (const auto& c : cases) {
         FakePlatform platform;
-        platform.fileBatches = {c.listing};
+        platform.fileBatches = {c.listing, c.listing}; // asked again where workers are no processes
         cli::FilesOptions selected;
         selected.servers.names = {"srv"};
         selected.interval = std::chrono::seconds(1);
