@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     quarnel::WindowNetwork network(quarnel::platform::SystemPlatform());
     // A path on the command line shows in the inputs at once; it is resolved
     // and listed once the window is up.
-    quarnel::frmQuarnel form(network.Api(), commandLine, &settings);
+    quarnel::frmQuarnel form(network.Api(), commandLine, &settings, &network.Unattended());
     // The window closes at once, also while a call waits on a server that
     // may not answer for a while: the program then ends without it. The
     // window has saved its settings by then.

@@ -46,16 +46,27 @@ void AddOutputOptions(CLI::App& command, Output& output) {
                      "leave out the header line of the table and CSV");
 }
 
-// A validator from a function that says what is wrong with a value (empty:
-// nothing). Values are shown as the table shows text, since they may come
-// from a file or a server.
-CLI::Validator Check(std::string (*problem)(const std::string&)) {
-    return CLI::Validator(
-        [problem](const std::string& value) {
-            const std::string wrong = problem(value);
-            return wrong.empty() ? wrong : "\"" + report::Printable(value) + "\" " + wrong;
-        },
-        "", "");
+using Problem = std::string (*)(const std::string& value);
+
+// What `problem` finds wrong with `value` (empty: nothing), after the value.
+// Values are shown as the table shows text, since they may come from a file
+// or a server.
+std::string Wrong(Problem problem, const std::string& value) {
+    const std::string wrong = problem(value);
+    return wrong.empty() ? wrong : "\"" + report::Printable(value) + "\" " + wrong;
+}
+
+// A validator from a function that says what is wrong with a value.
+CLI::Validator Check(Problem problem) {
+    return CLI::Validator([problem](const std::string& value) { return Wrong(problem, value); }, "",
+                          "");
+}
+
+// The same check of a value that the command line's parts give together
+// (SERVER and ID, by what else is given): a usage error as a validator's.
+void Require(const std::string& name, const std::string& value, Problem problem) {
+    if (const std::string wrong = Wrong(problem, value); !wrong.empty())
+        throw CLI::ValidationError(name, wrong);
 }
 
 // An empty value is refused rather than read as "not given": a script whose
@@ -103,12 +114,8 @@ struct ServerSources {
     int jobs = ServerSet().jobs;
 };
 
-CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
-    auto* names = command
-                      .add_option("SERVER", sources.names,
-                                  "server names, with or without \\\\ (the local computer "
-                                  "when none is given)")
-                      ->check(Check(ServerNameProblem));
+// --servers-from, --domain-servers and --jobs: every source but the names.
+void AddServerSources(CLI::App& command, ServerSources& sources) {
     command
         .add_option("--servers-from", sources.listFile,
                     "ask the servers listed in FILE as well, one a line (- reads standard "
@@ -123,7 +130,21 @@ CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
         ->check(CLI::Range(1, 256))
         ->type_name("N")
         ->capture_default_str();
+}
+
+CLI::Option* AddServerOptions(CLI::App& command, ServerSources& sources) {
+    auto* names = command
+                      .add_option("SERVER", sources.names,
+                                  "server names, with or without \\\\ (the local computer "
+                                  "when none is given)")
+                      ->check(Check(ServerNameProblem));
+    AddServerSources(command, sources);
     return names;
+}
+
+// Whether any source but the names was given.
+bool ListsServers(const ServerSources& sources) {
+    return !sources.listFile.empty() || *sources.domainOption;
 }
 
 // A list of servers within the bounds is never longer than this.
@@ -174,7 +195,7 @@ bool GatherServers(Context& run, const ServerSources& sources, ServerSet& server
     servers.names = sources.names;
     servers.jobs = sources.jobs;
     servers.showProgress = StandardErrorIsTerminal();
-    const bool listed = !sources.listFile.empty() || *sources.domainOption;
+    const bool listed = ListsServers(sources);
     if (!sources.listFile.empty()) {
         std::string reason;
         const std::optional<std::string> text = ReadList(sources.listFile, reason);
@@ -195,10 +216,22 @@ bool GatherServers(Context& run, const ServerSources& sources, ServerSet& server
 // The commands. Each declares its options on its own part of the parser,
 // bound to a state of its own, and returns what runs it with that state.
 
+// --interval of the commands that list again and again.
+CLI::Option* AddInterval(CLI::App& command, FilesOptions& files) {
+    return command
+        .add_option_function<int>(
+            "--interval", [&files](int seconds) { files.interval = std::chrono::seconds(seconds); },
+            "seconds between one listing and the next")
+        ->check(CLI::Range(1, 3600))
+        ->type_name("SECONDS")
+        ->default_str(std::to_string(files.interval.count()));
+}
+
 Handler Files(CLI::App& command) {
     struct State {
         FilesOptions files;
         ServerSources sources;
+        bool watch = false;
     };
     auto state = std::make_shared<State>();
     auto* servers = AddServerOptions(command, state->sources);
@@ -221,9 +254,19 @@ Handler Files(CLI::App& command) {
         ->excludes("--servers-from")
         ->excludes(state->sources.domainOption);
     AddOutputOptions(command, state->files.output);
+    auto* watch = command.add_flag("--watch", state->watch,
+                                   "then list again every interval and tell each file opened and "
+                                   "closed since, until stopped (Ctrl+C)");
+    AddInterval(command, state->files)->needs(watch);
+    command.parse_complete_callback([state] {
+        const Format format = state->files.output.format;
+        if (state->watch && format != Format::Table && format != Format::Jsonl)
+            throw CLI::ValidationError("--watch",
+                                       "writes the table or JSON Lines (--format jsonl)");
+    });
     return [state](Context& run) {
         if (GatherServers(run, state->sources, state->files.servers))
-            ListOpenFiles(run, state->files);
+            (state->watch ? WatchOpenFiles : ListOpenFiles)(run, state->files);
     };
 }
 
@@ -320,21 +363,134 @@ Handler Send(CLI::App& command) {
     };
 }
 
+// The options that select open files to act on, as `files` selects them to
+// list: --path (a path on the servers, or alone a client path that names
+// the server), --holder, and the servers, named or listed.
+struct Selection {
+    FilesOptions files;
+    ServerSources sources;
+    CLI::Option* path = nullptr;
+    CLI::Option* holder = nullptr;
+};
+
+void AddSelection(CLI::App& command, Selection& selection, const std::string& pathHelp) {
+    selection.path = command.add_option("--path", selection.files.basePath, pathHelp)
+                         ->type_name("PATH")
+                         ->check(Check(Empty));
+    selection.holder =
+        command.add_option("--holder", selection.files.holder, "only files held open by this user")
+            ->type_name("USER")
+            ->check(Check(Empty));
+    AddServerSources(command, selection.sources);
+}
+
+// Checks each server given as an argument; with none, --path alone is a
+// client path, which names the server.
+void SelectServers(Selection& selection, const std::vector<std::string>& servers) {
+    for (const std::string& server : servers)
+        Require("SERVER", server, ServerNameProblem);
+    selection.sources.names = servers;
+    if (servers.empty() && !ListsServers(selection.sources) && *selection.path)
+        std::swap(selection.files.clientPath, selection.files.basePath);
+}
+
 Handler Close(CLI::App& command) {
     struct State {
         std::string server;
         std::vector<std::string> ids;
+        Selection selection;
+        bool yes = false;
     };
     auto state = std::make_shared<State>();
-    command.add_option("SERVER", state->server, "the server, with or without \\\\")
-        ->required()
-        ->check(Check(NoServerToActOn));
+    auto* server = command.add_option("SERVER", state->server, "the server, with or without \\\\");
+    command.add_option("ID", state->ids,
+                       "the identifiers that `files` lists (as it shows them, or unsigned); with "
+                       "--path or --holder, more servers");
+    AddSelection(command, state->selection,
+                 "close every file held open under this path on the servers; without SERVER, "
+                 "a path as this computer sees it (as `files --path` takes it), which names the "
+                 "server");
+    command.add_flag("--yes", state->yes,
+                     "close them; without it, nothing is closed: the files are listed");
+    AddOutputOptions(command, state->selection.files.output);
+    command.parse_complete_callback([state, server] {
+        Selection& selection = state->selection;
+        if (*selection.path || *selection.holder) {
+            std::vector<std::string> servers = state->ids;
+            if (*server)
+                servers.insert(servers.begin(), state->server);
+            for (const std::string& id : servers)
+                if (ParseFileId(id))
+                    throw CLI::ValidationError(
+                        "ID", "\"" + id +
+                                  "\" is an identifier: --path and --holder select the "
+                                  "files to close (a server named like a number is written "
+                                  "with its \\\\)");
+            SelectServers(selection, servers);
+            if (selection.sources.names.empty() && !ListsServers(selection.sources) &&
+                selection.files.clientPath.empty())
+                throw CLI::ValidationError("SERVER is required: the servers to close on");
+            return;
+        }
+        if (ListsServers(selection.sources))
+            throw CLI::ValidationError("--servers-from and --domain-servers go with --path or "
+                                       "--holder");
+        if (!*server)
+            throw CLI::ValidationError("SERVER is required");
+        Require("SERVER", state->server, NoServerToActOn);
+        if (state->ids.empty())
+            throw CLI::ValidationError("ID is required (or --path, --holder)");
+        for (const std::string& id : state->ids)
+            Require("ID", id, NoFileId);
+    });
+    return [state](Context& run) {
+        Selection& selection = state->selection;
+        if (!*selection.path && !*selection.holder)
+            CloseOpenFiles(run, state->server, state->ids);
+        else if (GatherServers(run, selection.sources, selection.files.servers))
+            CloseSelectedFiles(run, selection.files, state->yes);
+    };
+}
+
+Handler Wait(CLI::App& command) {
+    struct State {
+        std::vector<std::string> targets;
+        Selection selection;
+        std::optional<std::chrono::seconds> timeout;
+    };
+    auto state = std::make_shared<State>();
+    command.add_option("PATH", state->targets,
+                       "the file or folder as this computer sees it (mapped drive or SMB mount "
+                       "path, \\\\server\\share\\..., //server/share/... or smb:// URL); with "
+                       "--path, the servers to ask");
+    AddSelection(command, state->selection, "the file or folder on the servers");
+    AddInterval(command, state->selection.files);
     command
-        .add_option("ID", state->ids,
-                    "the identifiers that `files` lists (as it shows them, or unsigned)")
-        ->required()
-        ->check(Check(NoFileId));
-    return [state](Context& run) { CloseOpenFiles(run, state->server, state->ids); };
+        .add_option_function<int>(
+            "--timeout", [state](int seconds) { state->timeout = std::chrono::seconds(seconds); },
+            "give up after this many seconds and name who still holds what (exit 1); without "
+            "it, wait until they are released")
+        ->check(CLI::Range(1, 7 * 24 * 3600))
+        ->type_name("SECONDS");
+    command.parse_complete_callback([state] {
+        Selection& selection = state->selection;
+        if (*selection.path) {
+            SelectServers(selection, state->targets);
+            return;
+        }
+        if (ListsServers(selection.sources))
+            throw CLI::ValidationError("--servers-from and --domain-servers go with --path");
+        if (state->targets.size() != 1)
+            throw CLI::ValidationError("PATH", "give one path as this computer sees it, or the "
+                                               "servers and --path");
+        Require("PATH", state->targets[0], Empty);
+        selection.files.clientPath = state->targets[0];
+    });
+    return [state](Context& run) {
+        Selection& selection = state->selection;
+        if (GatherServers(run, selection.sources, selection.files.servers))
+            WaitUntilReleased(run, selection.files, state->timeout);
+    };
 }
 
 struct Command {
@@ -357,9 +513,14 @@ const Command Commands[] = {
      "alias), one line per recipient with the outcome.",
      Send},
     {"close",
-     "Close open files on SERVER, one line per identifier with the outcome. Their holders lose "
-     "what they had not saved.",
+     "Close open files on SERVER by identifier, or every file that --path and --holder select "
+     "(without --yes, they are only listed), one line per file with the outcome. Their holders "
+     "lose what they had not saved; every close is written to the system log.",
      Close},
+    {"wait",
+     "Wait until no file under PATH is held open (exit 0), asking again every interval; after "
+     "--timeout, name who still holds what (exit 1).",
+     Wait},
 };
 
 const char* const Footer =

@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "Console.h"
+#include "Listings.h"
 #include "NetworkPath.h"
 #include "RecordingPlatform.h"
 #include "ServerPool.h"
@@ -52,53 +53,26 @@ std::string ResolutionFailure(const ResolvedPath& resolved, const std::string& p
     return text;
 }
 
-// The name by which a row names its server: as it was asked, without the
-// two backslashes that the query layer adds where they are missing.
-std::string ServerColumnName(const std::string& server) {
-    return server.starts_with("\\\\") ? server.substr(2) : server;
-}
-
 // Notes in a worker's answer why a listing (`listing`: "the open files on
-// \\srv") failed or stopped early, if it did.
-void NoteListingFailure(ServerAnswer& answer, RecordingPlatform& recorder, bool listed,
-                        const std::string& listing) {
-    if (listed && recorder.LastFailure() == platform::netstatus::Success)
+// \\srv") failed or stopped early, if it did: `ended` is the status that
+// ended it.
+void NoteListingFailure(ServerAnswer& answer, platform::Platform& platform, bool listed,
+                        platform::NetStatus ended, const std::string& listing) {
+    if (listed && ended == platform::netstatus::Success)
         return;
     answer.failures.push_back((listed ? "the listing of " + listing + " stopped early: "
                                       : "cannot list " + listing + ": ") +
-                              Reason(recorder, recorder.LastFailure()));
+                              Reason(platform, ended));
 }
 
-// Tells the failures of an answer; a worker that gave none is told as
-// `unanswered` ("cannot list the open files on \\srv") and what became of it.
-void TellFailures(Context& run, const ServerAnswer& answer, const std::string& unanswered) {
-    for (const std::string& failure : answer.failures)
-        run.Fail(failure);
+// Makes a failure of each way a worker can give no answer; `unanswered`
+// ("cannot list the open files on \\srv") says what was not done.
+void NoteUnanswered(Context& run, ServerAnswer& answer, const std::string& unanswered) {
     if (answer.late)
-        run.Fail(unanswered + ": " + Reason(run.platform, platform::netstatus::SemTimeout));
+        answer.failures.push_back(unanswered + ": " +
+                                  Reason(run.platform, platform::netstatus::SemTimeout));
     else if (answer.lost)
-        run.Fail(unanswered + ": " + *answer.lost);
-}
-
-// Asks one server in a worker, as the listings ask each of theirs, and tells
-// its failures.
-ServerAnswer
-AskOne(Context& run, const std::string& server, const std::string& unanswered,
-       const std::function<ServerAnswer(modApi& api, RecordingPlatform& recorder)>& ask) {
-    ServerAnswer got;
-    AskServers(
-        {server}, 1, run.timeout,
-        [&](const std::string&) {
-            RecordingPlatform recorder(run.platform);
-            modApi api(recorder);
-            return ask(api, recorder);
-        },
-        [&](std::size_t, ServerAnswer answer) {
-            TellFailures(run, answer, unanswered);
-            got = std::move(answer);
-            return true;
-        });
-    return got;
+        answer.failures.push_back(unanswered + ": " + *answer.lost);
 }
 
 // The servers of `domain`, as the server picker asks for them, from a
@@ -110,7 +84,7 @@ ServerAnswer AskDomain(Context& run, const std::string& domain) {
         const bool listed = api.EnumServers(platform::servertype::Server, u"", FromUtf8(domain));
         if (listed)
             servers.rows = report::ServersListing(api.Servers, api.ServerCount).rows;
-        NoteListingFailure(servers, recorder, listed, listing);
+        NoteListingFailure(servers, recorder, listed, recorder.LastFailure(), listing);
         return servers;
     });
 }
@@ -136,77 +110,129 @@ std::optional<std::vector<std::string>> Resolve(Context& run, const std::string&
     return std::move(answer.rows.front());
 }
 
-// "quarnel-cli: 3/16 servers answered", redrawn in place on a terminal and
-// taken away before anything else is written there.
-class Progress {
-  public:
-    Progress(std::ostream& err, std::size_t asked, bool shown)
-        : err_(err), asked_(asked), shown_(shown) {
-        Draw();
-    }
-    void Count() {
-        ++answered_;
-        Draw();
-    }
-    void Clear() {
-        if (shown_)
-            err_ << "\r\033[K" << std::flush;
-    }
+} // namespace
 
-  private:
-    void Draw() {
-        if (shown_)
-            err_ << "\rquarnel-cli: " << answered_ << "/" << asked_ << " servers answered"
-                 << std::flush;
-    }
-    std::ostream& err_;
-    std::size_t asked_, answered_ = 0;
-    bool shown_;
-};
+std::string ServerColumnName(const std::string& server) {
+    return server.starts_with("\\\\") ? server.substr(2) : server;
+}
 
-// Asks every server (in a worker each) and writes the rows as the answers
-// arrive, each behind its server's name, and what each failure has to say.
-// `enumerate` fills one of the query layer's tables for a server, `rows`
-// turns that table into rows under `columns`; `what` names the listing in
-// reasons ("the open files on").
-void ListFromServers(Context& run, const ServerSet& servers, std::vector<Column> columns,
-                     const Output& output, const std::string& what,
-                     const std::function<bool(modApi&, const std::u16string& server)>& enumerate,
-                     const std::function<Listing(const modApi&)>& rows) {
+ServerAnswer
+AskOne(Context& run, const std::string& server, const std::string& unanswered,
+       const std::function<ServerAnswer(modApi& api, RecordingPlatform& recorder)>& ask) {
+    ServerAnswer got;
+    AskServers(
+        {server}, 1, run.timeout,
+        [&](const std::string&) {
+            RecordingPlatform recorder(run.platform);
+            modApi api(recorder);
+            return ask(api, recorder);
+        },
+        [&](std::size_t, ServerAnswer answer) {
+            NoteUnanswered(run, answer, unanswered);
+            for (const std::string& failure : answer.failures)
+                run.Fail(failure);
+            got = std::move(answer);
+            return true;
+        });
+    return got;
+}
+
+void StatusLine::Show(const std::string& text) {
+    if (!shown_)
+        return;
+    err_ << "\rquarnel-cli: " << report::Printable(text) << "\033[K" << std::flush;
+    drawn_ = true;
+}
+
+void StatusLine::Clear() {
+    if (drawn_)
+        err_ << "\r\033[K" << std::flush;
+    drawn_ = false;
+}
+
+Request OpenFilesRequest(const FilesOptions& options) {
+    return {"the open files on",
+            [base = FromUtf8(options.basePath),
+             holder = FromUtf8(options.holder)](modApi& api, const std::u16string& server) {
+                return api.EnumOpenFiles(server, base, holder);
+            },
+            [](modApi& api, const std::string&, ServerAnswer& answer) {
+                answer.rows = report::OpenFilesListing(api.OpenFiles, api.OpenFileCount).rows;
+            }};
+}
+
+std::vector<std::string> NamesToAsk(const ServerSet& servers) {
+    return servers.names.empty() ? std::vector<std::string>{""} : EachServerOnce(servers.names);
+}
+
+void ListFromServers(Context& run, const ServerSet& servers, const Request& request,
+                     const TakeAnswer& take, bool tell) {
     const AskServer ask = [&](const std::string& server) {
         RecordingPlatform recorder(run.platform);
         modApi api(recorder);
         ServerAnswer answer;
-        const bool listed = enumerate(api, FromUtf8(server));
+        const bool listed = request.enumerate(api, FromUtf8(server));
+        const platform::NetStatus ended = recorder.LastFailure();
         if (listed)
-            answer.rows = rows(api).rows;
-        NoteListingFailure(answer, recorder, listed, what + " " + ServerForMessage(server));
+            request.rows(api, server, answer);
+        NoteListingFailure(answer, recorder, listed, ended,
+                           request.what + " " + ServerForMessage(server));
         return answer;
     };
-    const std::vector<std::string> names =
-        servers.names.empty() ? std::vector<std::string>{""} : EachServerOnce(servers.names);
-    columns.insert(columns.begin(), {"Server", "server", false, /*jsonOnly=*/names.size() == 1});
-    ListingWriter writer(run.out, std::move(columns), output.format, output.header,
-                         [&run] { return !run.GoOn(); });
-    Progress progress(run.err, names.size(), servers.showProgress && names.size() > 1);
-    bool anyOutput = false; // when every server failed, nothing goes to `out`
+    const std::vector<std::string> names = NamesToAsk(servers);
+    StatusLine progress(run.err, servers.showProgress && names.size() > 1);
+    std::size_t answered = 0;
+    const auto count = [&] {
+        progress.Show(std::to_string(answered) + "/" + std::to_string(names.size()) +
+                      " servers answered");
+    };
+    count();
     AskServers(names, servers.jobs, run.timeout, ask, [&](std::size_t index, ServerAnswer answer) {
         progress.Clear();
-        TellFailures(run, answer, "cannot list " + what + " " + ServerForMessage(names[index]));
-        anyOutput = anyOutput || !answer.Failed() || !answer.rows.empty();
+        const std::string& server = names[index];
+        NoteUnanswered(run, answer, "cannot list " + request.what + " " + ServerForMessage(server));
+        if (tell)
+            for (const std::string& failure : answer.failures)
+                run.Fail(failure);
         for (auto& row : answer.rows)
-            row.insert(row.begin(), ServerColumnName(names[index]));
-        writer.Add(answer.rows);
-        run.out.flush();
-        progress.Count();
-        return run.GoOn();
+            row.insert(row.begin(), ServerColumnName(server));
+        const bool goOn = take(server, answer);
+        ++answered;
+        count();
+        return goOn && run.GoOn();
     });
-    progress.Clear();
-    if (anyOutput)
-        writer.Finish();
 }
 
-} // namespace
+std::size_t WriteFromServers(Context& run, const ServerSet& servers, const Request& request,
+                             std::vector<Column> columns, const Output& output) {
+    columns.insert(columns.begin(),
+                   {"Server", "server", false, /*jsonOnly=*/NamesToAsk(servers).size() == 1});
+    ListingWriter writer(run.out, std::move(columns), output.format, output.header,
+                         [&run] { return !run.GoOn(); });
+    bool anyOutput = false; // when every server failed, nothing goes to `out`
+    std::size_t written = 0;
+    ListFromServers(run, servers, request, [&](const std::string&, ServerAnswer& answer) {
+        anyOutput = anyOutput || !answer.Failed() || !answer.rows.empty();
+        writer.Add(answer.rows);
+        written += answer.rows.size();
+        run.out.flush();
+        return true;
+    });
+    if (anyOutput)
+        writer.Finish();
+    return written;
+}
+
+bool FromClientPath(Context& run, FilesOptions& options) {
+    if (options.clientPath.empty())
+        return true;
+    const auto resolved = Resolve(run, options.clientPath);
+    if (!resolved)
+        return false;
+    options.servers.names = {(*resolved)[0]};
+    options.basePath = (*resolved)[1];
+    return true;
+}
 
 Context::Context(platform::Platform& platform, std::ostream& out, std::ostream& err,
                  std::chrono::seconds timeout)
@@ -218,7 +244,11 @@ void Context::Say(std::string_view line) {
 
 void Context::Fail(std::string_view reason) {
     failed_ = true;
-    err << "quarnel-cli: " << report::Printable(reason) << '\n' << std::flush;
+    Note(reason);
+}
+
+void Context::Note(std::string_view text) {
+    err << "quarnel-cli: " << report::Printable(text) << '\n' << std::flush;
 }
 
 bool Context::GoOn() const {
@@ -227,28 +257,20 @@ bool Context::GoOn() const {
 
 void ListOpenFiles(Context& run, const FilesOptions& given) {
     FilesOptions options = given;
-    if (!options.clientPath.empty()) {
-        const auto resolved = Resolve(run, options.clientPath);
-        if (!resolved)
-            return;
-        options.servers.names = {(*resolved)[0]};
-        options.basePath = (*resolved)[1];
-    }
-    ListFromServers(
-        run, options.servers, report::OpenFileColumns(), options.output, "the open files on",
-        [&](modApi& api, const std::u16string& server) {
-            return api.EnumOpenFiles(server, FromUtf8(options.basePath), FromUtf8(options.holder));
-        },
-        [](const modApi& api) {
-            return report::OpenFilesListing(api.OpenFiles, api.OpenFileCount);
-        });
+    if (FromClientPath(run, options))
+        WriteFromServers(run, options.servers, OpenFilesRequest(options), report::OpenFileColumns(),
+                         options.output);
 }
 
 void ListShares(Context& run, const ServerSet& servers, const Output& output) {
-    ListFromServers(
-        run, servers, report::SharesListing({}, 0).columns, output, "the shares of",
-        [](modApi& api, const std::u16string& server) { return api.EnumShares(server); },
-        [](const modApi& api) { return report::SharesListing(api.Shares, api.ShareCount); });
+    WriteFromServers(
+        run, servers,
+        {"the shares of",
+         [](modApi& api, const std::u16string& server) { return api.EnumShares(server); },
+         [](modApi& api, const std::string&, ServerAnswer& answer) {
+             answer.rows = report::SharesListing(api.Shares, api.ShareCount).rows;
+         }},
+        report::SharesListing({}, 0).columns, output);
 }
 
 std::string ServerNameProblem(const std::string& name) {
@@ -372,44 +394,6 @@ void SendMessages(Context& run, const std::vector<std::string>& recipients,
         else
             run.Fail("Sending message to " + recipient + " failed (" + ToUtf8(errorText) + ")");
     }
-}
-
-std::optional<std::int32_t> ParseFileId(const std::string& text) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end ||
-        value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::uint32_t>::max())
-        return std::nullopt;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
-
-void CloseOpenFiles(Context& run, const std::string& server, const std::vector<std::string>& ids) {
-    std::vector<std::int32_t> parsed;
-    for (const std::string& id : ids) {
-        if (!ParseFileId(id)) {
-            run.Fail(id + " is not the identifier of an open file; nothing was closed");
-            return;
-        }
-        parsed.push_back(*ParseFileId(id));
-    }
-    const std::string on = " on " + ServerForMessage(server);
-    const ServerAnswer answer = AskOne(
-        run, server, "cannot close open files" + on, [&](modApi& api, RecordingPlatform& recorder) {
-            ServerAnswer closed;
-            for (std::size_t i = 0; i < ids.size(); ++i) {
-                std::u16string errorText;
-                if (api.CloseOpenFile(FromUtf8(server), parsed[i], errorText))
-                    closed.rows.push_back({"Closed open file " + ids[i] + on});
-                else
-                    closed.failures.push_back("Could not close open file " + ids[i] + on + ": " +
-                                              Reason(recorder, recorder.LastFailure()));
-            }
-            return closed;
-        });
-    for (const auto& row : answer.rows)
-        run.Say(row.front());
 }
 
 } // namespace quarnel::cli

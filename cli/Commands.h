@@ -47,6 +47,8 @@ class Context {
     void Say(std::string_view line);
     // A failure: "quarnel-cli: " and the reason on `err`.
     void Fail(std::string_view reason);
+    // A note for people on `err`, as a failure is told, that fails nothing.
+    void Note(std::string_view text);
 
     // Whether to go on: no signal asked to stop and the output still takes
     // what is written.
@@ -72,6 +74,9 @@ struct Output {
     bool header = true; // the header line of the table and CSV
 };
 
+// The open files that `files` lists, and that `close`, `wait` and
+// `files --watch` act on: those of each server, narrowed as the window
+// narrows them.
 struct FilesOptions {
     ServerSet servers;
     std::string basePath;
@@ -80,6 +85,8 @@ struct FilesOptions {
     // A path as a client sees it: resolved first into the server and the
     // base path on it, in place of the two above.
     std::string clientPath;
+    // How often `wait` and `files --watch` list again.
+    std::chrono::seconds interval{2};
 };
 
 // Lists the files held open on each server. Every row names its server: in
@@ -87,6 +94,28 @@ struct FilesOptions {
 // server is asked. Rows come out as each server answers; a server that fails
 // is named with the reason, and the others are listed all the same.
 void ListOpenFiles(Context& run, const FilesOptions& options);
+
+// Lists the open files as ListOpenFiles does (in the table or JSON Lines),
+// then lists again every interval and writes each file opened or closed
+// since, as a row with the event ("opened", "closed") first and its time
+// (ISO 8601, UTC) last, until a signal stops it. A server that fails is
+// told once, and once more when it answers again; its files are compared
+// with what it answered last.
+void WatchOpenFiles(Context& run, const FilesOptions& options);
+
+// Waits until none of the open files is held open any more, asking every
+// interval; with a terminal, one line on `err` says who still holds them.
+// Once `timeout` has passed, each file still held open is a failure that
+// names its holder. A listing that fails ends the wait: whether the files
+// were released is not known.
+void WaitUntilReleased(Context& run, const FilesOptions& options,
+                       std::optional<std::chrono::seconds> timeout);
+
+// Closes the open files, each in its server's worker and each written to the
+// audit trail (report/Audit.h), with one line for each closed and a failure
+// for each that could not be. Without `yes`, closes nothing: lists them as
+// ListOpenFiles does and says on `err` how to close them.
+void CloseSelectedFiles(Context& run, const FilesOptions& options, bool yes);
 
 // Lists every share of each server, in the same way.
 void ListShares(Context& run, const ServerSet& servers, const Output& output);
@@ -134,7 +163,8 @@ void SendMessages(Context& run, const std::vector<std::string>& recipients,
                   const std::string& message, const std::string& server);
 
 // Closes open files on a server, as an administrator does when their holder
-// cannot be asked to, and tells the outcome for each identifier.
+// cannot be asked to, and tells the outcome for each identifier. The server's
+// listing names each file's path and holder in the audit trail.
 void CloseOpenFiles(Context& run, const std::string& server, const std::vector<std::string>& ids);
 
 // An open file's identifier as the listing shows it (a signed 32-bit

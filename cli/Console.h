@@ -4,6 +4,7 @@
 // What the command-line companion needs of the console it runs in.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -47,6 +48,10 @@ int StopSignal();
 // A descriptor that becomes readable once a signal asked the program to
 // stop, for a wait on other descriptors to end on; -1 where there is none.
 int StopSignalDescriptor();
+
+// Waits for `duration`, or less when a signal asks the program to stop:
+// false then.
+bool Pause(std::chrono::milliseconds duration);
 
 // No core dump from here on: it would hold the password that the program
 // now keeps in memory.

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <iterator>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -176,6 +177,17 @@ int StopSignal() {
 
 int StopSignalDescriptor() {
     return stopPipe[0];
+}
+
+bool Pause(std::chrono::milliseconds duration) {
+    const auto until = std::chrono::steady_clock::now() + duration;
+    for (auto left = duration; StopSignal() == 0 && left.count() > 0;
+         left = std::chrono::duration_cast<std::chrono::milliseconds>(
+             until - std::chrono::steady_clock::now())) {
+        pollfd stop{StopSignalDescriptor(), POLLIN, 0};
+        ::poll(&stop, stop.fd >= 0 ? 1 : 0, static_cast<int>(left.count()));
+    }
+    return StopSignal() == 0;
 }
 
 void KeepOutOfCoreDumps() {

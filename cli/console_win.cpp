@@ -120,6 +120,12 @@ int StopSignalDescriptor() {
     return -1;
 }
 
+// Ctrl+C ends the wait with the program.
+bool Pause(std::chrono::milliseconds duration) {
+    ::Sleep(static_cast<DWORD>(duration.count()));
+    return true;
+}
+
 // A password in memory goes into no core file: Windows writes none unless
 // it is told to.
 void KeepOutOfCoreDumps() {}

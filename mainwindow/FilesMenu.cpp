@@ -8,9 +8,11 @@
 #include "SaveDialog.h"
 #include "StatusWords.h"
 #include "frmQuarnel.h"
+#include "report/Audit.h"
 #include "report/Listing.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
@@ -27,6 +29,9 @@ namespace {
 
 // The column of lvwFiles that Copy Path reads (the row's own text is 0).
 constexpr int PathColumn = 1;
+
+// The choices of "Refresh Every", in seconds; 0 is Off.
+constexpr int RefreshChoices[] = {0, 2, 5, 10, 30, 60};
 
 using words::ServerForMessage;
 
@@ -45,10 +50,24 @@ FilesMenu::FilesMenu(frmQuarnel& form, modApi& api)
       mnuCopyPath(new QAction(QStringLiteral("Copy Path"), this)),
       mnuCopyRow(new QAction(QStringLiteral("Copy Row"), this)),
       mnuRefresh(new QAction(QStringLiteral("Refresh"), this)),
+      mnuRefreshEvery(new QMenu(QStringLiteral("Refresh Every"), menu_)),
       mnuExportList(new QAction(QStringLiteral("Export List..."), this)) {
     menu_->addActions({mnuSendMessage, mnuCloseFile, mnuCopyPath, mnuCopyRow});
     menu_->addSeparator();
-    menu_->addActions({mnuRefresh, mnuExportList});
+    menu_->addAction(mnuRefresh);
+    menu_->addMenu(mnuRefreshEvery);
+    menu_->addAction(mnuExportList);
+
+    auto* choices = new QActionGroup(mnuRefreshEvery);
+    for (const int seconds : RefreshChoices) {
+        QAction* choice = mnuRefreshEvery->addAction(
+            seconds == 0 ? QStringLiteral("Off") : QStringLiteral("%1 Seconds").arg(seconds));
+        choice->setCheckable(true);
+        choice->setData(seconds);
+        choices->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, seconds] { form_.SetRefreshInterval(seconds); });
+    }
 
     // F5 lists again wherever the focus is in the window, menu or not.
     mnuRefresh->setShortcut(QKeySequence(Qt::Key_F5));
@@ -106,6 +125,8 @@ void FilesMenu::Popup(const ListItem& row, const QPoint& at) {
     const bool idle = form_.cmdListFiles->isEnabled();
     mnuRefresh->setEnabled(idle);
     mnuExportList->setEnabled(idle);
+    for (QAction* choice : mnuRefreshEvery->actions())
+        choice->setChecked(choice->data().toInt() == form_.RefreshInterval());
     menu_->exec(at);
     mnuRefresh->setEnabled(true); // F5 stays available
 }
@@ -115,8 +136,9 @@ void FilesMenu::mnuSendMessage_Click() {
         form_.AddMessageRecipient(row_.Text());
 }
 
-// Closes every selected file after one question; tells the ones that could
-// not be closed, and lists again when any was.
+// Closes every selected file after one question, each written to the audit
+// trail; tells the ones that could not be closed, and lists again when any
+// was.
 void FilesMenu::mnuCloseFile_Click() {
     std::vector<OpenFileInfo> files; // copies: the question may outlast the listing
     for (const ListItem& row : form_.lvwFiles->SelectedItems())
@@ -144,8 +166,7 @@ void FilesMenu::mnuCloseFile_Click() {
     const QPointer<frmQuarnel> alive(&form_);
     QStringList failed;
     for (const OpenFileInfo& file : files) {
-        std::u16string reason;
-        if (!api_.CloseOpenFile(server.toStdU16String(), file.Id, reason))
+        if (!report::CloseAndRecord(api_, server.toStdString(), file))
             failed << QString::fromStdU16String(file.PathName) + QStringLiteral(": ") +
                           words::Reason(api_);
         if (!alive)

@@ -3,8 +3,8 @@
 
 // The context menu of the main window's open-file list: act on one open file
 // (ask its holder, close it, copy its path or its row) or on the whole list
-// (list again, export it). Right-click a row, or press the menu key on the
-// selected one; off the rows only the items for the whole list are enabled.
+// (list again, now or every few seconds, export it). Right-click a row, or press the menu key on
+// the selected one; off the rows only the items for the whole list are enabled.
 #pragma once
 
 #include "ListView.h"
@@ -54,6 +54,7 @@ class FilesMenu : public QObject {
     QAction* const mnuCopyPath;
     QAction* const mnuCopyRow;
     QAction* const mnuRefresh;
+    QMenu* const mnuRefreshEvery; // a choice of seconds, Off, of the timed refresh
     QAction* const mnuExportList;
     ListItem row_; // the row the menu was opened for
 };

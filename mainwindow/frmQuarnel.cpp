@@ -20,6 +20,8 @@
 #include <QSettings>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace quarnel {
 
 namespace {
@@ -45,12 +47,17 @@ constexpr int PathColumn = 1;
 
 // How often the rows of the batches that came meanwhile join the list.
 constexpr int RowsSoFarIntervalMs = 100;
+// How long the rows that a timed refresh brought stay marked.
+constexpr int NewRowsMarkedMs = 3000;
+// The longest timed refresh interval that the settings may hold.
+constexpr int MaxRefreshSeconds = 3600;
 
 } // namespace
 
 frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QSettings* settings,
-                       QWidget* parent)
-    : QWidget(parent), api_(api), settings_(settings) {
+                       platform::Platform* unattended, QWidget* parent)
+    : QWidget(parent), api_(api), unattended_(unattended ? *unattended : api.Platform()),
+      settings_(settings) {
     form::SetUp(*this, QStringLiteral("Quarnel"), FormWidth, FormHeight);
     setMinimumSize(twips::ToPixels(MinimumWidth), twips::ToPixels(MinimumHeight));
 
@@ -133,6 +140,10 @@ frmQuarnel::frmQuarnel(modApi& api, const QString& commandLine, QSettings* setti
     connect(&NetworkWait::Instance(), &NetworkWait::WaitingChanged, this, &frmQuarnel::ShowBusy);
     rowsSoFar_->setInterval(RowsSoFarIntervalMs);
     connect(rowsSoFar_, &QTimer::timeout, this, &frmQuarnel::ShowRowsSoFar);
+    connect(tmrRefresh, &QTimer::timeout, this, &frmQuarnel::tmrRefresh_Timer);
+    marksFade_->setSingleShot(true);
+    marksFade_->setInterval(NewRowsMarkedMs);
+    connect(marksFade_, &QTimer::timeout, lvwFiles, &ListView::ClearMarks);
     txtServer_Change();
     new FilesMenu(*this, api_); // the list's context menu, and F5
 
@@ -351,8 +362,8 @@ void frmQuarnel::keyPressEvent(QKeyEvent* event) {
     button->click(); // may close this window: nothing may follow
 }
 
-// The settings keep the inputs, the window's place and size, and the column
-// widths in twips.
+// The settings keep the inputs, the window's place and size, the column
+// widths in twips and the timed refresh's interval in seconds (0: off).
 void frmQuarnel::RestoreSettings() {
     if (settings_ == nullptr)
         return;
@@ -364,6 +375,8 @@ void frmQuarnel::RestoreSettings() {
     const QVariantList widths = settings_->value(QStringLiteral("ColumnWidths")).toList();
     for (int n = 1; n <= widths.size() && n <= lvwFiles->ColumnHeaderCount(); ++n)
         lvwFiles->SetColumnHeaderWidth(n, widths[n - 1].toInt());
+    SetRefreshInterval(std::clamp(settings_->value(QStringLiteral("RefreshSeconds")).toInt(), 0,
+                                  MaxRefreshSeconds));
 }
 
 void frmQuarnel::SaveSettings() {
@@ -377,6 +390,7 @@ void frmQuarnel::SaveSettings() {
     for (int n = 1; n <= lvwFiles->ColumnHeaderCount(); ++n)
         widths << lvwFiles->ColumnHeaderWidth(n);
     settings_->setValue(QStringLiteral("ColumnWidths"), widths);
+    settings_->setValue(QStringLiteral("RefreshSeconds"), RefreshInterval());
     settings_->sync(); // the program may end before the settings would be written
 }
 
@@ -417,6 +431,17 @@ void frmQuarnel::cmdShares_Click() {
     auto* picker = new quarnel::frmShares(api_, txtServer->text(), txtBasePath);
     frmShares = picker;
     picker->ShowModal();
+}
+
+void frmQuarnel::SetRefreshInterval(int seconds) {
+    if (seconds > 0)
+        tmrRefresh->start(seconds * 1000);
+    else
+        tmrRefresh->stop();
+}
+
+int frmQuarnel::RefreshInterval() const {
+    return tmrRefresh->isActive() ? tmrRefresh->interval() / 1000 : 0;
 }
 
 void frmQuarnel::txtServer_Change() {

@@ -34,10 +34,12 @@ class frmQuarnel : public QWidget {
     // `commandLine` is the text the program was started with after its name:
     // a path that the window shows in its inputs, then resolves and lists
     // once it is shown. With `settings`, the window starts from the inputs,
-    // size and column widths of its last run and keeps them there when it
-    // closes.
+    // size, column widths and timed refresh of its last run and keeps them
+    // there when it closes. The timed refresh lists through `unattended`
+    // (by default the api's platform), where no one is asked to sign in: it
+    // runs on its own, and a dialog must not come up unasked.
     explicit frmQuarnel(modApi& api, const QString& commandLine = {}, QSettings* settings = nullptr,
-                        QWidget* parent = nullptr);
+                        platform::Platform* unattended = nullptr, QWidget* parent = nullptr);
 
     // The controls, by the names the whole program knows them by. Other
     // windows write txtServer and txtBasePath; the listing fills lvwFiles.
@@ -88,6 +90,14 @@ class frmQuarnel : public QWidget {
     // Turns the file or folder chosen in the folder browser into the server
     // and the base path.
     void cmdBrowse_Click();
+    // The timed refresh: lists the server, base path and user of the latest
+    // listing again, in the background. The rows change at once when it is
+    // complete: new ones are marked for a moment, closed ones are gone, and
+    // the selection and the scroll position stay on the files still listed.
+    // A tick is left out while the window waits on the network, or a dialog
+    // or menu is open. A failure is told in the status bar and leaves the
+    // rows as they were.
+    void tmrRefresh_Timer();
     // Sorts by the clicked column; a second click on it reverses the order.
     void lvwFiles_ColumnClick(int columnHeader);
     // Adds the selected row's user to the recipients of the send-message
@@ -102,7 +112,11 @@ class frmQuarnel : public QWidget {
 
     // The server whose open files lvwFiles holds: txtServer as the latest
     // listing read it.
-    const QString& ListedServer() const { return mListedServer; }
+    const QString& ListedServer() const { return mListed.server; }
+
+    // Refreshes the list every `seconds` (0: never).
+    void SetRefreshInterval(int seconds);
+    int RefreshInterval() const;
 
     // The open file that `row` of lvwFiles stands for; null for no row.
     const OpenFileInfo* ListedFile(const ListItem& row) const;
@@ -163,8 +177,14 @@ class frmQuarnel : public QWidget {
     void SaveSettings();
 
     modApi& api_;
+    platform::Platform& unattended_;
     QSettings* const settings_;
-    QString mListedServer;
+    // The inputs as the latest listing read them.
+    struct Inputs {
+        QString server, basePath, user;
+    };
+    Inputs mListed;
+    bool listedOnce_ = false;
     // The text box a drag stands over ("txtBasePath", "txtUser"), empty once
     // it has left it. A drop leaves it as it is.
     QString mDragTarget;
@@ -175,6 +195,10 @@ class frmQuarnel : public QWidget {
     bool listing_ = false;    // a listing is under way and was not stopped
     int rowsShown_ = 0;       // entries of the open-file table that lvwFiles shows
     QTimer* const rowsSoFar_ = new QTimer(this); // adds the rows of new batches meanwhile
+    std::uint64_t listings_ = 0;                 // how many listings the user started
+    bool refreshing_ = false;                    // a timed refresh waits on the network
+    QTimer* const tmrRefresh = new QTimer(this);
+    QTimer* const marksFade_ = new QTimer(this); // unmarks the rows a refresh brought
 };
 
 } // namespace quarnel

@@ -11,6 +11,11 @@
 #include "NetworkWait.h"
 #include "StatusWords.h"
 
+#include <QApplication>
+
+#include <set>
+#include <tuple>
+
 namespace quarnel {
 
 namespace {
@@ -74,7 +79,8 @@ void frmQuarnel::cmdListFiles_Click() {
     const QPointer<frmQuarnel> alive(this);
     const QString server = txtServer->text();
     const std::optional<ListView::Place> place =
-        server == mListedServer ? std::optional(lvwFiles->PlaceOf(RowKeyColumns)) : std::nullopt;
+        server == mListed.server ? std::optional(lvwFiles->PlaceOf(RowKeyColumns)) : std::nullopt;
+    ++listings_; // the list is this listing's from here on
     const Operation listing = BeginOperation(
         QStringLiteral("Listing the open files on %1\u2026").arg(words::ServerForMessage(server)));
     listing_ = true;
@@ -84,11 +90,11 @@ void frmQuarnel::cmdListFiles_Click() {
 
     lvwFiles->ClearListItems();
     rowsShown_ = 0;
-    mListedServer = server;
+    mListed = {server, txtBasePath->text(), txtUser->text()};
+    listedOnce_ = true;
     rowsSoFar_->start();
-    const bool listed =
-        api_.EnumOpenFiles(server.toStdU16String(), txtBasePath->text().toStdU16String(),
-                           txtUser->text().toStdU16String());
+    const bool listed = api_.EnumOpenFiles(
+        server.toStdU16String(), mListed.basePath.toStdU16String(), mListed.user.toStdU16String());
     if (!alive || Stopped(listing))
         return; // Stop has made the window idle already
     rowsSoFar_->stop();
@@ -105,6 +111,66 @@ void frmQuarnel::cmdListFiles_Click() {
         cmdMessage->setEnabled(true);
     EndOperation();
     SetStatusText(words::ListingOutcome(api_, listed, server));
+    if (tmrRefresh->isActive())
+        tmrRefresh->start(); // the next timed refresh a whole interval from now
+}
+
+void frmQuarnel::tmrRefresh_Timer() {
+    // Refreshes never stack, and nothing changes under a question or a menu.
+    if (!listedOnce_ || listing_ || refreshing_ || Busy() ||
+        NetworkWait::Instance().CallsUnderWay() || QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr)
+        return;
+    // The window takes input meanwhile: the user may stop the wait, list
+    // anew (which then owns the list) or close the window.
+    const QPointer<frmQuarnel> alive(this);
+    const Inputs inputs = mListed;
+    const std::uint64_t stops = stops_, listings = listings_;
+    modApi fresh(unattended_);
+    fresh.SetYieldHook([] { QCoreApplication::processEvents(); });
+    refreshing_ = true;
+    const bool listed =
+        fresh.EnumOpenFiles(inputs.server.toStdU16String(), inputs.basePath.toStdU16String(),
+                            inputs.user.toStdU16String());
+    if (!alive)
+        return;
+    refreshing_ = false;
+    if (stops != stops_ || listings != listings_)
+        return;
+    // A listing that stopped early would take away rows of files still open.
+    if (!listed || fresh.LastBatchEnd != modApi::BatchEnd::Complete) {
+        SetStatusText(words::ListingOutcome(fresh, listed, inputs.server));
+        return;
+    }
+    using Key = std::tuple<std::u16string, std::u16string, std::int32_t>;
+    std::set<Key> before;
+    for (std::int32_t i = 0; i < api_.OpenFileCount; ++i) {
+        const OpenFileInfo& file = api_.OpenFiles[static_cast<std::size_t>(i)];
+        before.insert({file.UserName, file.PathName, file.Id});
+    }
+    const ListView::Place place = lvwFiles->PlaceOf(RowKeyColumns);
+    // The rows stand for the entries of the open-file table (ListedFile):
+    // the fresh table takes the old one's place, and the rows are made anew
+    // in one step.
+    std::swap(api_.OpenFiles, fresh.OpenFiles);
+    api_.OpenFileCount = fresh.OpenFileCount;
+    {
+        const ListView::BulkUpdate bulk(*lvwFiles);
+        lvwFiles->ClearListItems();
+        rowsShown_ = 0;
+        ShowRowsSoFar();
+        for (int row = 1; row <= lvwFiles->ListItemCount(); ++row) {
+            const ListItem item = lvwFiles->ListItemAt(row);
+            const OpenFileInfo& file = *ListedFile(item);
+            if (!before.contains({file.UserName, file.PathName, file.Id}))
+                lvwFiles->MarkListItem(item);
+        }
+    }
+    lvwFiles->ReturnTo(place);
+    if (api_.OpenFileCount > 0)
+        cmdMessage->setEnabled(true);
+    SetStatusText(words::ListingOutcome(fresh, true, inputs.server));
+    marksFade_->start();
 }
 
 // A row for each entry of the query layer's table, in its order, so that a

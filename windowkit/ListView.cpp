@@ -13,6 +13,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QWidget>
 
@@ -199,6 +200,18 @@ ListItem ListView::ListItemAt(int index) const {
     return model_->ItemAtRow(index - 1);
 }
 
+void ListView::MarkListItem(const ListItem& item) {
+    model_->Mark(item);
+}
+
+bool ListView::IsMarked(const ListItem& item) const {
+    return model_->Marked(item);
+}
+
+void ListView::ClearMarks() {
+    model_->ClearMarks();
+}
+
 void ListView::BeginUpdate() {
     model_->BeginBulk();
 }
@@ -340,13 +353,14 @@ QString ListView::RowKey(const std::vector<int>& keyColumns, int row) const {
 }
 
 ListView::Place ListView::PlaceOf(std::vector<int> keyColumns) const {
-    Place place{std::move(keyColumns), {}, {}, {}};
+    Place place{std::move(keyColumns), {}, {}, {}, 0};
     for (const ListItem& item : SelectedItems())
         place.selected << RowKey(place.keyColumns, item.Index() - 1);
     if (currentIndex().isValid())
         place.current = RowKey(place.keyColumns, currentIndex().row());
     if (const QModelIndex top = indexAt(QPoint(0, 0)); top.row() > 0)
         place.top = RowKey(place.keyColumns, top.row());
+    place.scrolled = verticalScrollBar()->value();
     return place;
 }
 
@@ -372,8 +386,12 @@ void ListView::ReturnTo(const Place& place) {
             selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
         selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
     }
-    if (scroll && top.isValid())
+    if (scroll && top.isValid()) {
         scrollTo(top, PositionAtTop);
+    } else if (scroll) {
+        executeDelayedItemsLayout(); // the scroll bar's range as the rows make it
+        verticalScrollBar()->setValue(place.scrolled);
+    }
 }
 
 // The line over an empty list

@@ -145,6 +145,13 @@ class ListView : public QTreeView {
     int ListItemCount() const;
     ListItem ListItemAt(int index) const; // index from 1, as shown
 
+    // A marked row stands out (in bold on a tinted background) until
+    // ClearMarks or until the rows are cleared, such as a row that a refresh
+    // brought.
+    void MarkListItem(const ListItem& item);
+    bool IsMarked(const ListItem& item) const;
+    void ClearMarks();
+
     // Between BeginUpdate and EndUpdate (they nest) the list tells its view
     // nothing; EndUpdate sorts once if the list is sorted and resets the view
     // once. Nothing may process events inside the bracket.
@@ -177,12 +184,14 @@ class ListView : public QTreeView {
     // Where the user stands in the list, the rows known by the texts of
     // `keyColumns` (from 0): the selected rows, the current one and the one
     // at the top. ReturnTo selects the rows of the same keys again and
-    // scrolls the top one back to the top, as far as they are still listed,
+    // scrolls the top one back to the top, as far as they are still listed
+    // (a top row that is gone leaves the list scrolled as far as before),
     // unless the user has selected or scrolled since the rows came.
     struct Place {
         std::vector<int> keyColumns;
         QStringList selected;
         QString current, top;
+        int scrolled = 0;
     };
     Place PlaceOf(std::vector<int> keyColumns) const;
     void ReturnTo(const Place& place);

@@ -3,6 +3,9 @@
 
 #include "ListViewModel.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -53,11 +56,30 @@ int ListViewModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ListViewModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
-        return {};
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
-    return Cell(order_[static_cast<std::size_t>(index.row())], index.column());
+    const int id = order_[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return Cell(id, index.column());
+    case Qt::FontRole:
+        if (marked_.contains(id)) {
+            QFont font = QGuiApplication::font();
+            font.setBold(true);
+            return font;
+        }
+        return {};
+    case Qt::BackgroundRole:
+        if (marked_.contains(id)) {
+            QColor tint = QGuiApplication::palette().color(QPalette::Highlight);
+            tint.setAlpha(48);
+            return tint;
+        }
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -123,6 +145,7 @@ void ListViewModel::ClearRows() {
     stride_ = 0;
     std::vector<int>().swap(order_);
     std::vector<int>().swap(rowOf_);
+    marked_.clear();
     ++generation_; // handles of the old rows now stand for no row
     if (bulkDepth_ == 0)
         endResetModel();
@@ -171,6 +194,31 @@ int ListViewModel::RowOf(const ListItem& item) const {
 
 QString ListViewModel::CellOf(const ListItem& item, int column) const {
     return RowOf(item) < 0 || column < 0 ? QString() : Cell(item.id_, column);
+}
+
+void ListViewModel::Mark(const ListItem& item) {
+    const int row = RowOf(item);
+    if (row < 0 || !marked_.insert(item.id_).second)
+        return;
+    // As SetCell tells a change inside a bulk update.
+    if (addedFrom_ < 0 || row < addedFrom_)
+        BeginReset();
+    if (bulkDepth_ == 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1),
+                         {Qt::FontRole, Qt::BackgroundRole});
+}
+
+bool ListViewModel::Marked(const ListItem& item) const {
+    return RowOf(item) >= 0 && marked_.contains(item.id_);
+}
+
+void ListViewModel::ClearMarks() {
+    if (marked_.empty())
+        return;
+    marked_.clear();
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::FontRole, Qt::BackgroundRole});
 }
 
 void ListViewModel::SetCell(const ListItem& item, int column, const QString& text) {

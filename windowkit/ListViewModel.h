@@ -13,6 +13,7 @@
 
 #include <QAbstractTableModel>
 
+#include <set>
 #include <vector>
 
 namespace quarnel {
@@ -51,6 +52,12 @@ class ListViewModel final : public QAbstractTableModel {
     QString CellOf(const ListItem& item, int column) const;
     void SetCell(const ListItem& item, int column, const QString& text);
 
+    // Marked rows show in bold on a tinted background; clearing the rows
+    // clears the marks.
+    void Mark(const ListItem& item);
+    bool Marked(const ListItem& item) const;
+    void ClearMarks();
+
     // Bulk updates: inside them the view hears nothing. At their end a
     // change of rows or columns resets the view once (sorted, if sorting is
     // on); rows that were only added are inserted, and a change of the sort
@@ -87,6 +94,7 @@ class ListViewModel final : public QAbstractTableModel {
     std::size_t stride_ = 0;
     std::vector<int> order_;       // by row as shown: the id
     std::vector<int> rowOf_;       // by id: the row as shown
+    std::set<int> marked_;         // ids
     std::uint64_t generation_ = 1; // changes whenever the rows are cleared
     int bulkDepth_ = 0;
     bool resetPending_ = false; // a bulk update has changed rows or columns

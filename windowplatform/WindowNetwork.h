@@ -25,6 +25,11 @@ class WindowNetwork {
     WindowNetwork& operator=(const WindowNetwork&) = delete;
 
     modApi& Api() { return api_; }
+    // The same way to the network without the sign-in, for what a window
+    // does on its own (a timed refresh): no dialog comes up unasked, and a
+    // refusal is passed on as it is. Credentials given earlier hold there
+    // too.
+    platform::Platform& Unattended() { return worker_; }
 
   private:
     ResponsivePlatform worker_;

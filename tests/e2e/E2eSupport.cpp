@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace quarnel::e2e {
@@ -243,7 +245,7 @@ bool Eventually(const std::function<bool()>& done) {
 
 BrokenServer::BrokenServer(const std::string& address, int port, Answer answer)
     : relay_(std::make_unique<QProcess>()) {
-    static const char* const answers[] = {"silent", "garbage", "stall", "cut", "trickle"};
+    static const char* const answers[] = {"silent", "garbage", "stall", "cut", "trickle", "whole"};
     std::string listen = address + ":" + std::to_string(port);
     if (answer >= Answer::Stall)
         listen += "=" + TestServer::Get().address + ":445";
@@ -269,9 +271,12 @@ int BrokenServer::Count(const char* event) const {
 
 namespace {
 
+// With `logFolder`, in a private mount namespace whose /dev is that folder:
+// its socket "log", and the devices a program needs bound into it.
 std::unique_ptr<QProcess> StartCliIn(const std::vector<std::string>& args,
                                      const QProcessEnvironment& environment,
-                                     const std::string& outputFile = {}) {
+                                     const std::string& outputFile = {},
+                                     const std::string& logFolder = {}) {
     auto cli = std::make_unique<QProcess>();
     cli->setProcessEnvironment(environment);
     if (!outputFile.empty())
@@ -279,10 +284,38 @@ std::unique_ptr<QProcess> StartCliIn(const std::vector<std::string>& args,
     QStringList arguments;
     for (const std::string& a : args)
         arguments << QString::fromStdString(a);
-    cli->start(QUARNEL_CLI, arguments);
+    if (logFolder.empty()) {
+        cli->start(QUARNEL_CLI, arguments);
+    } else {
+        const char* const intoDev =
+            R"(set -e; d=$1; shift
+               for n in null zero full random urandom; do : > "$d/$n"; mount --bind "/dev/$n" "$d/$n"; done
+               ln -sfn /proc/self/fd "$d/fd"; mount --rbind "$d" /dev; exec "$@")";
+        cli->start("unshare",
+                   QStringList{"--mount", "--propagation", "private", "sh", "-c", intoDev, "sh",
+                               QString::fromStdString(logFolder), QUARNEL_CLI} +
+                       arguments);
+    }
     if (!cli->waitForStarted(10000))
         ADD_FAILURE() << "could not start quarnel-cli";
     return cli;
+}
+
+// Waits for quarnel-cli, given `input`, to end and gives what it wrote.
+CliResult Finish(QProcess& cli, const std::string& input) {
+    cli.write(input.data(), static_cast<qint64>(input.size()));
+    cli.closeWriteChannel();
+    CliResult result;
+    if (!cli.waitForFinished(60000)) {
+        ADD_FAILURE() << "quarnel-cli did not finish";
+        cli.kill();
+        cli.waitForFinished();
+        return result;
+    }
+    result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    result.out = cli.readAllStandardOutput().toStdString();
+    result.err = cli.readAllStandardError().toStdString();
+    return result;
 }
 
 } // namespace
@@ -300,21 +333,45 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
 
 CliResult RunCli(const std::vector<std::string>& args, const QProcessEnvironment& environment,
                  const std::string& input, const std::string& outputFile) {
-    const std::unique_ptr<QProcess> process = StartCliIn(args, environment, outputFile);
-    QProcess& cli = *process;
-    cli.write(input.data(), static_cast<qint64>(input.size()));
-    cli.closeWriteChannel();
-    CliResult result;
-    if (!cli.waitForFinished(60000)) {
-        ADD_FAILURE() << "quarnel-cli did not finish";
-        cli.kill();
-        cli.waitForFinished();
-        return result;
+    return Finish(*StartCliIn(args, environment, outputFile), input);
+}
+
+TestLog::TestLog() {
+    char folder[] = "/tmp/quarnel-log-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) {
+        ADD_FAILURE() << "cannot make a folder for the log: " << std::strerror(errno);
+        return;
     }
-    result.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    result.out = cli.readAllStandardOutput().toStdString();
-    result.err = cli.readAllStandardError().toStdString();
-    return result;
+    folder_ = folder;
+    sockaddr_un at{};
+    at.sun_family = AF_UNIX;
+    std::snprintf(at.sun_path, sizeof at.sun_path, "%s/log", folder);
+    socket_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (::bind(socket_, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0)
+        ADD_FAILURE() << "cannot bind the log socket: " << std::strerror(errno);
+}
+
+TestLog::~TestLog() {
+    ::close(socket_);
+    std::filesystem::remove_all(folder_);
+}
+
+CliResult TestLog::RunCli(const std::vector<std::string>& args, const std::string& user,
+                          const std::string& password) const {
+    return Finish(*StartCliIn(args, WithCredentials(user, password), {}, folder_), {});
+}
+
+std::vector<std::string> TestLog::Lines() {
+    std::vector<std::string> lines;
+    char message[8192];
+    for (ssize_t n; (n = ::recv(socket_, message, sizeof message, 0)) > 0;) {
+        // <85>Mar  2 14:03:12 quarnel-cli[4711]: text
+        const std::string text(message, static_cast<std::size_t>(n));
+        const std::size_t tag = text.find(' ', text.find(':')) + 1, pid = text.find('[', tag);
+        lines.push_back(text.substr(0, text.find('>') + 1) + text.substr(tag, pid - tag) +
+                        text.substr(text.find("]: ", pid) + 1));
+    }
+    return lines;
 }
 
 } // namespace quarnel::e2e

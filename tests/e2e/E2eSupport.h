@@ -122,10 +122,11 @@ bool Eventually(const std::function<bool()>& done);
 // loopback address than the test server's) for as long as the object lives
 // (scripts/relay.py): it never answers, or answers with text that is no SMB,
 // or passes on the test server's answer up to its first 1,000 bytes and then
-// stalls, cuts the connection or trickles the rest at a byte a second.
+// stalls, cuts the connection or trickles the rest at a byte a second; or
+// passes on all of it (Whole), as the test server under another address.
 class BrokenServer {
   public:
-    enum class Answer { Nothing, Garbage, Stall, Cut, Trickle };
+    enum class Answer { Nothing, Garbage, Stall, Cut, Trickle, Whole };
     BrokenServer(const std::string& address, int port, Answer answer);
     ~BrokenServer();
     BrokenServer(const BrokenServer&) = delete;
@@ -145,6 +146,30 @@ class BrokenServer {
 struct CliResult {
     int exitCode = -1;
     std::string out, err;
+};
+
+// The system log of the programs that a test starts through it: they run in
+// a private mount namespace where a folder of the test's own stands at /dev,
+// with this log's socket and the devices they need, so that nothing reaches
+// the machine's log. For as long as the object lives.
+class TestLog {
+  public:
+    TestLog();
+    ~TestLog();
+    TestLog(const TestLog&) = delete;
+    TestLog& operator=(const TestLog&) = delete;
+
+    // Runs quarnel-cli as RunCli does, logging here.
+    CliResult RunCli(const std::vector<std::string>& args, const std::string& user,
+                     const std::string& password) const;
+
+    // What was logged so far, a line each as "<PRIORITY>TAG: TEXT", such as
+    // "<85>quarnel-cli: root closed ...", without the time and process.
+    std::vector<std::string> Lines();
+
+  private:
+    std::string folder_;
+    int socket_ = -1;
 };
 
 // Starts quarnel-cli with the given arguments and USER / PASSWD set as

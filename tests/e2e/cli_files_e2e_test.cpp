@@ -5,9 +5,12 @@
 // SMB clients must be listed exactly, and every kind of failure must be told.
 #include "E2eSupport.h"
 
+#include <QRegularExpression>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 namespace quarnel::e2e {
@@ -63,6 +66,79 @@ TEST_F(CliFilesE2eTest, ListsExactlyTheFilesHeldOpenAndNarrowsByUserAndByPath) {
               (std::multiset<Row>{inner, theirs}));
     EXPECT_EQ(Files({a, "--base", base, "--holder", server.adminUser}), std::multiset<Row>{inner});
     EXPECT_TRUE(Files({a, "--holder", "nobody-holds-anything"}).empty());
+}
+
+// A watch lists, then tells a file opened and closed as JSON lines; a server
+// that fails is told once, and once more when it answers again. A wait gives
+// up at its timeout naming the holder, and ends with 0 once the holder has
+// ended. Stopped, the watch leaves every line whole.
+TEST_F(CliFilesE2eTest, WatchTellsOpensAndClosesAndAWaitEndsOnceTheHolderHas) {
+    const std::string dir = server.MakeFolder("cli-watch");
+    const std::string late = "127.0.0.14"; // nothing listens there until the relay below
+    const std::string& admin = server.adminUser;
+    const HeldFiles first(server.plainUser, server.plainPassword, {dir + "/first.txt:r"});
+    const auto watch = StartCli({"files", server.address, late, "--base", server.ServerPath(dir),
+                                 "--watch", "--interval", "1", "--format", "jsonl"},
+                                admin, server.adminPassword);
+    std::string out, err;
+    const auto told = [&](const std::string& what) {
+        return Eventually([&] {
+            watch->waitForReadyRead(0);
+            out += watch->readAllStandardOutput().toStdString();
+            err += watch->readAllStandardError().toStdString();
+            return (out + err).find(what) != std::string::npos;
+        });
+    };
+    ASSERT_TRUE(told("cannot list the open files on \\\\" + late));
+    ASSERT_TRUE(told("first.txt")); // the first listing is out
+    auto holder = std::make_unique<HeldFiles>(server.plainUser, server.plainPassword,
+                                              std::vector<std::string>{dir + "/book.xlsx:rw"});
+    const std::vector<std::string> wait{"wait", server.NetworkPath(dir + "/book.xlsx"),
+                                        "--interval", "1"};
+    std::vector<std::string> briefly = wait;
+    briefly.insert(briefly.end(), {"--timeout", "1"});
+    const CliResult gaveUp = RunCli(briefly, admin, server.adminPassword);
+    EXPECT_EQ(gaveUp.exitCode, 1);
+    EXPECT_NE(gaveUp.err.find("still held open after 1 second: open file "), std::string::npos);
+    EXPECT_TRUE(gaveUp.err.ends_with(" (" + server.ServerPath(dir + "/book.xlsx") + ", held by " +
+                                     server.plainUser + ")\n"))
+        << gaveUp.err;
+    ASSERT_TRUE(told("\"event\":\"opened\""));
+
+    const auto waiting = StartCli(wait, admin, server.adminPassword);
+    const BrokenServer relay(late, 445, BrokenServer::Answer::Whole);
+    ASSERT_TRUE(told("\\\\" + late + " answers again"));
+    holder.reset();
+    ASSERT_TRUE(waiting->waitForFinished(10000));
+    EXPECT_EQ(waiting->exitCode(), 0);
+    EXPECT_EQ(waiting->readAll(), "");
+    ASSERT_TRUE(told("\"event\":\"closed\",\"server\":\"" + late));
+    ::kill(static_cast<pid_t>(watch->processId()), SIGINT);
+    ASSERT_TRUE(watch->waitForFinished(10000));
+    EXPECT_EQ(watch->exitCode(), 128 + SIGINT);
+    out += watch->readAllStandardOutput().toStdString();
+    err += watch->readAllStandardError().toStdString();
+
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err; // the failure, the answer
+    std::multiset<std::string> events;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto row = nlohmann::json::parse(line);
+        EXPECT_EQ(row["user"], server.plainUser);
+        if (!row.contains("event"))
+            continue; // a server's listing when it first answers
+        EXPECT_EQ(row.size(), 8u) << line;
+        EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$")
+                        .match(QString::fromStdString(row["time"]))
+                        .hasMatch())
+            << line;
+        events.insert(row["event"].get<std::string>() + " " + row["server"].get<std::string>() +
+                      " " + row["path"].get<std::string>());
+    }
+    const std::string book = " " + server.ServerPath(dir + "/book.xlsx");
+    EXPECT_EQ(events, (std::multiset<std::string>{"opened " + server.address + book,
+                                                  "closed " + server.address + book,
+                                                  "closed " + late + book}));
 }
 
 // One line names the server and the reason. On a server that lets anonymous

@@ -15,6 +15,7 @@
 #include "frmSignIn.h"
 #include "platform/ForwardingPlatform.h"
 #include "platform/mounts_samba.h"
+#include "report/Audit.h"
 #include "utf.h"
 
 #include <QApplication>
@@ -55,8 +56,12 @@ class WindowE2eTest : public ::testing::Test {
                 boxTitles.push_back(title.toStdString());
                 return buttons == MsgBoxButtons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::OK;
             });
+        report::SetAuditSink([this](const std::string& line, bool) { audit.push_back(line); });
     }
-    void TearDown() override { SetMsgBoxHandler({}); }
+    void TearDown() override {
+        SetMsgBoxHandler({});
+        report::SetAuditSink({});
+    }
 
     // Credentials for every server, as if given on the command line. The
     // environment gives none.
@@ -77,7 +82,8 @@ class WindowE2eTest : public ::testing::Test {
             system = &platform::SystemPlatform();
         // Each window keeps its own, as long as the test runs.
         networks.push_back(std::make_unique<WindowNetwork>(*system, std::move(ask)));
-        auto form = std::make_unique<frmQuarnel>(networks.back()->Api(), commandLine);
+        auto form = std::make_unique<frmQuarnel>(networks.back()->Api(), commandLine, nullptr,
+                                                 &networks.back()->Unattended());
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return form;
@@ -110,6 +116,7 @@ class WindowE2eTest : public ::testing::Test {
     const TestServer& server = TestServer::Get();
     std::vector<std::unique_ptr<WindowNetwork>> networks;
     std::vector<std::string> boxTitles;
+    std::vector<std::string> audit; // the record of each close
 };
 
 // With nothing in the environment, a person signs in through the dialog
@@ -176,7 +183,9 @@ TEST_F(WindowE2eTest, SignsInThroughTheDialogWhenRefused) {
 
 // Started with a network path, the window lists exactly the files held open
 // under it; Enter lists what the inputs say, and Close File closes the two
-// selected files on the server under their holder and no other.
+// selected files on the server under their holder and no other, each in the
+// audit trail. Refreshed every 2 seconds, the list loses them and gains a
+// file opened since, marked, without a click, and the selection stays.
 TEST_F(WindowE2eTest, ListsTheFilesHeldOpenUnderAPathAndClosesTwo) {
     SignInAs(server.adminUser, server.adminPassword);
     const std::string dir = server.MakeFolder("gui-files");
@@ -206,10 +215,28 @@ TEST_F(WindowE2eTest, ListsTheFilesHeldOpenUnderAPathAndClosesTwo) {
     EXPECT_EQ(boxTitles, std::vector<std::string>{"Close File"}); // asked once, and no failure
     EXPECT_TRUE(Eventually([&] { return !plain.CanRead(dir + "/sub/theirs.txt"); }));
     EXPECT_TRUE(Eventually([&] { return !plain.CanRead(dir + "/Bücher.txt"); }));
-    EXPECT_TRUE(Eventually([&] {
-        ListWith(*form, server.address, server.ServerPath(dir), "");
-        return Rows(*form) == std::multiset<Row>{write, inner};
-    }));
+    ASSERT_EQ(audit.size(), 2u);
+    for (const std::string& line : audit)
+        EXPECT_NE(line.find(" closed open file "), std::string::npos) << line;
+    EXPECT_NE(audit[0].find(", held by " + server.plainUser + ")"), std::string::npos) << audit[0];
+
+    ListWith(*form, server.address, server.ServerPath(dir), "");
+    form->lvwFiles->SortByHeader(2);
+    test::RightClick(*form->lvwFiles, 0, "Refresh Every>2 Seconds");
+    form->lvwFiles->SetSelectedItem(form->lvwFiles->ListItemAt(1)); // inner, first by path
+    auto later = std::make_unique<HeldFiles>(server.plainUser, server.plainPassword,
+                                             std::vector<std::string>{dir + "/later.txt:r"});
+    const Row opened{server.plainUser, server.ServerPath(dir + "/later.txt"), "R  ", 0};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rows(*form).contains(opened); }, 15000));
+    const ListView& list = *form->lvwFiles;
+    EXPECT_TRUE(list.IsMarked(list.ListItemAt(1))); // later.txt, first by path
+    later.reset();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Rows(*form) == std::multiset<Row>{write, inner};
+        },
+        15000));
+    EXPECT_EQ(list.SelectedItem().SubItem(1).toStdString(), std::get<1>(inner));
 }
 
 TEST_F(WindowE2eTest, AFileDroppedFromAnSmbMountIsResolvedByTheServer) {

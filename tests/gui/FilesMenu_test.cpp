@@ -4,6 +4,7 @@
 // The open-file list's context menu, driven as the user drives it: a
 // right-click or the menu key on the list, an item chosen from the menu.
 #include "ContextMenu.h"
+#include "ListTexts.h"
 #include "MsgBox.h"
 #include "SaveDialog.h"
 #include "WindowTest.h"
@@ -14,6 +15,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,9 +69,10 @@ class FilesMenuTest : public quarnel::test::WindowTest {
 TEST_F(FilesMenuTest, RowItemsAreEnabledOnlyForARowAndSendOnlyForOneWithAUser) {
     List({{7, 3, 2, u"C:\\Data\\a.doc", u"R&D"}, {8, 1, 0, u"C:\\Data\\b.doc", u"  "}});
     const auto menu = [](const QString& send, bool onRow, bool hasUser) {
-        return std::vector<MenuItem>{{send, hasUser},      {"Close File...", onRow},
-                                     {"Copy Path", onRow}, {"Copy Row", onRow},
-                                     {"Refresh", true},    {"Export List...", true}};
+        return std::vector<MenuItem>{{send, hasUser},         {"Close File...", onRow},
+                                     {"Copy Path", onRow},    {"Copy Row", onRow},
+                                     {"Refresh", true},       {"Refresh Every", true},
+                                     {"Export List...", true}};
     };
     const auto withUser = menu("Send Message to R&&D...", true, true);
     const auto blankUser = menu("Send Message...", true, false);
@@ -142,6 +145,42 @@ TEST_F(FilesMenuTest, CloseFileAsksOnceThenClosesOnTheListedServerAndListsAgain)
     ASSERT_EQ(platform.fileCalls.size(), 2u);
     EXPECT_EQ(platform.fileCalls[1].server, u"\\\\other"); // listed again, as Refresh does
     EXPECT_EQ(form->lvwFiles->ListItemCount(), 0);
+}
+
+// Chosen in the menu, the timed refresh lists what the latest listing listed
+// (not what was typed since) in the background: the rows change at once,
+// new ones marked and closed ones gone, and the selection stays on its file.
+// A failure is told in the status bar and leaves the rows. The choice
+// stays for the next run.
+TEST_F(FilesMenuTest, RefreshEveryListsTheSameAgainKeepingTheSelection) {
+    List({{1, 1, 0, u"C:\\a", u"ann"}, {2, 1, 0, u"C:\\b", u"bob"}});
+    RightClick(0, "Refresh Every>5 Seconds");
+    EXPECT_EQ(form->RefreshInterval(), 5);
+    form->txtServer->setText("other");
+    form->lvwFiles->SetSelectedItem(form->lvwFiles->ListItemAt(2));
+    Script({{3, 1, 0, u"C:\\c", u"cy"}, {2, 1, 0, u"C:\\b", u"bob"}});
+    form->tmrRefresh_Timer();
+    EXPECT_EQ(platform.fileCalls.back().server, u"\\\\srv");
+    quarnel::ListView& list = *form->lvwFiles;
+    ASSERT_EQ(quarnel::test::ColumnTexts(list, 0).join('|'), "cy|bob");
+    EXPECT_EQ(list.SelectedItem().Text(), "bob");
+    EXPECT_TRUE(list.IsMarked(list.ListItemAt(1)) && !list.IsMarked(list.ListItemAt(2)));
+    Script({}, netstatus::AccessDenied);
+    form->tmrRefresh_Timer();
+    EXPECT_EQ(quarnel::test::ColumnTexts(list, 0).join('|'), "cy|bob");
+    EXPECT_TRUE(form->StatusText().startsWith("Cannot list the open files on \\\\srv: Access is "
+                                              "denied (error 5)"));
+
+    const QTemporaryDir dir;
+    QSettings settings(dir.filePath("quarnel.conf"), QSettings::IniFormat);
+    for (const int seconds : {10, 0}) {
+        quarnel::frmQuarnel before(api, {}, &settings);
+        before.SetRefreshInterval(seconds);
+        before.close(); // saves the settings
+        EXPECT_EQ(quarnel::frmQuarnel(api, {}, &settings).RefreshInterval(), seconds);
+    }
+    RightClick(0, "Refresh Every>Off");
+    EXPECT_EQ(form->RefreshInterval(), 0);
 }
 
 TEST_F(FilesMenuTest, F5AndRefreshListAgainWithTheCurrentInputs) {

@@ -27,20 +27,28 @@ struct MenuItem {
 
 // Sends `event` to `receiver` and returns the items of the menu it opens,
 // separators left out; activates the item whose text is `choose`, if any,
-// with the keyboard, else closes the menu.
+// with the keyboard, else closes the menu. "Menu>Item" chooses an item of a
+// submenu.
 inline std::vector<MenuItem> MenuFor(QWidget* receiver, QContextMenuEvent& event,
                                      const QString& choose) {
     std::vector<MenuItem> items;
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr) << "no menu opened";
+        const QString item = choose.section(u'>', 0, 0), subitem = choose.section(u'>', 1);
         QAction* chosen = nullptr;
         for (QAction* action : menu->actions()) {
             if (action->isSeparator())
                 continue;
             items.push_back({action->text(), action->isEnabled()});
-            if (action->text() == choose)
+            if (action->text() == item)
                 chosen = action;
+        }
+        if (chosen != nullptr && chosen->menu() != nullptr) {
+            for (QAction* action : chosen->menu()->actions())
+                if (action->text() == subitem)
+                    action->trigger();
+            chosen = nullptr;
         }
         if (chosen == nullptr) {
             menu->close();

@@ -75,6 +75,12 @@ TEST(CliCommandLineTest, UsageErrorsExitWithTwoAndAskNothing) {
         {{"close", "srv"}, "ID is required"},
         {{"close", "", "5"}, "SERVER: \"\" names no server"},
         {{"close", "5", "6"}, "SERVER: \"5\" is an identifier"},
+        {{"close", "srv", "5", "--holder", "ann"}, "ID: \"5\" is an identifier: --path and"},
+        {{"close", "--holder", "ann"}, "SERVER is required"},
+        {{"close", "--servers-from", "-", "srv", "5"}, "--servers-from and --domain-servers go"},
+        {{"wait", "a", "b"}, "PATH: give one path"},
+        {{"files", "--watch", "--format", "csv"}, "--watch: writes the table or JSON Lines"},
+        {{"files", "--interval", "5"}, "--interval requires --watch"},
         {{"files", "a\x1B]0;x\x07"}, "\"a\\x1B]0;x\\x07\" holds a character"},
         {{"files", "--holder", ""}, "--holder: \"\" is empty"},
         {{"send", "ann", "--message", "  "}, "Can not send an empty message!"},
@@ -133,6 +139,7 @@ TEST(CliCommandLineTest, CompletionOffersCommandsFirstThenWhatTheCommandInEffect
         {{"-A", ""}, files},
         {{"files", "srv", "--path", "=", ""}, files},
         {{"resolve", ""}, files},
+        {{"wait", ""}, files},
         {{"send", "--message", ""}, {}},
     };
     for (const auto& [command, names] : options) {
