@@ -6,13 +6,12 @@
 // the member's open files as the ticket's owner. ctest runs this program in
 // the client namespace of the domain that scripts/domain-network.sh builds.
 #include "E2eSupport.h"
+#include "WhileModal.h"
 #include "WindowNetwork.h"
 #include "frmQuarnel.h"
 #include "frmSignIn.h"
 
-#include <QApplication>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
@@ -26,21 +25,9 @@ namespace {
 bool ListAnswering(frmQuarnel& form, const TestDomain& domain, const std::string& base,
                    const std::string& cache, const std::function<void(frmSignIn&)>& answer) {
     qputenv("KRB5CCNAME", QByteArray::fromStdString(cache));
-    bool asked = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<frmSignIn*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        poll.stop();
-        asked = true;
-        answer(*dialog);
-    });
-    poll.start(20);
     form.txtServer->setText(QString::fromStdString(domain.member));
     form.txtBasePath->setText(QString::fromStdString(base));
-    form.txtServer->setFocus();
-    QTest::keyClick(form.txtServer, Qt::Key_Return);
+    const bool asked = test::WhileModal<frmSignIn>(form.cmdListFiles, answer);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form.Busy(); }, 30000));
     return asked;
 }
