@@ -163,6 +163,7 @@ TEST_F(WindowE2eTest, SignsInThroughTheDialogWhenRefused) {
             return;
         }
         EXPECT_EQ(dialog->txtPassword->echoMode(), QLineEdit::Password);
+        EXPECT_FALSE(dialog->cmdOK->isEnabled()); // until a user is given
         QTest::keyClicks(dialog->txtUser, QString::fromStdString(answer->first));
         QTest::keyClicks(dialog->txtPassword, QString::fromStdString(answer->second));
         QTest::keyClick(dialog->txtPassword, Qt::Key_Return);

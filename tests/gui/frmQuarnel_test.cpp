@@ -188,8 +188,9 @@ TEST_F(MainWindow, ListingAgainKeepsTheSelectionAndTheScrollPosition) {
     EXPECT_EQ(rows.verticalScrollBar()->value(), 0);
 }
 
-// The window starts from the inputs, size and column widths of its last
-// run; a path on the command line takes the place of the inputs.
+// The window starts from the inputs, size, column widths and timed refresh
+// of its last run; a path on the command line takes the place of the
+// inputs.
 TEST_F(MainWindow, StartsWhereTheLastRunEnded) {
     const QTemporaryDir dir;
     QSettings settings(dir.filePath("quarnel.conf"), QSettings::IniFormat);
@@ -198,6 +199,7 @@ TEST_F(MainWindow, StartsWhereTheLastRunEnded) {
     first->txtBasePath->setText("D:\\Data");
     first->txtUser->setText("ann");
     first->lvwFiles->SetColumnHeaderWidth(1, 2100);
+    first->SetRefreshInterval(10);
     first->show();
     first->setGeometry(40, 50, 600, 420);
     ASSERT_TRUE(QTest::qWaitFor([&] { return first->height() == 420; }));
@@ -209,6 +211,7 @@ TEST_F(MainWindow, StartsWhereTheLastRunEnded) {
                   commandLine.isEmpty() ? "srvD:\\Dataann" : commandLine);
         EXPECT_EQ(again.size(), QSize(600, 420));
         EXPECT_EQ(again.lvwFiles->ColumnHeaderWidth(1), 2100);
+        EXPECT_EQ(again.RefreshInterval(), 10);
     }
 }
 
