@@ -26,6 +26,7 @@ using report::DomainForMessage;
 using report::Listing;
 using report::ListingWriter;
 using report::Reason;
+using report::ServerColumnName;
 using report::ServerForMessage;
 
 namespace {
@@ -111,10 +112,6 @@ std::optional<std::vector<std::string>> Resolve(Context& run, const std::string&
 }
 
 } // namespace
-
-std::string ServerColumnName(const std::string& server) {
-    return server.starts_with("\\\\") ? server.substr(2) : server;
-}
 
 ServerAnswer
 AskOne(Context& run, const std::string& server, const std::string& unanswered,

@@ -39,7 +39,7 @@ std::vector<std::string> NamesToAsk(const ServerSet& servers);
 
 // Asks every server, each in a worker of its own, and hands each answer to
 // `take` as soon as it has arrived, each row behind its server's name as the
-// rows name it (ServerColumnName). Every failure is a line of the answer's
+// rows name it (report::ServerColumnName). Every failure is a line of the answer's
 // failures, a server that did not answer included. With `tell`, they are
 // told before `take` sees the answer; otherwise `take` tells what it will.
 // `take` answers whether to go on.
@@ -56,10 +56,6 @@ std::size_t WriteFromServers(Context& run, const ServerSet& servers, const Reque
 // Turns a client path, when `options` give one, into the server to ask and
 // the base path on it; false when it names none, which is told.
 bool FromClientPath(Context& run, FilesOptions& options);
-
-// The name by which a row names its server: as it was asked, without the
-// two backslashes that the query layer adds where they are missing.
-std::string ServerColumnName(const std::string& server);
 
 // Asks one server in a worker, as the listings ask each of theirs, and tells
 // its failures; a worker that gave no answer is told as `unanswered`

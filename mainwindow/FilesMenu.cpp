@@ -10,6 +10,7 @@
 #include "frmQuarnel.h"
 #include "report/Audit.h"
 #include "report/Listing.h"
+#include "report/Reason.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -34,12 +35,6 @@ constexpr int PathColumn = 1;
 constexpr int RefreshChoices[] = {0, 2, 5, 10, 30, 60};
 
 using words::ServerForMessage;
-
-// The server as quarnel-cli's rows name it: as it was asked, without the two
-// backslashes that the query layer adds.
-std::string ServerColumnName(const QString& server) {
-    return (server.startsWith(QStringLiteral("\\\\")) ? server.mid(2) : server).toStdString();
-}
 
 } // namespace
 
@@ -224,7 +219,7 @@ bool FilesMenu::WriteList(const QString& target, QString& reason) const {
     // server keeps the list's five columns.
     report::Listing listing{report::OpenFileColumns(), {}};
     listing.columns.insert(listing.columns.begin(), {"Server", "server", false, true});
-    const std::string server = ServerColumnName(form_.ListedServer());
+    const std::string server = report::ServerColumnName(form_.ListedServer().toStdString());
     for (int i = 1; i <= list.ListItemCount(); ++i)
         if (const OpenFileInfo* file = form_.ListedFile(list.ListItemAt(i))) {
             listing.rows.push_back(report::OpenFileRow(*file));

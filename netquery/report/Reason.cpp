@@ -28,6 +28,10 @@ std::string ServerForMessage(const std::string& server) {
     return ToUtf8(modApi::PrepareServerName(FromUtf8(server)));
 }
 
+std::string ServerColumnName(const std::string& server) {
+    return server.starts_with("\\\\") ? server.substr(2) : server;
+}
+
 std::string DomainForMessage(const std::string& domain) {
     return domain.empty() ? "the primary domain" : "the domain " + domain;
 }

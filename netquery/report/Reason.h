@@ -21,6 +21,11 @@ std::string Reason(platform::Platform& platform, platform::NetStatus status);
 // platform is asked; "the local computer" for none.
 std::string ServerForMessage(const std::string& server);
 
+// The server as a listing's rows name it, in quarnel-cli and in the window's
+// export: as it was asked, without the two backslashes that the query layer
+// adds where they are missing.
+std::string ServerColumnName(const std::string& server);
+
 // The domain as a message names it; "the primary domain" for none.
 std::string DomainForMessage(const std::string& domain);
 
