@@ -34,11 +34,12 @@ std::optional<std::int32_t> ParseFileId(const std::string& text) {
 void CloseOpenFiles(Context& run, const std::string& server, const std::vector<std::string>& ids) {
     std::vector<std::int32_t> parsed;
     for (const std::string& id : ids) {
-        if (!ParseFileId(id)) {
+        const std::optional<std::int32_t> value = ParseFileId(id);
+        if (!value) {
             run.Fail(id + " is not the identifier of an open file; nothing was closed");
             return;
         }
-        parsed.push_back(*ParseFileId(id));
+        parsed.push_back(*value);
     }
     const std::string on = " on " + report::ServerForMessage(server);
     const ServerAnswer answer = AskOne(
